@@ -1,0 +1,267 @@
+#include "platform/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+
+#include "platform/clock.h"
+#include "platform/device_root.h"
+
+namespace zentrix::platform {
+namespace {
+
+struct BaudCode {
+    uint32_t bitsPerSecond;
+    speed_t code;
+};
+
+// The rates the terminal interface can set; anything else is refused as a driver would refuse it.
+constexpr BaudCode kBaudCodes[] = {
+    {300, B300},       {600, B600},       {1200, B1200},     {2400, B2400},
+    {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800},
+    {921600, B921600},
+};
+
+const BaudCode* findBaud(uint32_t bitsPerSecond) {
+    const auto it = std::find_if(std::begin(kBaudCodes), std::end(kBaudCodes),
+                                 [&](const BaudCode& b) { return b.bitsPerSecond == bitsPerSecond; });
+    return it == std::end(kBaudCodes) ? nullptr : it;
+}
+
+const BaudCode* findBaudCode(speed_t code) {
+    const auto it = std::find_if(std::begin(kBaudCodes), std::end(kBaudCodes),
+                                 [&](const BaudCode& b) { return b.code == code; });
+    return it == std::end(kBaudCodes) ? nullptr : it;
+}
+
+// Raw 8N1: no echo, no line editing, no character translation, no software flow control.
+void makeRaw8N1(termios& t) {
+    t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY |
+                   INPCK);
+    t.c_oflag &= ~OPOST;
+    t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    t.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
+    t.c_cflag |= CS8 | CREAD | CLOCAL;
+    // With VMIN 1 a non-blocking read of an idle line fails with EAGAIN, so that a read of 0 bytes
+    // can only mean a hang-up.
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+}
+
+uint64_t totalTimeout(uint32_t multiplierMs, uint32_t constantMs, uint32_t count) {
+    return static_cast<uint64_t>(multiplierMs) * count + constantMs;
+}
+
+uint32_t clampMs(uint64_t ms) { return ms >= kInfinite ? kInfinite - 1 : static_cast<uint32_t>(ms); }
+
+}  // namespace
+
+SerialPort::~SerialPort() { close(); }
+
+// The one place where a system error becomes a result.
+bool SerialPort::fail() {
+    lastError_ = errno;
+    return false;
+}
+
+void SerialPort::open(WideStringView name) {
+    if (isOpen()) return;
+    const auto path = resolvePortName(name);
+    if (path.empty()) {
+        lastError_ = ENOENT;
+        return;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        fail();
+        return;
+    }
+    // TIOCEXCL refuses other openers, but not root; the advisory lock also refuses root and a
+    // second open from this same process.
+    termios settings{};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 ||
+        ::tcgetattr(fd, &settings) != 0) {
+        fail();
+        ::close(fd);
+        return;
+    }
+    makeRaw8N1(settings);
+    ::tcsetattr(fd, TCSANOW, &settings);  // as the driver would, a refusal here is not fatal
+    lineSettings_ = settings;
+
+    // A terminal has no time-out block of its own: it reports zeros. The write time-outs travel in
+    // the cached block from the first read that applies it.
+    timeouts_ = CommTimeouts{};
+    appliedTimeouts_ = timeouts_;
+    timeoutApplications_ = 0;
+    timeouts_.writeTotalMultiplierMs = 10;
+    timeouts_.writeTotalConstantMs = 1000;
+
+    portName_ = WideString(name.substr(0, kPortNameMaxLength));
+    dropReadAhead();
+    lastError_ = 0;
+    fd_ = fd;
+}
+
+int SerialPort::close() {
+    const int fd = fd_.exchange(-1);
+    if (fd < 0) return -1;
+    dropReadAhead();
+    ::ioctl(fd, TIOCNXCL);
+    return ::close(fd) == 0 ? 1 : (fail(), 0);
+}
+
+bool SerialPort::setBaudRate(uint32_t bitsPerSecond) {
+    const BaudCode* baud = findBaud(bitsPerSecond);
+    if (!isOpen() || baud == nullptr) {
+        lastError_ = EINVAL;
+        return false;
+    }
+    termios next = lineSettings_;
+    if (::cfsetispeed(&next, baud->code) != 0 || ::cfsetospeed(&next, baud->code) != 0) return fail();
+    if (::tcsetattr(fd_, TCSANOW, &next) != 0) return fail();
+    // tcsetattr succeeds when any part of the change took; read back to know the rate did.
+    termios applied{};
+    if (::tcgetattr(fd_, &applied) != 0 || ::cfgetospeed(&applied) != baud->code) {
+        ::tcsetattr(fd_, TCSANOW, &lineSettings_);
+        lastError_ = EINVAL;
+        return false;
+    }
+    lineSettings_ = next;
+    dropReadAhead();
+    return true;
+}
+
+uint32_t SerialPort::baudRate() const {
+    const BaudCode* baud = findBaudCode(::cfgetospeed(&lineSettings_));
+    return baud ? baud->bitsPerSecond : 0;
+}
+
+// Applying the block can only fail when the port is gone; then the cached constant goes back so
+// that the next read tries again, and this read keeps the time-outs in effect.
+bool SerialPort::applyReadTimeout(uint32_t timeoutMs) {
+    if (timeoutMs == timeouts_.readTotalConstantMs) return true;
+    const uint32_t previous = timeouts_.readTotalConstantMs;
+    timeouts_.readTotalConstantMs = timeoutMs;
+    if (!isOpen()) {
+        timeouts_.readTotalConstantMs = previous;
+        return false;
+    }
+    appliedTimeouts_ = timeouts_;
+    ++timeoutApplications_;
+    return true;
+}
+
+SerialPort::Ready SerialPort::waitReady(short events, int realTimeoutMs) {
+    pollfd p{fd_, events, 0};
+    for (;;) {
+        const int n = ::poll(&p, 1, realTimeoutMs);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(), Ready::Failed;
+        if (n == 0) return Ready::TimedOut;
+        if (p.revents & events) return Ready::Yes;
+        // Hang-up or error without data: the device is gone (a pseudo-terminal's other end closed,
+        // a USB adapter pulled out).
+        lastError_ = (p.revents & POLLNVAL) ? EBADF : EIO;
+        return Ready::Failed;
+    }
+}
+
+bool SerialPort::fillReadAhead(bool& failed) {
+    for (;;) {
+        const ssize_t n = ::read(fd_, readAhead_.data(), readAhead_.size());
+        if (n > 0) {
+            readAheadBegin_ = 0;
+            readAheadEnd_ = static_cast<size_t>(n);
+            return true;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
+        // End of file on a terminal, or a read error: the device is gone.
+        failed = true;
+        if (n == 0) errno = EIO;
+        fail();
+        return false;
+    }
+}
+
+bool SerialPort::read(void* buffer, uint32_t count, uint32_t* bytesRead, uint32_t timeoutMs) {
+    if (bytesRead) *bytesRead = 0;
+    if (!isOpen()) {
+        lastError_ = EBADF;
+        return false;
+    }
+    applyReadTimeout(timeoutMs);
+    const auto deadline = Clock::deadlineAfter(clampMs(totalTimeout(
+        appliedTimeouts_.readTotalMultiplierMs, appliedTimeouts_.readTotalConstantMs, count)));
+
+    auto* out = static_cast<uint8_t*>(buffer);
+    uint32_t got = 0;
+    while (got < count) {
+        if (readAheadBegin_ < readAheadEnd_) {
+            const size_t take = std::min<size_t>(count - got, readAheadEnd_ - readAheadBegin_);
+            std::memcpy(out + got, readAhead_.data() + readAheadBegin_, take);
+            readAheadBegin_ += take;
+            got += static_cast<uint32_t>(take);
+            continue;
+        }
+        bool failed = false;
+        if (fillReadAhead(failed)) continue;
+        if (failed) return false;
+        const Ready ready = waitReady(POLLIN, Clock::realMsUntil(deadline));
+        if (ready == Ready::Failed) return false;
+        if (ready == Ready::TimedOut) break;
+    }
+    if (bytesRead) *bytesRead = got;
+    return true;
+}
+
+bool SerialPort::write(const void* buffer, uint32_t count, uint32_t* bytesWritten) {
+    if (bytesWritten) *bytesWritten = 0;
+    if (!isOpen()) {
+        lastError_ = EBADF;
+        return false;
+    }
+    const auto deadline = Clock::deadlineAfter(clampMs(
+        totalTimeout(timeouts_.writeTotalMultiplierMs, timeouts_.writeTotalConstantMs, count)));
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    uint32_t written = 0;
+    while (written < count) {
+        const ssize_t n = ::write(fd_, in + written, count - written);
+        if (n > 0) {
+            written += static_cast<uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return fail();
+        const Ready ready = waitReady(POLLOUT, Clock::realMsUntil(deadline));
+        if (ready == Ready::Failed) return false;
+        if (ready == Ready::TimedOut) break;
+    }
+    if (bytesWritten) *bytesWritten = written;
+    return true;
+}
+
+bool SerialPort::purge(uint32_t flags) {
+    if (!isOpen()) {
+        lastError_ = EBADF;
+        return false;
+    }
+    bool ok = true;
+    if (flags & kPurgeRxClear) {
+        dropReadAhead();
+        ok = ::tcflush(fd_, TCIFLUSH) == 0 || fail();
+    }
+    if (flags & kPurgeTxClear) ok = (::tcflush(fd_, TCOFLUSH) == 0 || fail()) && ok;
+    return ok;
+}
+
+}  // namespace zentrix::platform
