@@ -112,7 +112,10 @@ std::string FieldCursor::copyField(size_t maxLength) {
 FieldList::FieldList(const Sentence& sentence) : length_(sentence.length) {
     const std::string_view text = sentence.view();
     size_t start = 0;
-    for (size_t i = 0; count_ < kMaxFields; ++i) {
+    // A proprietary header ("$PQELR,VEC") runs up to its second comma.
+    size_t i = (text.size() > 1 && text[0] == '$' && text[1] == 'P') ? text.find(',') + 1 : 0;
+    if (i == 0 || i > text.size()) i = 0;
+    for (; count_ < kMaxFields; ++i) {
         const char c = i < text.size() ? text[i] : '\0';
         if (c == ',' || c == '*' || c == '\r' || c == '\n' || c == '\0') {
             offsets_[count_] = start;

@@ -67,8 +67,8 @@ private:
     size_t position_;
 };
 
-/// The comma-separated fields of a sentence: field 0 is the header ("$GPVTG", "$PQELR"), fields
-/// from 1 follow it. The list ends at "*", a line end or the end of the sentence; fields past the
+/// The comma-separated fields of a sentence: field 0 is the header ("$GPVTG", or "$PQELR,VEC" for
+/// a proprietary sentence, whose header takes two), fields from 1 follow it. The list ends at "*", a line end or the end of the sentence; fields past the
 /// 64th are not kept. A missing field reads as empty.
 class FieldList {
 public:
@@ -77,9 +77,13 @@ public:
     explicit FieldList(const Sentence& sentence);
 
     size_t size() const { return count_; }
-    std::string_view operator[](size_t index) const { return index < count_ ? fields_[index] : ""; }
+    std::string_view operator[](size_t index) const {
+        return index < count_ && index < kMaxFields ? fields_[index] : std::string_view();
+    }
     /// Where field `index` starts in the sentence; the sentence length for a missing field.
-    size_t offset(size_t index) const { return index < count_ ? offsets_[index] : length_; }
+    size_t offset(size_t index) const {
+        return index < count_ && index < kMaxFields ? offsets_[index] : length_;
+    }
 
 private:
     std::string_view fields_[kMaxFields];
