@@ -33,7 +33,8 @@ build() {
     local werror=OFF
     [ "${WERROR:-0}" = 1 ] && werror=ON
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DZENTRIX_WERROR="$werror" -DZENTRIX_SANITIZE="${SANITIZE:-}" >/dev/null
+        -DZENTRIX_WERROR="$werror" -DZENTRIX_SANITIZE="${SANITIZE:-}" \
+        -DZENTRIX_BENCH="$([ -z "${SANITIZE:-}" ] && echo ON || echo OFF)" >/dev/null
     cmake --build "$dir" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
 }
 

@@ -28,6 +28,17 @@ void skipUnit(FieldCursor& c) {
     c.skipField();
 }
 
+// Receivers of NMEA 4.10 send one GSV cycle per signal, with the signal's number as a last field
+// after the satellite blocks. Only the first signal (1, or 0 for "all signals") fills the table:
+// a later signal's cycle would start the table afresh and hide the satellites seen on the first.
+bool isSecondarySignal(const Sentence& s) {
+    const FieldList fields(s);
+    const size_t afterHeader = fields.size() - 1;
+    if (afterHeader < 4 || (afterHeader - 3) % 4 != 1) return false;
+    const std::string_view signal = fields[fields.size() - 1];
+    return !signal.empty() && signal != "0" && signal != "1";
+}
+
 // GSV cycles longer than four messages are real (more than 16 satellites of one talker); the
 // table's 32 entries bound what is kept.
 constexpr uint32_t kMaxGsvMessages = 9;
@@ -168,6 +179,7 @@ void NavigationState::parseGsv(const Sentence& s) {
     c.skip();
     const int32_t inView = static_cast<int32_t>(c.parseDigits(2));
     if (total < 1 || total > kMaxGsvMessages || number < 1 || number > kMaxGsvMessages) return;
+    if (isSecondarySignal(s)) return;
 
     const bool gps = s.startsWith("$GP");
     if (number == 1 && gps) {

@@ -162,6 +162,18 @@ TEST_F(NavigationStateTest, GsvCyclesLongerThanFourMessagesAreRead) {
     EXPECT_EQ(satellites().size(), before) << "message numbers outside 1 to 9 are ignored";
 }
 
+TEST_F(NavigationStateTest, OnlyTheFirstSignalsGsvCycleFillsTheTable) {
+    // One cycle per signal, the signal number last: L1 fills the table, L2 leaves it alone.
+    feed("$GPGSV,1,1,02,01,25,070,37,07,13,130,18,1");
+    feed("$GPGSV,1,1,01,01,25,070,31,6");
+    ASSERT_EQ(satellites().size(), 2u);
+    EXPECT_EQ(satellites()[0].snr1, 37);
+    // Padded blocks and the "all signals" number are read as before.
+    feed("$GPGSV,1,1,01,15,05,057,32,,,,,,,,,,,,,0");
+    ASSERT_EQ(satellites().size(), 1u);
+    EXPECT_EQ(satellites()[0].prn, 15);
+}
+
 TEST_F(NavigationStateTest, ReceiverSignalMessages) {
     // SGL's GLONASS satellites are published by the next SGP, ahead of its GPS satellites.
     std::string sgl = "$PQELR,SGL,08";
