@@ -21,7 +21,7 @@ namespace zentrix::receiver {
 class SentenceFramer {
 public:
     /// The sentence buffer; a sentence that would not fit (with its terminating zero) is dropped.
-    static constexpr size_t kSentenceBufferBytes = 32768;
+    static constexpr size_t kSentenceBufferBytes = (1u << 20) + (64u << 10);
     /// A source-table line is followed in a buffer of this size, one byte kept for the terminator.
     static constexpr size_t kLineBufferBytes = 1024;
 
