@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <optional>
 
 #include "platform/clock.h"
 #include "platform/device_root.h"
@@ -181,8 +182,10 @@ bool SerialPort::fillReadAhead(bool& failed) {
         if (n > 0) {
             readAheadBegin_ = 0;
             readAheadEnd_ = static_cast<size_t>(n);
+            lineMayHoldMore_ = readAheadEnd_ == readAhead_.size();
             return true;
         }
+        lineMayHoldMore_ = false;
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
         // End of file on a terminal, or a read error: the device is gone.
@@ -200,11 +203,11 @@ bool SerialPort::read(void* buffer, uint32_t count, uint32_t* bytesRead, uint32_
         return false;
     }
     applyReadTimeout(timeoutMs);
-    const auto deadline = Clock::deadlineAfter(clampMs(totalTimeout(
-        appliedTimeouts_.readTotalMultiplierMs, appliedTimeouts_.readTotalConstantMs, count)));
 
     auto* out = static_cast<uint8_t*>(buffer);
     uint32_t got = 0;
+    // The deadline is only needed once the read has to wait; a byte from the read-ahead does not.
+    std::optional<Clock::RealClock::time_point> deadline;
     while (got < count) {
         if (readAheadBegin_ < readAheadEnd_) {
             const size_t take = std::min<size_t>(count - got, readAheadEnd_ - readAheadBegin_);
@@ -213,15 +216,39 @@ bool SerialPort::read(void* buffer, uint32_t count, uint32_t* bytesRead, uint32_
             got += static_cast<uint32_t>(take);
             continue;
         }
+        if (!deadline) {
+            deadline = Clock::deadlineAfter(clampMs(totalTimeout(
+                appliedTimeouts_.readTotalMultiplierMs, appliedTimeouts_.readTotalConstantMs, count)));
+        }
+        // Wait first: poll() returns at once when bytes are there, and an idle line then costs
+        // one call instead of a read that fails and a wait.
+        const Ready ready = waitReady(POLLIN, Clock::realMsUntil(*deadline));
+        if (ready == Ready::Failed) return false;
         bool failed = false;
         if (fillReadAhead(failed)) continue;
         if (failed) return false;
-        const Ready ready = waitReady(POLLIN, Clock::realMsUntil(deadline));
-        if (ready == Ready::Failed) return false;
         if (ready == Ready::TimedOut) break;
     }
     if (bytesRead) *bytesRead = got;
     return true;
+}
+
+uint32_t SerialPort::readArrived(void* buffer, uint32_t capacity) {
+    if (!isOpen()) return 0;
+    auto* out = static_cast<uint8_t*>(buffer);
+    uint32_t got = 0;
+    while (got < capacity) {
+        if (readAheadBegin_ == readAheadEnd_) {
+            // A read that did not fill the read-ahead emptied the line's queue: no need to ask again.
+            bool failed = false;
+            if (!lineMayHoldMore_ || !fillReadAhead(failed)) break;  // a failure shows at the next read
+        }
+        const size_t take = std::min<size_t>(capacity - got, readAheadEnd_ - readAheadBegin_);
+        std::memcpy(out + got, readAhead_.data() + readAheadBegin_, take);
+        readAheadBegin_ += take;
+        got += static_cast<uint32_t>(take);
+    }
+    return got;
 }
 
 bool SerialPort::write(const void* buffer, uint32_t count, uint32_t* bytesWritten) {

@@ -73,6 +73,9 @@ public:
     /// at once with what has arrived. False when the port is closed or the device failed or
     /// vanished.
     bool read(void* buffer, uint32_t count, uint32_t* bytesRead, uint32_t timeoutMs);
+    /// Takes up to `capacity` bytes that have already arrived, without waiting: what a reader that
+    /// got its first byte from `read` may take at once.
+    uint32_t readArrived(void* buffer, uint32_t capacity);
     /// Writes `count` bytes within 10 ms per byte plus 1000 ms. True with fewer bytes written when
     /// the time ran out; false when the port is closed or the device failed.
     bool write(const void* buffer, uint32_t count, uint32_t* bytesWritten);
@@ -89,7 +92,10 @@ public:
 private:
     bool fail();
     bool applyReadTimeout(uint32_t timeoutMs);
-    void dropReadAhead() { readAheadBegin_ = readAheadEnd_ = 0; }
+    void dropReadAhead() {
+        readAheadBegin_ = readAheadEnd_ = 0;
+        lineMayHoldMore_ = false;
+    }
     /// Waits until the port can be read (or written), the deadline passed (false, no error) or
     /// the device failed (false, error recorded).
     enum class Ready { Yes, TimedOut, Failed };
@@ -107,6 +113,7 @@ private:
     std::array<uint8_t, 1024> readAhead_{};
     size_t readAheadBegin_ = 0;
     size_t readAheadEnd_ = 0;
+    bool lineMayHoldMore_ = false;  // the last read filled the read-ahead: more may be waiting
 };
 
 }  // namespace zentrix::platform

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -16,9 +17,11 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual bool isOpen() const = 0;
-    /// One read of up to `count` bytes within `timeoutMs`, with the serial port's rules: running
-    /// out of time is success with 0 bytes; false means the source failed or ended.
-    virtual bool read(uint8_t* buffer, uint32_t count, uint32_t* bytesRead, uint32_t timeoutMs) = 0;
+    /// Waits at most `timeoutMs` for a first byte, then takes what else has arrived, up to
+    /// `capacity`. Running out of time is success with 0 bytes; false means the source failed or
+    /// ended.
+    virtual bool readSome(uint8_t* buffer, uint32_t capacity, uint32_t* bytesRead,
+                          uint32_t timeoutMs) = 0;
 };
 
 /// The running program's source: the receiver's serial port.
@@ -26,8 +29,11 @@ class SerialByteSource : public ByteSource {
 public:
     explicit SerialByteSource(platform::SerialPort& port) : port_(port) {}
     bool isOpen() const override { return port_.isOpen(); }
-    bool read(uint8_t* buffer, uint32_t count, uint32_t* bytesRead, uint32_t timeoutMs) override {
-        return port_.read(buffer, count, bytesRead, timeoutMs);
+    bool readSome(uint8_t* buffer, uint32_t capacity, uint32_t* bytesRead,
+                  uint32_t timeoutMs) override {
+        if (capacity == 0 || !port_.read(buffer, 1, bytesRead, timeoutMs)) return false;
+        if (*bytesRead == 1) *bytesRead += port_.readArrived(buffer + 1, capacity - 1);
+        return true;
     }
 
 private:
@@ -40,13 +46,12 @@ class MemoryByteSource : public ByteSource {
 public:
     explicit MemoryByteSource(std::string bytes) : bytes_(std::move(bytes)) {}
     bool isOpen() const override { return true; }
-    bool read(uint8_t* buffer, uint32_t count, uint32_t* bytesRead, uint32_t) override {
-        *bytesRead = 0;
-        if (position_ >= bytes_.size()) return !std::exchange(silenceReported_, true);
-        const size_t n = std::min<size_t>(count, bytes_.size() - position_);
-        bytes_.copy(reinterpret_cast<char*>(buffer), n, position_);
-        position_ += n;
+    bool readSome(uint8_t* buffer, uint32_t capacity, uint32_t* bytesRead, uint32_t) override {
+        const size_t n = std::min<size_t>(capacity, bytes_.size() - position_);
         *bytesRead = static_cast<uint32_t>(n);
+        if (n == 0) return !std::exchange(silenceReported_, true);
+        std::memcpy(buffer, bytes_.data() + position_, n);
+        position_ += n;
         return true;
     }
 

@@ -13,6 +13,7 @@ uint32_t ReceiverReader::run() {
         activityEvent_.close();
         return 1;
     }
+    inputBegin_ = inputEnd_ = 0;
     {
         SentenceFramer framer(sentenceBufferBytes_);
         SentenceType type = SentenceType::Unknown;
@@ -31,27 +32,31 @@ uint32_t ReceiverReader::run() {
 bool ReceiverReader::frameNextSentence(SentenceFramer& framer, SentenceType& type) {
     if (stopRequested_) return false;
     for (;;) {
-        uint8_t byte = 0;
-        uint32_t got = 0;
-        if (!source_.read(&byte, 1, &got, kReadTimeoutMs)) return false;
-        if (got == 0) {
-            if (framer.idle()) {
-                type = framer.type();
-                return true;
-            }
-        } else {
-            switch (framer.feed(byte)) {
-                case SentenceFramer::Feed::Activity:
-                    activityEvent_.set();
-                    break;
-                case SentenceFramer::Feed::Complete:
+        if (inputBegin_ == inputEnd_) {
+            uint32_t got = 0;
+            if (!source_.readSome(input_.data(), input_.size(), &got, kReadTimeoutMs)) return false;
+            inputBegin_ = 0;
+            inputEnd_ = got;
+            if (got == 0) {
+                if (framer.idle()) {
                     type = framer.type();
                     return true;
-                case SentenceFramer::Feed::Nothing:
-                    break;
+                }
+                if (stopRequested_) return false;
+                continue;
             }
         }
-        if (stopRequested_) return false;
+        switch (framer.feed(input_[inputBegin_++])) {
+            case SentenceFramer::Feed::Activity:
+                activityEvent_.set();
+                break;
+            case SentenceFramer::Feed::Complete:
+                type = framer.type();
+                return true;
+            case SentenceFramer::Feed::Nothing:
+                break;
+        }
+        if (stopRequested_.load(std::memory_order_relaxed)) return false;
     }
 }
 

@@ -57,6 +57,12 @@ public:
 private:
     ByteSource& source_;
     const size_t sentenceBufferBytes_;
+    // Bytes taken from the source and not yet framed. The framer still sees one byte at a time;
+    // taking what has arrived in one go only saves a call per byte. What is left when a run ends
+    // is dropped with the run: the port is purged or set to another rate before the next one.
+    std::array<uint8_t, 512> input_{};
+    size_t inputBegin_ = 0;
+    size_t inputEnd_ = 0;
     std::atomic<bool> stopRequested_{false};
     platform::EventSlot activityEvent_;
     platform::EventSlot replyEvent_;

@@ -16,7 +16,14 @@ constexpr size_t kScrubBytes = 1000;
 
 }  // namespace
 
-SentenceFramer::SentenceFramer(size_t bufferBytes) : buffer_(std::max<size_t>(bufferBytes, 64), 0) {}
+// The buffer is not cleared: only bytes the framer wrote are ever read, and the first 1000 get
+// their "0" filling here, as after every sentence.
+SentenceFramer::SentenceFramer(size_t bufferBytes)
+    : buffer_(new char[std::max<size_t>(bufferBytes, 64)]),
+      bufferBytes_(std::max<size_t>(bufferBytes, 64)) {
+    scrubbed_ = bufferBytes_;
+    scrub();
+}
 
 void SentenceFramer::restart(State state) {
     state_ = state;
@@ -24,14 +31,15 @@ void SentenceFramer::restart(State state) {
 }
 
 bool SentenceFramer::bufferStartsWith(std::string_view prefix) const {
-    return position_ >= prefix.size() && std::memcmp(buffer_.data(), prefix.data(), prefix.size()) == 0;
+    return position_ >= prefix.size() && std::memcmp(buffer_.get(), prefix.data(), prefix.size()) == 0;
 }
 
 // Keeps a byte; false when the buffer is full and the sentence was dropped. One byte always stays
 // free for the terminating zero.
 bool SentenceFramer::store(uint8_t byte) {
     buffer_[position_++] = static_cast<char>(byte);
-    if (position_ < buffer_.size()) return true;
+    scrubbed_ = std::max(scrubbed_, position_);
+    if (position_ < bufferBytes_) return true;
     restart();
     return false;
 }
@@ -39,13 +47,14 @@ bool SentenceFramer::store(uint8_t byte) {
 SentenceFramer::Feed SentenceFramer::complete() {
     buffer_[position_] = '\0';
     completeLength_ = position_;
+    scrubbed_ = std::max(scrubbed_, position_ + 1);
     restart();
     return Feed::Complete;
 }
 
 void SentenceFramer::refineType() {
     if (type_ == SentenceType::FilCur) {
-        const std::string_view field(buffer_.data() + std::min<size_t>(11, position_),
+        const std::string_view field(buffer_.get() + std::min<size_t>(11, position_),
                                      position_ >= 14 ? 3 : 0);
         type_ = field == "PTH" ? SentenceType::FilPth
                 : field == "CUR" ? SentenceType::FilCur
@@ -97,7 +106,7 @@ SentenceFramer::Feed SentenceFramer::feed(uint8_t byte) {
         case State::Header:
             if (!store(byte)) return Feed::Nothing;
             if (--headerRemaining_ == 0) {
-                type_ = matchSentenceType(std::string_view(buffer_.data(), position_));
+                type_ = matchSentenceType(std::string_view(buffer_.get(), position_));
                 sourceTableMayFollow_ = type_ == SentenceType::Ntr;
                 state_ = State::Body;
             }
@@ -156,8 +165,11 @@ bool SentenceFramer::idle() {
     return true;
 }
 
+// Only the part a complete sentence wrote since the last scrub can differ from "0": the rest of
+// the first 1000 bytes already holds it.
 void SentenceFramer::scrub() {
-    std::memset(buffer_.data(), '0', std::min(kScrubBytes, buffer_.size()));
+    std::memset(buffer_.get(), '0', std::min({kScrubBytes, bufferBytes_, scrubbed_}));
+    scrubbed_ = 0;
 }
 
 }  // namespace zentrix::receiver

@@ -80,8 +80,13 @@ std::span<const SentenceTypeRow> sentenceTypeTable() { return kTable; }
 
 SentenceType matchSentenceType(std::string_view header) {
     if (header.empty()) return Unknown;
+    const size_t last = header.size() - 1;
     for (const auto& row : kTable) {
-        if (row.keyword.substr(0, header.size()) == header) return row.type;
+        // The last characters differ between most rows: test them before the whole header.
+        if (row.keyword.size() > last && row.keyword[last] == header[last] &&
+            row.keyword.substr(0, header.size()) == header) {
+            return row.type;
+        }
     }
     return Unknown;
 }
