@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
+#include <memory>
 
 #include "receiver/sentence.h"
 #include "receiver/sentence_type.h"
@@ -39,7 +39,7 @@ public:
 
     /// Valid after `Complete` until the next `feed`.
     SentenceType type() const { return type_; }
-    Sentence sentence() const { return {buffer_.data(), completeLength_}; }
+    Sentence sentence() const { return {buffer_.get(), completeLength_}; }
 
     /// Overwrites the start of the buffer, as the reader does after every sentence, so that
     /// nothing of an old sentence can be mistaken for part of a new one.
@@ -64,9 +64,11 @@ private:
     void refineType();
     void followSourceTableLine(uint8_t byte);
 
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    size_t bufferBytes_;
     size_t position_ = 0;
     size_t completeLength_ = 0;
+    size_t scrubbed_ = 0;  // how much of the buffer's start was written since the last scrub
     State state_ = State::Outside;
     uint32_t headerRemaining_ = 0;
     uint32_t lineFeeds_ = 0;
