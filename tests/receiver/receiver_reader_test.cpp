@@ -138,3 +138,48 @@ TEST(ReceiverReader, ReadsFromMemoryUntilTheBytesRunOut) {
 
 }  // namespace
 }  // namespace zentrix::receiver
+
+namespace zentrix::receiver {
+namespace {
+
+// Every listed sentence type with fields that are overlong, empty, signed, fractional or missing,
+// with and without a checksum, and then random bytes: the reader must survive all of it (the
+// sanitizer build checks that nothing is read or written out of bounds) and frame what follows.
+TEST(ReceiverReader, HostileSentencesOfEveryTypeLeaveItWorking) {
+    const std::string fills[] = {std::string(300, '9'), std::string(300, 'Z'), "",
+                                 "-99999999999999999999", "99.99999999999999", ",,,,", "*"};
+    std::string stream;
+    for (const auto& row : sentenceTypeTable()) {
+        if (row.keyword.front() != '$') continue;  // the version block is framed by its own rule
+        for (const auto& fill : fills) {
+            std::string body(row.keyword);
+            for (int field = 0; field < 40; ++field) body += "," + fill;
+            stream += withChecksum(body.substr(0, 30000));
+            stream += body.substr(0, 200) + "\r\n";           // no checksum
+            stream += body.substr(0, row.keyword.size() + 3);  // truncated, no line end
+        }
+        stream += std::string(row.keyword) + "\r\n";  // nothing after the header
+    }
+    stream += "RECEIVER VERSION:" + std::string(5000, 'V') + "\r\nSYS fw:\r\nGNSS fw:" +
+              std::string(3000, ' ') + "\r\n\r\n";
+    uint32_t seed = 7;
+    for (int i = 0; i < 100000; ++i) {
+        seed = seed * 1664525 + 1013904223;
+        const char c = static_cast<char>(seed >> 24);
+        stream += (seed & 0x100) ? "$GPGSV,9,1,99,"[i % 14] : c;
+    }
+    stream += "\r\n" + withChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,") +
+              withChecksum("$PQELR,VEC,2,0,0,0,0,0");
+
+    MemoryByteSource source(stream);
+    ReceiverReader reader(source);
+    EXPECT_EQ(reader.run(), 0u);
+    const PositionRecord p = reader.getPosition();
+    EXPECT_NEAR(p.latitude, 48.1173, 1e-4) << "the sentence after the storm was framed";
+    EXPECT_EQ(p.fixType, 4);
+    std::array<SatelliteRecord, kMaxSatellites> sats;
+    EXPECT_LE(reader.getSatellites(sats), kMaxSatellites);
+}
+
+}  // namespace
+}  // namespace zentrix::receiver
