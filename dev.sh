@@ -60,9 +60,15 @@ case "$cmd" in
         install_packages
         build "$dir"
         echo
-        echo "The main program and the receiver simulator are not built yet; this is what exists:"
+        echo "The main program and the receiver simulator are not built yet; this is what exists."
         echo
         "$dir/tools/zentrix-info"
+        log=../shared/testdata/gpsd/bu353-glonass.log
+        if [ -f "$log" ]; then
+            echo
+            echo "What Zentrix makes of a real receiver's output (zentrix-replay --publish-on-gga $log):"
+            "$dir/tools/zentrix-replay" --publish-on-gga "$log" | head -n 6
+        fi
         ;;
     *)
         echo "usage: $0 run|test" >&2
