@@ -31,6 +31,12 @@ inline std::string_view textAt(const Sentence& s, size_t position) {
     return all.substr(position, end - position);
 }
 
+/// Up to `count` characters from `position`; empty past the end of the sentence, however short
+/// the sentence is.
+inline std::string_view charsAt(const Sentence& s, size_t position, size_t count) {
+    return position < s.length ? s.view().substr(position, count) : std::string_view();
+}
+
 /// A cursor at the start of field `n` (counted from 1 after the header); at the end of the list
 /// when the reply has fewer fields.
 inline FieldCursor cursorAtField(const Sentence& s, int n) {
@@ -71,7 +77,7 @@ void forEachSetting(const Sentence& s, size_t position, OnSetting&& onSetting) {
             if (endsList(cursor.peekAhead(i)))
                 return;
         }
-        const std::string_view key = s.view().substr(cursor.position(), kKeyChars);
+        const std::string_view key = charsAt(s, cursor.position(), kKeyChars);
         cursor.skip(kKeyChars + 1);
         const std::string_view value = readText(s, cursor);
         onSetting(key, value);

@@ -104,7 +104,7 @@ bool ReplyState::parseNtr(const Sentence& s) {
         // letter of "TBL", as the table reader expects it.
         constexpr size_t kTableTextPosition = 16;
         constexpr size_t kCopyPosition = 13;
-        if (s.view().substr(kTableTextPosition, 11) != "SOURCETABLE")
+        if (charsAt(s, kTableTextPosition, 11) != "SOURCETABLE")
             return false;
         const size_t bytes = std::min(s.length - kCopyPosition, kSourceTableBytes - 1);
         {

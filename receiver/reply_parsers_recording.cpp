@@ -95,7 +95,7 @@ bool ReplyState::parseNrc(const Sentence& s) {
         nrcOff = 1;
     } else if (startsWith(first, "FAIL")) {
         failReceived = 1;
-    } else if (s.view().substr(kFirstField, 4) == "FIL,") {
+    } else if (charsAt(s, kFirstField, 4) == "FIL,") {
         recorderFile_.update(
             [&](FixedText<kPathChars>& file) { file.assign(textAt(s, kSubTypeTextPosition)); });
         fileReceived = 1;

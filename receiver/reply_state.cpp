@@ -81,6 +81,53 @@ void ReplyState::parse(SentenceType type, const Sentence& sentence) {
         this->*(row->flag) = 1;
 }
 
+namespace {
+const std::array<ReplyState::NamedFlag, 38> kFlags = {{
+    {"ackReceived", &ReplyState::ackReceived},
+    {"nakReceived", &ReplyState::nakReceived},
+    {"okReceived", &ReplyState::okReceived},
+    {"failReceived", &ReplyState::failReceived},
+    {"nrcOn", &ReplyState::nrcOn},
+    {"nrcOff", &ReplyState::nrcOff},
+    {"prtReceived", &ReplyState::prtReceived},
+    {"bthReceived", &ReplyState::bthReceived},
+    {"nmoReceived", &ReplyState::nmoReceived},
+    {"obiReceived", &ReplyState::obiReceived},
+    {"sbaReceived", &ReplyState::sbaReceived},
+    {"gloReceived", &ReplyState::gloReceived},
+    {"gpsReceived", &ReplyState::gpsReceived},
+    {"cfgReceived", &ReplyState::cfgReceived},
+    {"pemReceived", &ReplyState::pemReceived},
+    {"a2dReceived", &ReplyState::a2dReceived},
+    {"anhReceived", &ReplyState::anhReceived},
+    {"anpReceived", &ReplyState::anpReceived},
+    {"anrReceived", &ReplyState::anrReceived},
+    {"basReceived", &ReplyState::basReceived},
+    {"stiReceived", &ReplyState::stiReceived},
+    {"driReceived", &ReplyState::driReceived},
+    {"recReceived", &ReplyState::recReceived},
+    {"atlReceived", &ReplyState::atlReceived},
+    {"memReceived", &ReplyState::memReceived},
+    {"wtiReceived", &ReplyState::wtiReceived},
+    {"fileReceived", &ReplyState::fileReceived},
+    {"pathReceived", &ReplyState::pathReceived},
+    {"versionReceived", &ReplyState::versionReceived},
+    {"nptReceived", &ReplyState::nptReceived},
+    {"mdmReceived", &ReplyState::mdmReceived},
+    {"dipReceived", &ReplyState::dipReceived},
+    {"mountPointReceived", &ReplyState::mountPointReceived},
+    {"ntripParametersReceived", &ReplyState::ntripParametersReceived},
+    {"sourceTableReceived", &ReplyState::sourceTableReceived},
+    {"cpdReceived", &ReplyState::cpdReceived},
+    {"rdpReceived", &ReplyState::rdpReceived},
+    {"recordingStopped", &ReplyState::recordingStopped},
+}};
+}  // namespace
+
+std::span<const ReplyState::NamedFlag> ReplyState::flags() {
+    return kFlags;
+}
+
 ReplyState::ReplyState()
     : sourceTableBuffer_(std::make_unique_for_overwrite<char[]>(kSourceTableBytes)) {
     sourceTableBuffer_[0] = '\0';

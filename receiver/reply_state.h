@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/critical_section.h"
 #include "platform/text.h"
@@ -117,6 +119,14 @@ class ReplyState {
     Flag rdpReceived{0};
     /// Set when a recording report says the recording stopped; only the command side clears it.
     Flag recordingStopped{0};
+
+    /// Every flag above by its name, in declaration order: the command side clears them from
+    /// this list before it sends (with the exceptions it knows), and logs can name them.
+    struct NamedFlag {
+        std::string_view name;
+        Flag ReplyState::*flag;
+    };
+    static std::span<const NamedFlag> flags();
 
     // The getters: each copies its group whole under the group's lock.
     ReceiverPort getReceiverPort() const { return receiverPort_.load(); }

@@ -2,7 +2,6 @@
 // nothing but still releases the waiting command, and no text runs past its field.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <string>
 
@@ -15,82 +14,70 @@ namespace zentrix::receiver {
 namespace {
 
 using test::Replies;
-using test::utf8;
 using T = SentenceType;
 
 // One valid reply of every type, its checksum still to come.
-const std::map<SentenceType, std::string>& samples() {
-    static const std::map<SentenceType, std::string> kSamples = {
-        {T::Prt, "$PQELR,PRT,B,6"},
-        {T::Bth, "$PQELR,BTH,,C,BT01"},
-        {T::Nmo, "$PQELR,NMO,A,0,1.00,01,GGA,1.00"},
-        {T::Obi, "$PQELR,OBI,120000.00,1.50,00003"},
-        {T::Sba, "$PQELR,SBA,ON"},
-        {T::Qzs, "$PQELR,QZS,ON"},
-        {T::Glo, "$PQELR,GLO,ON"},
-        {T::Gps, "$PQELR,GPS,ON"},
-        {T::Cfg, "$PQELR,CFG,DSL"},
-        {T::Pem, "$PQELR,PEM,10"},
-        {T::A2d, "$PQELR,A2D,1,1"},
-        {T::Anh, "$PQELR,ANH,1.500,S"},
-        {T::Anr, "$PQELR,ANR,ARP"},
-        {T::Anp, "$PQELR,ANP,OWN,ANT1"},
-        {T::Bas, "$PQELR,BAS,B,CMR"},
-        {T::Sti, "$PQELR,STI,BS01"},
-        {T::Dri, "$PQELR,DRI,1.00"},
-        {T::Rec, "$PQELR,REC,S"},
-        {T::Atl, "$PQELR,ATL,ON,1,RING"},
-        {T::Mem, "$PQELR,MEM,1"},
-        {T::Wti, "$PQELR,WTI,0012"},
-        {T::FilCur, "$PQELR,FIL,CUR,F1.DAT"},
-        {T::FilPth, "$PQELR,FIL,PTH,/D"},
-        {T::Npt, "$PQELR,NPT,0,1"},
-        {T::Ack, "$PQELR,ACK"},
-        {T::Nak, "$PQELR,NAK"},
-        {T::Nrc, "$PQELR,NRC,ON"},
-        {T::Brd, "$PQELR,BRD,ON,1"},
-        {T::RcpRef, "$PQELR,RCP,REF,REF1,1"},
-        {T::Rid, "$PQELR,RID,QL20,2611GU01,X,1"},
-        {T::Mdm, "$PQELR,MDM,GSM,1,ON,PIN,1234"},
-        {T::Dip, "$PQELR,DIP,RIP,10.0.0.1,PRT,2101"},
-        {T::Ntr, "$PQELR,NTR,MTP,MP1"},
-        {T::Cpd, "$PQELR,CPD,MOD,ROV,3"},
-        {T::Rdp, "$PQELR,RDP,TYP,D,ADL"},
-    };
-    return kSamples;
-}
+const std::map<SentenceType, std::string> kSamples = {
+    {T::Prt, "$PQELR,PRT,B,6"},
+    {T::Bth, "$PQELR,BTH,,C,BT01"},
+    {T::Nmo, "$PQELR,NMO,A,0,1.00,01,GGA,1.00"},
+    {T::Obi, "$PQELR,OBI,120000.00,1.50,00003"},
+    {T::Sba, "$PQELR,SBA,ON"},
+    {T::Qzs, "$PQELR,QZS,ON"},
+    {T::Glo, "$PQELR,GLO,ON"},
+    {T::Gps, "$PQELR,GPS,ON"},
+    {T::Cfg, "$PQELR,CFG,DSL"},
+    {T::Pem, "$PQELR,PEM,10"},
+    {T::A2d, "$PQELR,A2D,1,1"},
+    {T::Anh, "$PQELR,ANH,1.500,S"},
+    {T::Anr, "$PQELR,ANR,ARP"},
+    {T::Anp, "$PQELR,ANP,OWN,ANT1"},
+    {T::Bas, "$PQELR,BAS,B,CMR"},
+    {T::Sti, "$PQELR,STI,BS01"},
+    {T::Dri, "$PQELR,DRI,1.00"},
+    {T::Rec, "$PQELR,REC,S"},
+    {T::Atl, "$PQELR,ATL,ON,1,RING"},
+    {T::Mem, "$PQELR,MEM,1"},
+    {T::Wti, "$PQELR,WTI,0012"},
+    {T::FilCur, "$PQELR,FIL,CUR,F1.DAT"},
+    {T::FilPth, "$PQELR,FIL,PTH,/D"},
+    {T::Npt, "$PQELR,NPT,0,1"},
+    {T::Version, "RECEIVER VERSION: 1.0\r\nSYS fw: S1\r\nGNSS fw: G1\r\nEND\r\n"},
+    {T::Ack, "$PQELR,ACK"},
+    {T::Nak, "$PQELR,NAK"},
+    {T::Nrc, "$PQELR,NRC,ON"},
+    {T::Brd, "$PQELR,BRD,ON,1"},
+    {T::RcpRef, "$PQELR,RCP,REF,REF1,1"},
+    {T::Rid, "$PQELR,RID,QL20,2611GU01,X,1"},
+    {T::Mdm, "$PQELR,MDM,GSM,1,ON,PIN,1234"},
+    {T::Dip, "$PQELR,DIP,RIP,10.0.0.1,PRT,2101"},
+    {T::Ntr, "$PQELR,NTR,MTP,MP1"},
+    {T::Cpd, "$PQELR,CPD,MOD,ROV,3"},
+    {T::Rdp, "$PQELR,RDP,TYP,D,ADL"},
+};
 
-const std::string kVersionBlock = "RECEIVER VERSION: 1.0\r\nSYS fw: S1\r\nGNSS fw: G1\r\nEND\r\n";
-
-// Types the reader hands to the reply state but that carry nothing to decode.
-bool carriesNoReply(SentenceType type) {
-    return type == T::Unknown || type == T::Sga || type == T::Rcp || NavigationState::handles(type);
+// The version block carries no checksum; acknowledgements are taken as they come.
+bool checksummed(SentenceType type) {
+    return type != T::Version && type != T::Ack && type != T::Nak;
 }
 
 TEST(ReplyEveryType, DecodedAndGuardedByItsChecksum) {
     const std::string fresh = test::snapshot(Replies().state);
     for (const SentenceTypeRow& row : sentenceTypeTable()) {
-        if (carriesNoReply(row.type))
+        const bool noReply = row.type == T::Unknown || row.type == T::Sga || row.type == T::Rcp ||
+                             NavigationState::handles(row.type);
+        if (noReply)
             continue;
         SCOPED_TRACE(std::string(row.name));
-        if (row.type == T::Version) {
-            Replies r;
-            EXPECT_EQ(r.receive(kVersionBlock), T::Version);
-            EXPECT_NE(test::snapshot(r.state), fresh);
-            continue;
-        }
-        const auto sample = samples().find(row.type);
-        ASSERT_NE(sample, samples().end()) << "no sample reply";
-
+        const auto sample = kSamples.find(row.type);
+        ASSERT_NE(sample, kSamples.end()) << "no sample reply";
         Replies good;
         EXPECT_EQ(good.reply(sample->second), row.type);
         EXPECT_NE(test::snapshot(good.state), fresh) << "a valid reply must leave a trace";
-
-        // Acknowledgements are taken as they come, checksum or not.
-        if (row.type == T::Ack || row.type == T::Nak)
+        if (!checksummed(row.type))
             continue;
         Replies bad;
-        EXPECT_EQ(bad.receive(test::withBadChecksum(sample->second)), row.type);
+        EXPECT_EQ(bad.reply(test::withBadChecksum(sample->second)), row.type);
         EXPECT_EQ(test::snapshot(bad.state), fresh) << "a failing checksum must change nothing";
     }
 }
@@ -99,8 +86,8 @@ TEST(ReplyEveryType, FailingChecksumKeepsEarlierStateAndStillReleasesTheCommand)
     MemoryByteSource source("");
     ReceiverReader reader(source, 4096);
     ASSERT_TRUE(reader.replyEvent().create(platform::Event::Reset::Auto));
-    for (const auto& [type, body] : samples()) {
-        if (type == T::Ack || type == T::Nak)
+    for (const auto& [type, body] : kSamples) {
+        if (!checksummed(type))
             continue;
         SCOPED_TRACE(body);
         const std::string good = test::withChecksum(body);
@@ -108,73 +95,91 @@ TEST(ReplyEveryType, FailingChecksumKeepsEarlierStateAndStillReleasesTheCommand)
         reader.replyEvent().reset();
         const std::string before = test::snapshot(reader.replies());
 
-        std::string bad = test::withBadChecksum(body);
+        const std::string bad = test::withBadChecksum(body);
         reader.dispatch(type, makeSentence(bad));
         EXPECT_EQ(reader.replyEvent().wait(0), eventOf(type) == SentenceEvent::Reply);
-        std::string after = test::snapshot(reader.replies());
         if (type == T::Anp) {
             EXPECT_EQ(reader.replies().anpReceived, 0) << "cleared, as nothing else clears it";
             reader.replies().anpReceived = 1;
-            after = test::snapshot(reader.replies());
         }
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(test::snapshot(reader.replies()), before);
+    }
+}
+
+// Every cut of every reply, down to nothing, whatever the framer would have made of it.
+TEST(ReplyEveryType, CutShortAnywhere) {
+    for (const auto& [type, body] : kSamples) {
+        const std::string whole = checksummed(type) ? test::withChecksum(body) : body;
+        ReplyState state;
+        for (size_t length = 0; length <= whole.size(); ++length) {
+            const std::string cut = whole.substr(0, length);
+            state.parse(type, makeSentence(cut));
+        }
     }
 }
 
 TEST(ReplyText, CutAtTheSizeOfItsField) {
-    const std::string longText(300, 'x');
-    struct Row {
-        std::string body;
-        size_t capacity;
-        std::function<std::string(const ReplyState&)> read;
-    };
-    const Row rows[] = {
-        {"$PQELR,BTH,,C," + longText, 5, [](auto& r) { return utf8(r.getBluetoothValue()); }},
-        {"$PQELR,ANP,OWN," + longText, 31, [](auto& r) { return utf8(r.getAntennaName()); }},
-        {"$PQELR,STI," + longText, 4, [](auto& r) { return utf8(r.getStationId()); }},
-        {"$PQELR,FIL,CUR," + longText, 259,
-         [](auto& r) { return utf8(r.getCurrentFile().value_or(u"")); }},
-        {"$PQELR,FIL,PTH," + longText, 259, [](auto& r) { return utf8(r.getFilePath()); }},
-        {"$PQELR,NRC,FIL," + longText, 259, [](auto& r) { return utf8(r.getRecorderFile()); }},
-        {"$PQELR,RCP,REF," + longText + ",1", 31,
-         [](auto& r) { return utf8(r.getReferenceReceiver().name); }},
-        {"$PQELR,MDM,GSM,1,ON,PWR," + longText, 3,
-         [](auto& r) { return utf8(r.getModem().power); }},
-        {"$PQELR,MDM,GSM,1,ON,PIN," + longText, 8, [](auto& r) { return utf8(r.getModem().pin); }},
-        {"$PQELR,MDM,GSM,1,ON,APN," + longText, 32, [](auto& r) { return utf8(r.getModem().apn); }},
-        {"$PQELR,MDM,GSM,1,ON,LGN," + longText, 32,
-         [](auto& r) { return utf8(r.getModem().login); }},
-        {"$PQELR,MDM,GSM,1,ON,PWD," + longText, 32,
-         [](auto& r) { return utf8(r.getModem().password); }},
-        {"$PQELR,MDM,GSM,1,ON,PHN," + longText, 20,
-         [](auto& r) { return utf8(r.getModem().phoneNumber); }},
-        {"$PQELR,DIP,RIP," + longText + ",PRT,1", 35,
-         [](auto& r) { return utf8(r.getDirectIp().address); }},
-        {"$PQELR,DIP,RIP,a,PRT,1,LGN," + longText + ",PWD,p", 32,
-         [](auto& r) { return utf8(r.getDirectIp().user); }},
-        {"$PQELR,DIP,RIP,a,PRT,1,LGN,u,PWD," + longText, 32,
-         [](auto& r) { return utf8(r.getDirectIp().password); }},
-        {"$PQELR,NTR,ADD," + longText, 32,
-         [](auto& r) { return utf8(r.getNtripParameters().address); }},
-        {"$PQELR,NTR,LGN," + longText, 32,
-         [](auto& r) { return utf8(r.getNtripParameters().user); }},
-        {"$PQELR,NTR,PWD," + longText, 33,
-         [](auto& r) { return utf8(r.getNtripParameters().password); }},
-        {"$PQELR,NTR,MTP," + longText, 100, [](auto& r) { return utf8(r.getMountPoint()); }},
-    };
-    for (const Row& row : rows) {
-        Replies r;
-        r.reply(row.body);
-        EXPECT_EQ(row.read(r.state), std::string(row.capacity, 'x')) << row.body.substr(0, 24);
-    }
-
-    Replies r;
-    r.receive("RECEIVER VERSION: " + longText + "\r\nSYS fw: " + longText +
-              "\r\nGNSS fw: " + longText + "\r\n\r\n");
-    const auto versions = r.state.getFirmwareVersions();
-    EXPECT_EQ(utf8(versions.receiverVersion), std::string(10, 'x'));
-    EXPECT_EQ(utf8(versions.systemFirmware), std::string(10, 'x'));
-    EXPECT_EQ(utf8(versions.gnssFirmware), std::string(10, 'x'));
+    const std::string x(300, 'x');
+    const auto X = [](size_t n) { return std::string(n, 'x'); };
+    test::expectTranscript({
+        {"bluetooth", {"$PQELR,BTH,,C," + x}, "bthReceived", "bth " + X(5)},
+        {"antenna", {"$PQELR,ANP,OWN," + x}, "anpReceived", "anp " + X(31)},
+        {"station", {"$PQELR,STI," + x}, "stiReceived", "sti " + X(4)},
+        {"file", {"$PQELR,FIL,CUR," + x}, "fileReceived", "file " + X(259)},
+        {"path", {"$PQELR,FIL,PTH," + x}, "pathReceived", "path " + X(259)},
+        {"recorder", {"$PQELR,NRC,FIL," + x}, "fileReceived", "recorder " + X(259)},
+        {"reference", {"$PQELR,RCP,REF," + x + ",1"}, "", "ref " + X(31) + " 1"},
+        {"modem power",
+         {"$PQELR,MDM,GSM,1,ON,PWR," + x},
+         "mdmReceived",
+         "mdm 2 " + X(3) + " - - - - - - - - - -"},
+        {"modem PIN",
+         {"$PQELR,MDM,GSM,1,ON,PIN," + x},
+         "mdmReceived",
+         "mdm 2 - " + X(8) + " - - - - - - - - -"},
+        {"modem APN",
+         {"$PQELR,MDM,GSM,1,ON,APN," + x},
+         "mdmReceived",
+         "mdm 2 - - - - - " + X(32) + " - - - - -"},
+        {"modem login",
+         {"$PQELR,MDM,GSM,1,ON,LGN," + x},
+         "mdmReceived",
+         "mdm 2 - - - - - - " + X(32) + " - - - -"},
+        {"modem password",
+         {"$PQELR,MDM,GSM,1,ON,PWD," + x},
+         "mdmReceived",
+         "mdm 2 - - - - - - - " + X(32) + " - - -"},
+        {"modem phone",
+         {"$PQELR,MDM,GSM,1,ON,PHN," + x},
+         "mdmReceived",
+         "mdm 2 - - - - - - - - - " + X(20) + " -"},
+        {"direct IP address",
+         {"$PQELR,DIP,RIP," + x + ",PRT,1"},
+         "dipReceived",
+         "dip " + X(35) + " 1 - -"},
+        {"direct IP user",
+         {"$PQELR,DIP,RIP,a,PRT,1,LGN," + x + ",PWD,p"},
+         "dipReceived",
+         "dip a 1 " + X(32) + " p"},
+        {"direct IP password",
+         {"$PQELR,DIP,RIP,a,PRT,1,LGN,u,PWD," + x},
+         "dipReceived",
+         "dip a 1 u " + X(32)},
+        {"caster", {"$PQELR,NTR,ADD," + x}, "ntripParametersReceived", "ntrip " + X(32) + " 0 - -"},
+        {"caster user",
+         {"$PQELR,NTR,LGN," + x},
+         "ntripParametersReceived",
+         "ntrip - 0 " + X(32) + " -"},
+        {"caster password",
+         {"$PQELR,NTR,PWD," + x},
+         "ntripParametersReceived",
+         "ntrip - 0 - " + X(33)},
+        {"mount point", {"$PQELR,NTR,MTP," + x}, "mountPointReceived", "mtp " + X(100)},
+        {"versions",
+         {"RECEIVER VERSION: " + x + "\r\nSYS fw: " + x + "\r\nGNSS fw: " + x + "\r\n\r\n"},
+         "versionReceived",
+         "versions " + X(10) + "|" + X(10) + "|" + X(10)},
+    });
 }
 
 TEST(ReplyText, WidenedThroughTheAnsiCodePage) {
@@ -188,16 +193,12 @@ TEST(ReplyCodes, PortLettersGoOutAndComeBackAsTheSamePort) {
          {port_letters::kReceiver, port_letters::kSerial, port_letters::kBaudSettable,
           port_letters::kRadio, port_letters::kRadioQuery}) {
         for (uint32_t index = 0; index < 8; ++index) {
-            const char letter = portLetterOf(letters, index);
             const bool known = index < letters.size() && letters[index] != '-';
-            EXPECT_EQ(portIndexOf(letters, letter), known ? index : 0u) << letters << index;
+            EXPECT_EQ(portIndexOf(letters, portLetterOf(letters, index)), known ? index : 0u)
+                << letters << " " << index;
         }
         EXPECT_EQ(portIndexOf(letters, 'Z'), 0u);
         EXPECT_EQ(portIndexOf(letters, '-'), 0u);
-    }
-    for (const CodeName& row : kMessageNames) {
-        EXPECT_EQ(findCodeByPrefix(kMessageNames, row.name, 3), row.code);
-        EXPECT_EQ(nameOfCode(kMessageNames, row.code), row.name);
     }
 }
 

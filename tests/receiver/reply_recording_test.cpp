@@ -9,156 +9,61 @@
 namespace zentrix::receiver {
 namespace {
 
-using test::Replies;
-using test::utf8;
+using test::expectTranscript;
 
-TEST(ReplyRecording, IntervalMemoryAndWti) {
-    Replies r;
-    r.reply("$PQELR,DRI,0.05");
-    EXPECT_EQ(r.state.driReceived, 1);
-    EXPECT_DOUBLE_EQ(r.state.getRecordingInterval(), 0.05);
-    r.reply("$PQELR,DRI,3600.000000");
-    EXPECT_DOUBLE_EQ(r.state.getRecordingInterval(), 3600.0);
-
-    r.reply("$PQELR,MEM,2");
-    EXPECT_EQ(r.state.memReceived, 1);
-    EXPECT_EQ(r.state.getMemory(), 2u);
-
-    r.reply("$PQELR,WTI,04217");
-    EXPECT_EQ(r.state.wtiReceived, 1);
-    EXPECT_EQ(r.state.getWtiValue(), 421u) << "four digits, the fifth is not the value";
+TEST(ReplyRecording, Settings) {
+    expectTranscript({
+        {"interval", {"$PQELR,DRI,0.05"}, "driReceived", "dri 0.05"},
+        {"an hour", {"$PQELR,DRI,3600.000000"}, "driReceived", "dri 3600"},
+        {"memory", {"$PQELR,MEM,2"}, "memReceived", "mem 2"},
+        {"WTI: four digits, then one that is not the value",
+         {"$PQELR,WTI,04217"},
+         "wtiReceived",
+         "wti 421"},
+        {"recording", {"$PQELR,REC,Y"}, "recReceived", "rec 1"},
+        {"recording, R", {"$PQELR,REC,R"}, "recReceived", "rec 1"},
+        {"stopped, N", {"$PQELR,REC,N"}, "recReceived recordingStopped", "rec 0"},
+        {"stopped, S", {"$PQELR,REC,S"}, "recReceived recordingStopped", "rec 0"},
+        {"unknown status", {"$PQELR,REC,X"}, "recReceived", "rec 0"},
+        // Only the command side clears the stop.
+        {"stop stays", {"$PQELR,REC,S", "$PQELR,REC,Y"}, "recReceived recordingStopped", "rec 1"},
+        {"auto-logging", {"$PQELR,ATL,ON,12,RING"}, "atlReceived", "atl 1 12 1"},
+        {"auto-logging off", {"$PQELR,ATL,OFF,-3,LINEAR"}, "atlReceived", "atl 0 -3 0"},
+        {"NPT", {"$PQELR,NPT,7,0"}, "nptReceived", "npt 1 0"},
+        {"NPT negative", {"$PQELR,NPT,0,-2"}, "nptReceived", "npt 0 1"},
+        {"bridge, no flag", {"$PQELR,BRD,ON,-3"}, "", "brd 1 -3"},
+    });
 }
 
-TEST(ReplyRecording, StatusAndStopped) {
-    struct Row {
-        char status;
-        uint8_t recording;
-        uint8_t stopped;
-    };
-    const Row rows[] = {{'Y', 1, 0}, {'R', 1, 0}, {'N', 0, 1}, {'S', 0, 1}, {'X', 0, 0}};
-    for (const Row& row : rows) {
-        Replies r;
-        r.reply(std::string("$PQELR,REC,") + row.status);
-        EXPECT_EQ(r.state.recReceived, 1);
-        EXPECT_EQ(r.state.getRecording(), row.recording) << row.status;
-        EXPECT_EQ(r.state.recordingStopped, row.stopped) << row.status;
-    }
-    // Only the command side clears the stop: a later report of a running recording does not.
-    Replies r;
-    r.reply("$PQELR,REC,S");
-    r.reply("$PQELR,REC,Y");
-    EXPECT_EQ(r.state.getRecording(), 1);
-    EXPECT_EQ(r.state.recordingStopped, 1);
+TEST(ReplyRecording, Files) {
+    expectTranscript({
+        {"current file", {"$PQELR,FIL,CUR,BASE0412.DAT"}, "fileReceived", "file BASE0412.DAT"},
+        {"no file open", {"$PQELR,FIL,CUR,NONE"}, "fileReceived", "file (none)"},
+        {"path",
+         {"$PQELR,FIL,CUR,A.DAT", "$PQELR,FIL,PTH,/data"},
+         "fileReceived pathReceived",
+         "path /data"},
+        {"path keeps the file",
+         {"$PQELR,FIL,CUR,A.DAT", "$PQELR,FIL,PTH,/data"},
+         "fileReceived pathReceived",
+         "file A.DAT"},
+        {"recorder file", {"$PQELR,NRC,FIL,REC0001.RAW"}, "fileReceived", "recorder REC0001.RAW"},
+        {"recorder ok", {"$PQELR,NRC,OK"}, "okReceived", "recorder -"},
+        {"recorder fail", {"$PQELR,NRC,FAIL"}, "failReceived", "recorder -"},
+        // The recorder's replies clear nothing: that is the command side's job.
+        {"recorder on, then off",
+         {"$PQELR,NRC,ON", "$PQELR,NRC,OFF"},
+         "nrcOn nrcOff",
+         "recorder -"},
+        {"reference receiver", {"$PQELR,RCP,REF,REFSTATION,1"}, "", "ref REFSTATION 1"},
+        {"other RCP sentences are no reply",
+         {"$PQELR,RCP,REF,R1,1", "$PQELR,RCP,GBS,X,0"},
+         "",
+         "ref R1 1"},
+    });
 }
 
-TEST(ReplyRecording, AutoLogging) {
-    Replies r;
-    r.reply("$PQELR,ATL,ON,12,RING");
-    EXPECT_EQ(r.state.atlReceived, 1);
-    auto logging = r.state.getAutoLogging();
-    EXPECT_EQ(logging.on, 1);
-    EXPECT_EQ(logging.number, 12);
-    EXPECT_EQ(logging.ring, 1);
-    r.reply("$PQELR,ATL,OFF,-3,LINEAR");
-    logging = r.state.getAutoLogging();
-    EXPECT_EQ(logging.on, 0);
-    EXPECT_EQ(logging.number, -3);
-    EXPECT_EQ(logging.ring, 0);
-}
-
-TEST(ReplyFiles, CurrentFileAndPath) {
-    Replies r;
-    EXPECT_EQ(r.reply("$PQELR,FIL,CUR,BASE0412.DAT"), SentenceType::FilCur);
-    EXPECT_EQ(r.state.fileReceived, 1);
-    EXPECT_EQ(utf8(r.state.getCurrentFile().value_or(u"")), "BASE0412.DAT");
-    EXPECT_EQ(r.state.pathReceived, 0);
-
-    EXPECT_EQ(r.reply("$PQELR,FIL,PTH,/data/2026"), SentenceType::FilPth);
-    EXPECT_EQ(r.state.pathReceived, 1);
-    EXPECT_EQ(utf8(r.state.getFilePath()), "/data/2026");
-    EXPECT_EQ(utf8(r.state.getCurrentFile().value_or(u"")), "BASE0412.DAT") << "shares a lock only";
-
-    // No file open: the reply is received, but there is no file to show.
-    r.reply("$PQELR,FIL,CUR,NONE");
-    EXPECT_EQ(r.state.fileReceived, 1);
-    EXPECT_FALSE(r.state.getCurrentFile().has_value());
-}
-
-TEST(ReplyFiles, RecorderAnswers) {
-    struct Row {
-        const char* field;
-        std::atomic<uint8_t> ReplyState::*flag;
-    };
-    const Row rows[] = {
-        {"OK", &ReplyState::okReceived},
-        {"ON", &ReplyState::nrcOn},
-        {"OFF", &ReplyState::nrcOff},
-        {"FAIL", &ReplyState::failReceived},
-        {"FIL,REC0001.RAW", &ReplyState::fileReceived},
-    };
-    for (const Row& row : rows) {
-        Replies r;
-        const std::string before = test::snapshot(r.state);
-        r.reply(std::string("$PQELR,NRC,") + row.field);
-        EXPECT_EQ(r.state.*(row.flag), 1) << row.field;
-        r.state.*(row.flag) = 0;
-        if (row.flag == &ReplyState::fileReceived) {
-            EXPECT_EQ(utf8(r.state.getRecorderFile()), "REC0001.RAW");
-        } else {
-            EXPECT_EQ(test::snapshot(r.state), before)
-                << row.field << ": one flag and nothing else";
-        }
-    }
-    // The recorder's replies clear nothing: that is the command side's job.
-    Replies r;
-    r.reply("$PQELR,NRC,ON");
-    r.reply("$PQELR,NRC,OK");
-    EXPECT_EQ(r.state.nrcOn, 1);
-    EXPECT_EQ(r.state.okReceived, 1);
-    EXPECT_EQ(r.state.nrcOff, 0);
-}
-
-TEST(ReplySettings, NptAndBridge) {
-    const std::tuple<const char*, uint8_t, uint8_t> npts[] = {
-        {"$PQELR,NPT,1,0", 1, 0}, {"$PQELR,NPT,7,-2", 1, 1}, {"$PQELR,NPT,0,0", 0, 0}};
-    for (const auto& [body, first, second] : npts) {
-        Replies r;
-        r.reply(body);
-        EXPECT_EQ(r.state.nptReceived, 1);
-        EXPECT_EQ(r.state.getNpt().first, first) << body;
-        EXPECT_EQ(r.state.getNpt().second, second) << body;
-    }
-
-    Replies r;
-    const std::string before = test::snapshot(r.state);
-    r.reply("$PQELR,BRD,ON,-3");
-    EXPECT_EQ(r.state.getBridge().on, 1);
-    EXPECT_EQ(r.state.getBridge().number, -3);
-    r.reply("$PQELR,BRD,OFF,2");
-    EXPECT_EQ(r.state.getBridge().on, 0);
-    EXPECT_EQ(r.state.getBridge().number, 2);
-    r.reply("$PQELR,BRD,OFF,0");
-    EXPECT_EQ(test::snapshot(r.state), before) << "no flag of its own";
-}
-
-TEST(ReplySettings, ReferenceReceiver) {
-    Replies r;
-    EXPECT_EQ(r.reply("$PQELR,RCP,REF,REFSTATION,1"), SentenceType::RcpRef);
-    auto ref = r.state.getReferenceReceiver();
-    EXPECT_EQ(utf8(ref.name), "REFSTATION");
-    EXPECT_EQ(ref.flag, 1);
-    r.reply("$PQELR,RCP,REF,A-REFERENCE-RECEIVER-NAME-OF-40-CHARS,0");
-    ref = r.state.getReferenceReceiver();
-    EXPECT_EQ(utf8(ref.name), "A-REFERENCE-RECEIVER-NAME-OF-40");
-    EXPECT_EQ(ref.name.size(), 31u);
-    EXPECT_EQ(ref.flag, 0);
-
-    // Other RCP sentences are recognised and left alone.
-    EXPECT_EQ(r.reply("$PQELR,RCP,GBS,X,1"), SentenceType::Rcp);
-    EXPECT_EQ(utf8(r.state.getReferenceReceiver().name).substr(0, 2), "A-");
-}
-
-TEST(ReceiverFamily, RuleRows) {
+TEST(ReplyIdentity, ReceiverFamily) {
     struct Row {
         const char* product;
         const char* identifier;
@@ -170,43 +75,31 @@ TEST(ReceiverFamily, RuleRows) {
         {"QL20", "2611GU01", kFamilyL1L2GsmRadio},
         {"QG30", "2611GU0123", kFamilyGnssGsm},
         {"QG30", "2611PN01", kFamilyGprsOnly},
-        {"QL20", "2611PU01", kFamilyGprsOnly},
         {"QL10", "2611NN01", kFamilyNoModem},
         {"QOEM", "2611XX01", kFamilyOem},
         {"QL20", "2611GU0", kFamilyUnknown},   // identifier too short
         {"QL20", "2611XU01", kFamilyUnknown},  // no modem option of ours
         {"QL99", "2611GU01", kFamilyUnknown},  // not a product of ours
-        {"", "", kFamilyUnknown},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(receiverFamilyOf(row.product, row.identifier), row.family)
-            << row.product << " " << row.identifier;
-        Replies r;
+        test::Replies r;
         r.reply(std::string("$PQELR,RID,") + row.product + "," + row.identifier + ",X7,1.20");
         EXPECT_EQ(r.state.getReceiverFamily(), row.family) << row.product << " " << row.identifier;
+        EXPECT_EQ(test::setFlags(r.state), "") << "no flag of its own";
     }
-    for (const FamilyRule& rule : familyRules()) EXPECT_LE(rule.family, 7u);
 }
 
-TEST(ReplyVersion, ThreeTextsWithoutSpacesCutToTen) {
-    Replies r;
-    EXPECT_EQ(r.receive("RECEIVER VERSION: 2.10 b\r\n"
-                        "SYS fw: S1.02.003\r\n"
-                        "GNSS fw: GNSS-3.40.1234-RC\r\n"
-                        "OPTIONS: RTK\r\n"),
-              SentenceType::Version);
-    EXPECT_EQ(r.state.versionReceived, 1);
-    auto versions = r.state.getFirmwareVersions();
-    EXPECT_EQ(utf8(versions.receiverVersion), "2.10b");
-    EXPECT_EQ(utf8(versions.systemFirmware), "S1.02.003");
-    EXPECT_EQ(utf8(versions.gnssFirmware), "GNSS-3.40.");
-
-    // A report that leaves a text out.
-    r.receive("RECEIVER VERSION:7\r\nGNSS fw: G 1\r\nEND\r\n\r\n");
-    versions = r.state.getFirmwareVersions();
-    EXPECT_EQ(utf8(versions.receiverVersion), "7");
-    EXPECT_EQ(utf8(versions.systemFirmware), "");
-    EXPECT_EQ(utf8(versions.gnssFirmware), "G1");
+TEST(ReplyIdentity, Versions) {
+    expectTranscript({
+        {"three texts, without spaces, cut to 10",
+         {"RECEIVER VERSION: 2.10 b\r\nSYS fw: S1.02.003\r\nGNSS fw: GNSS-3.40.1234-RC\r\nOK\r\n"},
+         "versionReceived",
+         "versions GNSS-3.40.|S1.02.003|2.10b"},
+        {"a text left out",
+         {"RECEIVER VERSION:7\r\nGNSS fw: G 1\r\nEND\r\n\r\n"},
+         "versionReceived",
+         "versions G1||7"},
+    });
 }
 
 }  // namespace
