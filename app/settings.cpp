@@ -1,0 +1,114 @@
+#include "app/settings.h"
+
+#include <variant>
+
+namespace zentrix::app {
+namespace {
+
+using platform::AppProfile;
+using platform::WideString;
+
+// A value of the settings record with its registry name.
+struct Entry {
+    const char16_t* name;
+    std::variant<WideString ConnectionSettings::*, int32_t ConnectionSettings::*,
+                 bool ConnectionSettings::*>
+        member;
+};
+
+// The orders in which start-up reads and exit writes; "NtripMountPoit" is the stored name.
+const Entry kLoadOrder[] = {
+    {u"NtripPort", &ConnectionSettings::ntripPort},
+    {u"NtripAddress", &ConnectionSettings::ntripAddress},
+    {u"NtripUser", &ConnectionSettings::ntripUser},
+    {u"NtripPassword", &ConnectionSettings::ntripPassword},
+    {u"NtripMountPoit", &ConnectionSettings::ntripMountPoint},
+    {u"IpPort", &ConnectionSettings::ipPort},
+    {u"IpAddress", &ConnectionSettings::ipAddress},
+    {u"IsExternalGps", &ConnectionSettings::isExternalGps},
+    {u"NetworkProtocol", &ConnectionSettings::networkProtocol},
+};
+
+const Entry kSaveOrder[] = {
+    {u"NtripPort", &ConnectionSettings::ntripPort},
+    {u"NtripAddress", &ConnectionSettings::ntripAddress},
+    {u"NtripUser", &ConnectionSettings::ntripUser},
+    {u"NtripPassword", &ConnectionSettings::ntripPassword},
+    {u"NtripMountPoit", &ConnectionSettings::ntripMountPoint},
+    {u"IpPort", &ConnectionSettings::ipPort},
+    {u"IpAddress", &ConnectionSettings::ipAddress},
+    {u"DialGsm", &ConnectionSettings::dialGsm},
+    {u"ConnectNtrip", &ConnectionSettings::connectNtrip},
+    {u"ConnectIp", &ConnectionSettings::connectIp},
+    {u"NetworkProtocol", &ConnectionSettings::networkProtocol},
+};
+
+struct Loader {
+    const AppProfile& profile;
+    const char16_t* name;
+    ConnectionSettings& settings;
+    void operator()(WideString ConnectionSettings::*member) const {
+        settings.*member = profile.getProfileString(kSettingsSection, name);
+    }
+    void operator()(int32_t ConnectionSettings::*member) const {
+        settings.*member = static_cast<int32_t>(profile.getProfileInt(kSettingsSection, name, 0));
+    }
+    // A flag is true only when exactly 1 is stored.
+    void operator()(bool ConnectionSettings::*member) const {
+        settings.*member = profile.getProfileInt(kSettingsSection, name, 0) == 1;
+    }
+};
+
+struct Saver {
+    const AppProfile& profile;
+    const char16_t* name;
+    const ConnectionSettings& settings;
+    void operator()(WideString ConnectionSettings::*member) const {
+        profile.writeProfileString(kSettingsSection, name, settings.*member);
+    }
+    void operator()(int32_t ConnectionSettings::*member) const {
+        profile.writeProfileInt(kSettingsSection, name, settings.*member);
+    }
+    void operator()(bool ConnectionSettings::*member) const {
+        profile.writeProfileInt(kSettingsSection, name, settings.*member ? 1 : 0);
+    }
+};
+
+constexpr uint32_t kNmeaPortCount = 4;
+
+}  // namespace
+
+void loadSettings(const AppProfile& profile, ConnectionSettings& settings) {
+    for (const auto& entry : kLoadOrder) std::visit(Loader{profile, entry.name, settings}, entry.member);
+}
+
+void saveSettings(const AppProfile& profile, const ConnectionSettings& settings) {
+    for (const auto& entry : kSaveOrder) std::visit(Saver{profile, entry.name, settings}, entry.member);
+}
+
+bool loadSendPositionToNetwork(const AppProfile& profile) {
+    return profile.getProfileInt(kSettingsSection, u"SendPosToNet", 0) == 1;
+}
+
+void saveSendPositionToNetwork(const AppProfile& profile, bool send) {
+    profile.writeProfileInt(kSettingsSection, u"SendPosToNet", send ? 1 : 0);
+}
+
+uint32_t loadNmeaPortIndex(const AppProfile& profile) {
+    const uint32_t index = profile.getProfileInt(kSettingsSection, u"NMEAPortIndex", 0);
+    return index < kNmeaPortCount ? index : 0;
+}
+
+void saveNmeaPortIndex(const AppProfile& profile, uint32_t index) {
+    profile.writeProfileInt(kSettingsSection, u"NMEAPortIndex", static_cast<int32_t>(index));
+}
+
+WideString loadNmeaBluetoothPort(const AppProfile& profile) {
+    return profile.getProfileString(kSettingsSection, u"NMEABluetoothPort");
+}
+
+void saveNmeaBluetoothPort(const AppProfile& profile, platform::WideStringView port) {
+    profile.writeProfileString(kSettingsSection, u"NMEABluetoothPort", port);
+}
+
+}  // namespace zentrix::app
