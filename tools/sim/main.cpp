@@ -1,0 +1,202 @@
+// zentrix-sim: a receiver on a pseudo-terminal, for the program, the demo and the tests.
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "tools/sim/simulator.h"
+#include "tools/sim/survey_board.h"
+
+namespace {
+
+using zentrix::sim::SimFault;
+
+volatile sig_atomic_t stopSignal = 0;
+void onSignal(int) {
+    stopSignal = 1;
+}
+
+struct FaultName {
+    const char* name;
+    SimFault fault;
+};
+constexpr std::array<FaultName, zentrix::sim::kSimFaultCount> kFaultNames = {{
+    {"silence", SimFault::Silence},
+    {"delay-replies", SimFault::DelayReplies},
+    {"nak-everything", SimFault::NakEverything},
+    {"wrong-reply-first", SimFault::WrongReplyFirst},
+    {"bad-checksums", SimFault::BadChecksums},
+    {"garbage", SimFault::Garbage},
+    {"vanish", SimFault::Vanish},
+}};
+
+bool faultOf(const std::string& name, SimFault* fault) {
+    for (const FaultName& f : kFaultNames) {
+        if (name == f.name) {
+            *fault = f.fault;
+            return true;
+        }
+    }
+    return false;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: zentrix-sim [options]\n"
+                 "  --com N             link the line as COMN: of the device root (devices/COMN)\n"
+                 "  --device PATH       serve this serial device instead of a pseudo-terminal\n"
+                 "  --receiver KIND     board (survey board, default) or sirf (GPS-only chip)\n"
+                 "  --baud N            the receiver's rate at start (default 57600; sirf 38400)\n"
+                 "  --nmea              the GPS-only chip starts in NMEA instead of SiRF binary\n"
+                 "  --place LAT,LON,H   where the receiver stands (degrees, degrees, metres)\n"
+                 "  --source-table FILE the caster's table served after a download\n"
+                 "  --replay LOG        play a captured log instead of simulating\n"
+                 "  --fast              replay as fast as the line allows (default: real time)\n"
+                 "  --loop              replay the log again and again\n"
+                 "  --fault NAME        start with a fault on (may be repeated)\n"
+                 "  --verbose           print every command the receiver hears\n"
+                 "faults: silence delay-replies nak-everything wrong-reply-first bad-checksums\n"
+                 "        garbage vanish\n"
+                 "on standard input: 'fault NAME', 'clear NAME', 'clear', 'power', 'quit'\n");
+    return 2;
+}
+
+void handleConsoleLine(const std::string& text, zentrix::sim::Simulator& sim) {
+    std::string verb = text.substr(0, text.find(' '));
+    const std::string argument =
+        text.find(' ') == std::string::npos ? std::string() : text.substr(text.find(' ') + 1);
+    SimFault fault{};
+    if (verb == "fault" && faultOf(argument, &fault)) {
+        sim.setFault(fault, true);
+    } else if (verb == "clear" && argument.empty()) {
+        sim.clearFaults();
+    } else if (verb == "clear" && faultOf(argument, &fault)) {
+        sim.setFault(fault, false);
+    } else if (verb == "power") {
+        sim.powerOn();
+    } else if (verb == "quit") {
+        stopSignal = 1;
+    } else if (!text.empty()) {
+        std::fprintf(stderr, "zentrix-sim: unknown console command '%s'\n", text.c_str());
+        return;
+    }
+    std::fprintf(stderr, "zentrix-sim: %s\n", text.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    zentrix::sim::SimOptions options;
+    options.sourceTable = ZENTRIX_SIM_DEFAULT_SOURCE_TABLE;
+    int com = 0;
+    const char* device = nullptr;
+    bool verbose = false;
+    bool baudGiven = false;
+    std::vector<SimFault> faults;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--com" && hasValue) {
+            com = std::atoi(argv[++i]);
+        } else if (a == "--device" && hasValue) {
+            device = argv[++i];
+        } else if (a == "--receiver" && hasValue) {
+            const std::string kind = argv[++i];
+            if (kind == "board") {
+                options.receiver = zentrix::sim::SimReceiver::SurveyBoard;
+            } else if (kind == "sirf") {
+                options.receiver = zentrix::sim::SimReceiver::SirfChip;
+            } else {
+                return usage();
+            }
+        } else if (a == "--baud" && hasValue) {
+            options.baudRate = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+            baudGiven = true;
+        } else if (a == "--nmea") {
+            options.sirfStartsBinary = false;
+        } else if (a == "--place" && hasValue) {
+            zentrix::sim::Place& p = options.place;
+            if (std::sscanf(argv[++i], "%lf,%lf,%lf", &p.latitudeDegrees, &p.longitudeDegrees,
+                            &p.ellipsoidHeightMetres) != 3 ||
+                std::abs(p.latitudeDegrees) > 89.9 || std::abs(p.longitudeDegrees) > 180.0)
+                return usage();
+        } else if (a == "--source-table" && hasValue) {
+            options.sourceTable = argv[++i];
+        } else if (a == "--replay" && hasValue) {
+            options.receiver = zentrix::sim::SimReceiver::Replay;
+            options.replayLog = argv[++i];
+        } else if (a == "--fast") {
+            options.replayRealTime = false;
+        } else if (a == "--loop") {
+            options.replayLoop = true;
+        } else if (a == "--fault" && hasValue) {
+            SimFault fault{};
+            if (!faultOf(argv[++i], &fault))
+                return usage();
+            faults.push_back(fault);
+        } else if (a == "--verbose") {
+            verbose = true;
+        } else {
+            return usage();
+        }
+    }
+    if (options.receiver == zentrix::sim::SimReceiver::SirfChip && !baudGiven)
+        options.baudRate = 38400;
+    if (zentrix::sim::baudCodeOf(options.baudRate) < 0) {
+        std::fprintf(stderr, "zentrix-sim: no receiver talks at %u baud\n", options.baudRate);
+        return 2;
+    }
+
+    zentrix::sim::Simulator sim(options);
+    const bool opened = device ? sim.serveDevice(device) : sim.openPseudoTerminal();
+    if (!opened) {
+        std::fprintf(stderr, "zentrix-sim: cannot open %s: %s\n",
+                     device ? device : "a pseudo-terminal", std::strerror(errno));
+        return 1;
+    }
+    if (com > 0 && !sim.linkAsComPort(com)) {
+        std::fprintf(stderr, "zentrix-sim: cannot link COM%d in the device root\n", com);
+        return 1;
+    }
+    for (SimFault fault : faults) sim.setFault(fault);
+    ::signal(SIGINT, onSignal);
+    ::signal(SIGTERM, onSignal);
+    sim.start();
+    std::printf("%s\n", sim.devicePath().c_str());
+    std::fflush(stdout);
+
+    size_t shown = 0;
+    std::string console;
+    bool stdinOpen = true;
+    while (!stopSignal) {
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        if (stdinOpen && ::poll(&p, 1, 200) > 0) {
+            char buffer[256];
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0)
+                stdinOpen = false;
+            for (ssize_t k = 0; k < n; ++k) {
+                if (buffer[k] == '\n') {
+                    handleConsoleLine(console, sim);
+                    console.clear();
+                } else if (console.size() < 200) {
+                    console.push_back(buffer[k]);
+                }
+            }
+        } else if (!stdinOpen) {
+            ::usleep(200000);
+        }
+        if (verbose) {
+            const auto log = sim.commandLog();
+            for (; shown < log.size(); ++shown) std::fprintf(stderr, "<- %s\n", log[shown].c_str());
+        }
+    }
+    sim.stop();
+    return 0;
+}
