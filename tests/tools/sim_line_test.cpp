@@ -2,14 +2,17 @@
 // chip's binary protocol and its switches, replaying a capture, and the small text helpers.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "tests/support/nmea.h"
 #include "tests/tools/sim_support.h"
 #include "tools/sim/replay_peer.h"
 #include "tools/sim/sim_text.h"
 #include "tools/sim/sirf_chip.h"
+#include "tools/sim/survey_board.h"
 
 namespace zentrix::test {
 namespace {
@@ -289,6 +292,47 @@ TEST(SimText, CoordinatesRoundTripAndCarryIntoTheNextDegree) {
     EXPECT_FALSE(sim::parseInteger("100", 0, 99, &value));
     EXPECT_TRUE(sim::parseInteger("-5", -9, 9, &value));
     EXPECT_EQ(sim::timeOfDayText(86399.999), "000000.00");
+}
+
+}  // namespace
+}  // namespace zentrix::test
+
+namespace zentrix::test {
+namespace {
+
+// A line that only counts: for feeding the receivers directly.
+class CountingLine : public sim::SimLine {
+  public:
+    uint64_t nowMs() const override { return now; }
+    void send(std::string bytes, sim::OutputKind) override { sent += bytes.size(); }
+    void logCommand(std::string) override { ++commands; }
+    bool fault(SimFault) const override { return false; }
+    uint64_t now = 0;
+    size_t sent = 0;
+    size_t commands = 0;
+};
+
+TEST(SimHostileInput, RandomBytesAndRunawayLinesNeverUpsetTheReceivers) {
+    std::mt19937 random(42);
+    sim::SurveyBoard board({});
+    sim::SirfChip chip({});
+    CountingLine line;
+    std::vector<uint8_t> bytes(4096);
+    for (int round = 0; round < 200; ++round) {
+        for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+        // Some rounds look like commands and frames, so that the parsers get past their start.
+        if (round % 3 == 0)
+            std::memcpy(bytes.data(), "$PQELS,NME,A,GGA,ON,", 20);
+        if (round % 3 == 1)
+            std::memcpy(bytes.data(), "\xA0\xA2\x00\x05\x98", 5);
+        board.receive(bytes.data(), bytes.size(), line);
+        chip.receive(bytes.data(), bytes.size(), line);
+        line.now += 250;
+        board.tick(line);
+        chip.tick(line);
+    }
+    EXPECT_GT(line.sent, 0u);
+    EXPECT_GT(line.commands, 0u);
 }
 
 }  // namespace
