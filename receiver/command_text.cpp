@@ -83,11 +83,23 @@ bool isPlainText(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+size_t formatInto(CommandBuffer& buffer, std::string_view format,
+                  std::initializer_list<CommandArg> args);
+
 }  // namespace
 
 size_t formatCommand(CommandBuffer& buffer, std::string_view format,
                      std::initializer_list<CommandArg> args) {
-    buffer[0] = '\0';
+    const size_t length = formatInto(buffer, format, args);
+    // Nothing of a refused command stays in the buffer to be sent by mistake.
+    if (length == 0)
+        buffer.fill('\0');
+    return length;
+}
+
+namespace {
+size_t formatInto(CommandBuffer& buffer, std::string_view format,
+                  std::initializer_list<CommandArg> args) {
     Writer out(buffer);
     const CommandArg* arg = args.begin();
     size_t i = 0;
@@ -140,6 +152,7 @@ size_t formatCommand(CommandBuffer& buffer, std::string_view format,
         return 0;
     return out.finish();
 }
+}  // namespace
 
 bool splitAngle(double angleDegrees, char negative, char positive, AngleText& out) {
     if (!std::isfinite(angleDegrees) || std::fabs(angleDegrees) > 360.0)
