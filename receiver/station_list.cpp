@@ -13,9 +13,10 @@ StationList::StationList()
 
 void StationList::append(const StationRecord& record) {
     if (count_ >= capacity_) {
-        // Grown in fixed steps as it fills, so a table of several hundred streams costs a handful
-        // of allocations.
-        const int32_t capacity = count_ + kGrowthRecords;
+        // At least 100 more, and doubling beyond that: a table of a few hundred streams costs a
+        // handful of allocations, and one of thousands does not copy its records thousands of
+        // times over.
+        const int32_t capacity = count_ + std::max(kGrowthRecords, count_);
         auto records = std::make_unique_for_overwrite<StationRecord[]>(capacity);
         std::copy_n(records_.get(), count_, records.get());
         records_ = std::move(records);
