@@ -38,6 +38,14 @@ inline constexpr std::array<CodeName, 20> kMessageNames = {{
     {"VEC", 14}, {"A2D", 15}, {"OBI", 16}, {"WTI", 17}, {"GNS", 18}, {"DTM", 19},
 }};
 
+/// Output messages as the outputs report names them. The signal messages share one code, and
+/// messages the report does not list (VEC, DTM) are skipped.
+inline constexpr std::array<CodeName, 18> kReportedMessageNames = {{
+    {"POS", 0},  {"SAT", 1},  {"GGA", 2},  {"GLL", 3},  {"GSA", 4},  {"GST", 5},
+    {"GSV", 6},  {"SGP", 7},  {"SGL", 7},  {"SGA", 7},  {"RMC", 10}, {"RRE", 11},
+    {"VTG", 12}, {"ZDA", 13}, {"A2D", 15}, {"OBI", 16}, {"WTI", 17}, {"GNS", 18},
+}};
+
 /// Signal configurations (tracked bands).
 inline constexpr std::array<CodeName, 4> kSignalConfigs = {{
     {"SSL", 0},
@@ -121,6 +129,8 @@ namespace port_letters {
 /// Ports a handheld may be wired to, and the NMEA output ports ("O" is the receiver's own
 /// logging output).
 inline constexpr std::string_view kReceiver = "ABCDEFO";
+/// Ports the port report names (E and O are not among them and read as port A).
+inline constexpr std::string_view kReported = "ABCD-F";
 /// Every serial port (port baud query, base output).
 inline constexpr std::string_view kSerial = "ABCDEF";
 /// Ports whose baud rate can be set.

@@ -9,7 +9,7 @@ using namespace reply;
 
 bool ReplyState::parsePrt(const Sentence& s) {
     ReceiverPort port;
-    port.portIndex = portIndexOf(port_letters::kReceiver, s.at(kFirstField));
+    port.portIndex = portIndexOf(port_letters::kReported, s.at(kFirstField));
     // The receiver's default baud code: a reply without a readable code means it still runs there.
     constexpr uint32_t kDefaultBaudCode = 5;
     const std::string_view baudField = field(s, 2);
@@ -51,7 +51,7 @@ bool ReplyState::parseNmo(const Sentence& s) {
         cursor.skip();
         const float interval = static_cast<float>(cursor.parseFixed(3, 2));
         cursor.skip(textAt(s, cursor.position()).size());
-        const auto code = findCodeByPrefix(kMessageNames, name, kNameChars);
+        const auto code = findCodeByPrefix(kReportedMessageNames, name, kNameChars);
         if (code && outputs.count < MessageOutputs::kMaxEntries) {
             outputs.entries[outputs.count++] = {*code, interval};
         }

