@@ -110,7 +110,9 @@ uint32_t CommandChannel::run(Command command, std::initializer_list<CommandArg> 
 }
 
 uint32_t CommandChannel::runFreeText(std::string_view text) {
-    // The line is the user's own: it goes out as typed, only cut to what the buffer holds.
+    // The line is the user's own: it goes out as typed, only cut to what the buffer holds (and,
+    // as a C string would be, at a zero byte).
+    text = text.substr(0, text.find('\0'));
     CommandBuffer buffer;
     const size_t length = std::min(text.size(), buffer.size() - 3);
     text.copy(buffer.data(), length);

@@ -9,6 +9,7 @@
 
 #include "receiver/station_list.h"
 #include "tests/receiver/command_support.h"
+#include "tests/support/testdata.h"
 
 namespace zentrix::receiver {
 namespace {
@@ -18,6 +19,7 @@ using test::Answer;
 using test::kAck;
 using test::kNak;
 using test::reply;
+using zentrix::test::withChecksum;
 
 using Lines = std::vector<std::string>;
 
@@ -449,6 +451,30 @@ TEST_F(Transaction, SourceTableLoadParsesWhatTheReceiverRelayed) {
     EXPECT_EQ(list.size(), 2);
 }
 
+// A table ends at a second of silence too: a slower clock keeps a busy machine's pause inside a
+// 51 KB table from ending it early.
+class SlowerLine : public test::ReceiverOnLine {
+  protected:
+    SlowerLine() : ReceiverOnLine(10) {}
+};
+
+TEST_F(SlowerLine, ARealTableRelayedWholeOverTheLine) {
+    const std::string table =
+        zentrix::test::readFile(zentrix::test::testdataPath("ntrip/euref-ip.sourcetable.txt"));
+    ASSERT_GT(table.size(), 50000u);
+    peer_.script([&](const std::string& line) {
+        if (line == "$PQELS,NTR,LOD\r\n")
+            return std::vector<Answer>{{kAck}, {reply("$PQELR,NTR,OK"), 20}};
+        // Saved without the caster's status line: it goes out as the caster sends it.
+        return std::vector<Answer>{{"$PQELR,NTR,TBL\r\nSOURCETABLE 200 OK\r\n" + table}};
+    });
+    StationList list;
+    EXPECT_EQ(rx_.loadSourceTable(list), 1u);
+    ASSERT_EQ(list.size(), 221);
+    EXPECT_EQ(fieldText(list.at(0)->mountPoint), "AGRN00ITA0");
+    EXPECT_EQ(fieldText(list.at(220)->mountPoint), "ZZON00HUN0");
+}
+
 TEST_F(Transaction, FreeTextOutcomes) {
     struct Row {
         const char* legend;
@@ -474,6 +500,8 @@ TEST_F(Transaction, FreeTextOutcomes) {
     peer_.answerAll(kAck);
     EXPECT_EQ(rx_.sendFreeCommand(std::string(5000, 'x')), 1u);
     EXPECT_EQ(peer_.takeLines(), Lines{std::string(1021, 'x') + "\r\n"});
+    EXPECT_EQ(rx_.sendFreeCommand(std::string("$PQELQ,GPS\0garbage", 19)), 1u);
+    EXPECT_EQ(peer_.takeLines(), Lines{"$PQELQ,GPS\r\n"});
 }
 
 TEST_F(Transaction, DialIsRefusedForFamiliesWithoutACircuitSwitchedModem) {
@@ -499,6 +527,27 @@ TEST_F(Transaction, DialIsRefusedForFamiliesWithoutACircuitSwitchedModem) {
         EXPECT_EQ(rx_.modemHangUp(), row.dials ? 1u : 0u);
         EXPECT_EQ(peer_.takeLines().size(), row.dials ? 2u : 0u);
     }
+}
+
+// Replies that release no command are read through the getters, without sending anything.
+TEST_F(Transaction, ReportsThatReleaseNoCommandAreReadDirectly) {
+    peer_.send(reply("$PQELR,A2D,1,0") + reply("$PQELR,OBI,120000.00,1.50,00003") +
+               reply("$PQELR,WTI,0012") + withChecksum("$GPGSV,1,1,02,05,40,120,44,07,30,200,41"));
+    for (int i = 0; i < 1000 && rx_.getWtiValue() == 0; ++i) platform::sleepMs(10);
+    EXPECT_EQ(rx_.getWtiValue(), 12u);
+    EXPECT_EQ(rx_.getA2dValid(), 1u);
+    EXPECT_EQ(rx_.getA2dFirstSwitch(), 1u);
+    EXPECT_EQ(rx_.getA2dSecondSwitch(), 0u);
+    float value = 0;
+    int32_t count = 0;
+    EXPECT_EQ(rx_.getObservationStatus(value, count), 1u);
+    EXPECT_FLOAT_EQ(value, 1.5f);
+    EXPECT_EQ(count, 3);
+    SatelliteTable satellites;
+    for (int i = 0; i < 1000 && rx_.getSatellites(satellites) == 0; ++i) platform::sleepMs(10);
+    EXPECT_EQ(rx_.getSatellites(satellites), 2u);
+    EXPECT_EQ(satellites.entries[1].prn, 7);
+    EXPECT_EQ(peer_.takeLines(), Lines{});
 }
 
 TEST_F(Transaction, BaselineFromThePublishedVector) {
