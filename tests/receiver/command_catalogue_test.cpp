@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "receiver/station_list.h"
@@ -42,6 +43,39 @@ Row set(const char* legend, std::function<uint32_t(GnssReceiver&)> call, std::st
     return {legend, [call](GnssReceiver& r) { return str(call(r)); }, std::move(sent), kAck, "1"};
 }
 
+std::string shown(uint8_t v) {
+    return str(uint32_t(v));
+}
+std::string shown(uint32_t v) {
+    return str(v);
+}
+std::string shown(int32_t v) {
+    return str(v);
+}
+std::string shown(double v) {
+    return str(v);
+}
+std::string shown(const std::string& v) {
+    return v;
+}
+std::string shown(const platform::WideString& v) {
+    return utf8(v);
+}
+
+// A query whose arguments are all out-parameters: the result, then each of them as read back.
+template <typename... Out>
+Row ask(const char* legend, uint32_t (GnssReceiver::*query)(Out&...), std::string sent,
+        std::string answer, std::string expected) {
+    auto call = [query](GnssReceiver& r) {
+        std::tuple<Out...> outs{};
+        const uint32_t ok = std::apply([&](Out&... o) { return (r.*query)(o...); }, outs);
+        std::string text = str(ok);
+        std::apply([&](const Out&... o) { ((text += " " + shown(o)), ...); }, outs);
+        return text;
+    };
+    return {legend, call, std::move(sent), std::move(answer), std::move(expected)};
+}
+
 const std::vector<Row>& rows() {
     static const std::vector<Row> kRows = {
         // Constellations, signals and position.
@@ -55,50 +89,14 @@ const std::vector<Row>& rows() {
             "SBAS", [](auto& r) { return r.setSbas(true); }, "$PQELS,SBA,ON"),
         set(
             "QZSS", [](auto& r) { return r.setQzss(false); }, "$PQELS,QZS,OFF"),
-        {"GPS query",
-         [](auto& r) {
-             uint8_t on = 9;
-             const uint32_t ok = r.queryGps(on);
-             return str(ok) + " " + str(uint32_t(on));
-         },
-         "$PQELQ,GPS", reply("$PQELR,GPS,ON"), "1 1"},
-        {"GLONASS query",
-         [](auto& r) {
-             uint8_t on = 9;
-             const uint32_t ok = r.queryGlonass(on);
-             return str(ok) + " " + str(uint32_t(on));
-         },
-         "$PQELQ,GLO", reply("$PQELR,GLO,ON"), "1 1"},
-        {"SBAS query",
-         [](auto& r) {
-             uint8_t on = 9;
-             const uint32_t ok = r.querySbas(on);
-             return str(ok) + " " + str(uint32_t(on));
-         },
-         "$PQELQ,SBA", reply("$PQELR,SBA,OFF"), "1 0"},
-        {"QZSS query, any reply",
-         [](auto& r) {
-             uint8_t on = 9;
-             const uint32_t ok = r.queryQzss(on);
-             return str(ok) + " " + str(uint32_t(on));
-         },
-         "$PQELQ,QZS", kAck, "1 0"},
-        {"signal configuration query",
-         [](auto& r) {
-             uint32_t c = 9;
-             const uint32_t ok = r.querySignalConfig(c);
-             return str(ok) + " " + str(c);
-         },
-         "$PQELQ,CFG", reply("$PQELR,CFG,DSE"), "1 3"},
+        ask("GPS query", &GnssReceiver::queryGps, "$PQELQ,GPS", reply("$PQELR,GPS,ON"), "1 1"),
+        ask("GLONASS query", &GnssReceiver::queryGlonass, "$PQELQ,GLO", reply("$PQELR,GLO,ON"), "1 1"),
+        ask("SBAS query", &GnssReceiver::querySbas, "$PQELQ,SBA", reply("$PQELR,SBA,OFF"), "1 0"),
+        ask("QZSS query, any reply", &GnssReceiver::queryQzss, "$PQELQ,QZS", kAck, "1 0"),
+        ask("signal configuration query", &GnssReceiver::querySignalConfig, "$PQELQ,CFG", reply("$PQELR,CFG,DSE"), "1 3"),
         set(
             "elevation mask", [](auto& r) { return r.setElevationMask(15); }, "$PQELS,PEM,15"),
-        {"elevation mask query",
-         [](auto& r) {
-             uint32_t d = 0;
-             const uint32_t ok = r.queryElevationMask(d);
-             return str(ok) + " " + str(d);
-         },
-         "$PQELQ,PEM", reply("$PQELR,PEM,10"), "1 10"},
+        ask("elevation mask query", &GnssReceiver::queryElevationMask, "$PQELQ,PEM", reply("$PQELR,PEM,10"), "1 10"),
         set(
             "LCS", [](auto& r) { return r.setLcs(true); }, "$PQELS,LCS,ON"),
         set(
@@ -124,29 +122,11 @@ const std::vector<Row>& rows() {
         set(
             "known point, other code", [](auto& r) { return r.setKnownPoint(0, 0, 0, 7); },
             "$PQELS,KPI,0000.0000000,N,00000.0000000,E,0.0000,SPT"),
-        {"reference position query",
-         [](auto& r) {
-             double la = 0, lo = 0, h = 0;
-             const uint32_t ok = r.queryReferencePosition(la, lo, h);
-             return str(ok) + " " + str(la, 4) + " " + str(lo, 4) + " " + str(h);
-         },
-         "$PQELQ,CPD,POS", reply("$PQELR,CPD,POS,4530.0000000,N,00715.0000000,W,12.345"),
-         "1 45.5000 -7.2500 12.345"},
-        {"versions",
-         [](auto& r) {
-             platform::WideString g, s, v;
-             const uint32_t ok = r.queryVersions(g, s, v);
-             return str(ok) + " " + utf8(g) + " " + utf8(s) + " " + utf8(v);
-         },
-         "$PQELQ,VERSION", "RECEIVER VERSION: 1.0\r\nSYS fw: S1\r\nGNSS fw: G1\r\nEND\r\n",
-         "1 G1 S1 1.0"},
-        {"receiver family, any reply",
-         [](auto& r) {
-             uint32_t f = 9;
-             const uint32_t ok = r.queryReceiverFamily(f);
-             return str(ok) + " " + str(f);
-         },
-         "$PQELQ,RID", kAck, "1 0"},
+        ask("reference position query", &GnssReceiver::queryReferencePosition, "$PQELQ,CPD,POS", reply("$PQELR,CPD,POS,4530.0000000,N,00715.0000000,W,12.345"),
+         "1 45.500 -7.250 12.345"),
+        ask("versions", &GnssReceiver::queryVersions, "$PQELQ,VERSION", "RECEIVER VERSION: 1.0\r\nSYS fw: S1\r\nGNSS fw: G1\r\nEND\r\n",
+         "1 G1 S1 1.0"),
+        ask("receiver family, any reply", &GnssReceiver::queryReceiverFamily, "$PQELQ,RID", kAck, "1 0"),
         set(
             "reset", [](auto& r) { return r.resetReceiver(); }, "$PQELS,RST"),
         set(
@@ -161,14 +141,7 @@ const std::vector<Row>& rows() {
         set(
             "antenna height, other type", [](auto& r) { return r.setAntennaHeight(2, 7); },
             "$PQELS,ANH,2.000000,V"),
-        {"antenna height query",
-         [](auto& r) {
-             double h = 0;
-             uint32_t t = 9;
-             const uint32_t ok = r.queryAntennaHeight(h, t);
-             return str(ok) + " " + str(h) + " " + str(t);
-         },
-         "$PQELQ,ANH", reply("$PQELR,ANH,1.500,S"), "1 1.500 1"},
+        ask("antenna height query", &GnssReceiver::queryAntennaHeight, "$PQELQ,ANH", reply("$PQELR,ANH,1.500,S"), "1 1.500 1"),
         set(
             "antenna offsets", [](auto& r) { return r.setAntennaOffsets(0.1, 0.02, -0.003); },
             "$PQELS,ANT,0.100,0.0200,-0.0030"),
@@ -178,24 +151,12 @@ const std::vector<Row>& rows() {
         set(
             "antenna reduction, other code", [](auto& r) { return r.setAntennaReduction(9); },
             "$PQELS,ANR,ON"),
-        {"antenna reduction query",
-         [](auto& r) {
-             uint32_t c = 9;
-             const uint32_t ok = r.queryAntennaReduction(c);
-             return str(ok) + " " + str(c);
-         },
-         "$PQELQ,ANR", reply("$PQELR,ANR,OFF"), "1 0"},
+        ask("antenna reduction query", &GnssReceiver::queryAntennaReduction, "$PQELQ,ANR", reply("$PQELR,ANR,OFF"), "1 0"),
         set(
             "antenna name", [](auto& r) { return r.setAntennaName(u"ANT\u00e91"); },
             "$PQELS,ANP,OWN,ANT\xe9"
             "1"),
-        {"antenna name query",
-         [](auto& r) {
-             platform::WideString n;
-             const uint32_t ok = r.queryAntennaName(n);
-             return str(ok) + " " + utf8(n);
-         },
-         "$PQELQ,ANP,OWN", reply("$PQELR,ANP,OWN,ANT1"), "1 ANT1"},
+        ask("antenna name query", &GnssReceiver::queryAntennaName, "$PQELQ,ANP,OWN", reply("$PQELR,ANP,OWN,ANT1"), "1 ANT1"),
         set(
             "antenna output on", [](auto& r) { return r.setAntennaOutput(true); },
             "$PQELS,ANP,OUT,ADVNULLANTENNA"),
@@ -221,13 +182,7 @@ const std::vector<Row>& rows() {
              return str(ok) + " " + str(b);
          },
          "$PQELQ,PRT,E", reply("$PQELR,PRT,E,5"), "1 5"},
-        {"receiver port",
-         [](auto& r) {
-             uint32_t p = 9, b = 9;
-             const uint32_t ok = r.queryReceiverPort(p, b);
-             return str(ok) + " " + str(p) + " " + str(b);
-         },
-         "$PQELQ,PRT", reply("$PQELR,PRT,B,6"), "1 1 6"},
+        ask("receiver port", &GnssReceiver::queryReceiverPort, "$PQELQ,PRT", reply("$PQELR,PRT,B,6"), "1 1 6"),
         set(
             "port mode 232", [](auto& r) { return r.setPortMode(3, 0); }, "$PQELS,MDP,D,232"),
         set(
@@ -250,13 +205,7 @@ const std::vector<Row>& rows() {
                     str(double(o.entries[0].intervalSeconds), 2);
          },
          "$PQELQ,NMO,O", reply("$PQELR,NMO,O,0,1.00,01,GGA,0.50"), "1 1 2:0.50"},
-        {"Bluetooth port query",
-         [](auto& r) {
-             platform::WideString v;
-             const uint32_t ok = r.queryBluetoothPort(v);
-             return str(ok) + " " + utf8(v);
-         },
-         "$PQELQ,BTH", reply("$PQELR,BTH,,C,BT01"), "1 BT01"},
+        ask("Bluetooth port query", &GnssReceiver::queryBluetoothPort, "$PQELQ,BTH", reply("$PQELR,BTH,,C,BT01"), "1 BT01"),
         set(
             "OBI output", [](auto& r) { return r.setObiOutput(true); }, "$PQELS,NME,A,OBI,ON,1.00"),
         set(
@@ -273,20 +222,8 @@ const std::vector<Row>& rows() {
         set(
             "base outputs", [](auto& r) { return r.setBaseOutputs(0, 1, 5, 5); },
             "$PQELS,BAS,A,RT2,F,ATM"),
-        {"base output query",
-         [](auto& r) {
-             uint32_t p = 9, f = 9;
-             const uint32_t ok = r.queryBaseOutput(p, f);
-             return str(ok) + " " + str(p) + " " + str(f);
-         },
-         "$PQELQ,BAS", reply("$PQELR,BAS,B,CMR,D,RT2"), "1 1 3"},
-        {"base outputs query",
-         [](auto& r) {
-             uint32_t p = 9, f = 9, p2 = 9, f2 = 9;
-             const uint32_t ok = r.queryBaseOutputs(p, f, p2, f2);
-             return str(ok) + " " + str(p) + " " + str(f) + " " + str(p2) + " " + str(f2);
-         },
-         "$PQELQ,BAS", reply("$PQELR,BAS,B,CMR,D,RT2"), "1 1 3 3 1"},
+        ask("base output query", &GnssReceiver::queryBaseOutput, "$PQELQ,BAS", reply("$PQELR,BAS,B,CMR,D,RT2"), "1 1 3"),
+        ask("base outputs query", &GnssReceiver::queryBaseOutputs, "$PQELQ,BAS", reply("$PQELR,BAS,B,CMR,D,RT2"), "1 1 3 3 1"),
         set(
             "differential mode", [](auto& r) { return r.setDifferentialMode(0); },
             "$PQELS,CPD,MOD,BAS"),
@@ -295,20 +232,8 @@ const std::vector<Row>& rows() {
             "$PQELS,CPD,MOD,ROV,2"),
         set(
             "rover", [](auto& r) { return r.setRoverMode(); }, "$PQELS,CPD,MOD,ROV"),
-        {"differential mode query",
-         [](auto& r) {
-             uint32_t m = 9;
-             const uint32_t ok = r.queryDifferentialMode(m);
-             return str(ok) + " " + str(m);
-         },
-         "$PQELQ,CPD,MOD", reply("$PQELR,CPD,MOD,ROV,3"), "1 1"},
-        {"differential modes query",
-         [](auto& r) {
-             uint32_t m = 9, v = 9;
-             const uint32_t ok = r.queryDifferentialModes(m, v);
-             return str(ok) + " " + str(m) + " " + str(v);
-         },
-         "$PQELQ,CPD,MOD", reply("$PQELR,CPD,MOD,BAS,3"), "1 0 23"},
+        ask("differential mode query", &GnssReceiver::queryDifferentialMode, "$PQELQ,CPD,MOD", reply("$PQELR,CPD,MOD,ROV,3"), "1 1"),
+        ask("differential modes query", &GnssReceiver::queryDifferentialModes, "$PQELQ,CPD,MOD", reply("$PQELR,CPD,MOD,BAS,3"), "1 0 23"),
         set(
             "differential reset", [](auto& r) { return r.resetDifferential(); }, "$PQELS,CPD,RST"),
         set(
@@ -334,23 +259,10 @@ const std::vector<Row>& rows() {
         set(
             "reference receiver, flag clear",
             [](auto& r) { return r.setReferenceReceiver("REF1", false); }, "$PQELS,RCP,REF,REF1,0"),
-        {"reference receiver query, any reply",
-         [](auto& r) {
-             std::string n;
-             uint8_t f = 9;
-             const uint32_t ok = r.queryReferenceReceiver(n, f);
-             return str(ok) + " " + n + " " + str(uint32_t(f));
-         },
-         "$PQELQ,RCP,REF", reply("$PQELR,RCP,REF,REF1,1"), "1 REF1 1"},
+        ask("reference receiver query, any reply", &GnssReceiver::queryReferenceReceiver, "$PQELQ,RCP,REF", reply("$PQELR,RCP,REF,REF1,1"), "1 REF1 1"),
         set(
             "bridge", [](auto& r) { return r.setBridge(true); }, "$PQELS,BRD,ON"),
-        {"bridge query, any reply",
-         [](auto& r) {
-             int32_t on = 9;
-             const uint32_t ok = r.queryBridge(on);
-             return str(ok) + " " + str(on);
-         },
-         "$PQELQ,BRD", reply("$PQELR,BRD,ON,1"), "1 1"},
+        ask("bridge query, any reply", &GnssReceiver::queryBridge, "$PQELQ,BRD", reply("$PQELR,BRD,ON,1"), "1 1"),
 
         // Radio.
         set(
@@ -462,42 +374,11 @@ const std::vector<Row>& rows() {
             "GPRS parameters, no PIN",
             [](auto& r) { return r.setModemGprsParameters(u"", u"apn.example", u"", u""); },
             "$PQELS,MDM,PAR,PTC,1,APN,apn.example,LGN,,PWD,"),
-        {"modem state",
-         [](auto& r) {
-             uint32_t s = 9;
-             const uint32_t ok = r.queryModemState(s);
-             return str(ok) + " " + str(s);
-         },
-         "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,DIALING,PTC,1"), "1 4"},
-        {"modem IP mode",
-         [](auto& r) {
-             uint32_t m = 9;
-             const uint32_t ok = r.queryModemIpMode(m);
-             return str(ok) + " " + str(m);
-         },
-         "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,ON,PTC,1"), "1 1"},
-        {"modem mode and state",
-         [](auto& r) {
-             uint32_t m = 9, s = 9;
-             const uint32_t ok = r.queryModemModeAndState(m, s);
-             return str(ok) + " " + str(m) + " " + str(s);
-         },
-         "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,ONLINE,PTC,0"), "1 0 5"},
-        {"modem dial parameters",
-         [](auto& r) {
-             platform::WideString pin, phone;
-             const uint32_t ok = r.queryModemDialParameters(pin, phone);
-             return str(ok) + " " + utf8(pin) + " " + utf8(phone);
-         },
-         "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,ON,PIN,1234,PHN,+4912345"), "1 1234 +4912345"},
-        {"modem GPRS parameters",
-         [](auto& r) {
-             platform::WideString pin, apn, login, password;
-             const uint32_t ok = r.queryModemGprsParameters(pin, apn, login, password);
-             return str(ok) + " " + utf8(pin) + " " + utf8(apn) + " " + utf8(login) + " " +
-                    utf8(password);
-         },
-         "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,ON,PIN,1,APN,a.b,LGN,u,PWD,p"), "1 1 a.b u p"},
+        ask("modem state", &GnssReceiver::queryModemState, "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,DIALING,PTC,1"), "1 4"),
+        ask("modem IP mode", &GnssReceiver::queryModemIpMode, "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,ON,PTC,1"), "1 1"),
+        ask("modem mode and state", &GnssReceiver::queryModemModeAndState, "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,ONLINE,PTC,0"), "1 0 5"),
+        ask("modem dial parameters", &GnssReceiver::queryModemDialParameters, "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,ON,PIN,1234,PHN,+4912345"), "1 1234 +4912345"),
+        ask("modem GPRS parameters", &GnssReceiver::queryModemGprsParameters, "$PQELQ,MDM", reply("$PQELR,MDM,GSM,1,ON,PIN,1,APN,a.b,LGN,u,PWD,p"), "1 1 a.b u p"),
 
         // Direct IP and NTRIP.
         set(
@@ -509,79 +390,34 @@ const std::vector<Row>& rows() {
             "$PQELS,DIP,RIP,10.0.0.1,PRT,80,LGN,u,PWD,p"),
         set(
             "direct IP off", [](auto& r) { return r.disconnectDirectIp(); }, "$PQELS,DIP,OFF"),
-        {"direct IP query",
-         [](auto& r) {
-             platform::WideString a;
-             uint32_t p = 0;
-             const uint32_t ok = r.queryDirectIp(a, p);
-             return str(ok) + " " + utf8(a) + " " + str(p);
-         },
-         "$PQELQ,DIP", reply("$PQELR,DIP,RIP,192.168.10.20,PRT,2101,LGN,surveyor,PWD,pa55"),
-         "1 192.168.10.20 2101"},
-        {"direct IP login query",
-         [](auto& r) {
-             platform::WideString a, l, w;
-             uint32_t p = 0;
-             const uint32_t ok = r.queryDirectIpLogin(a, p, l, w);
-             return str(ok) + " " + utf8(a) + " " + str(p) + " " + utf8(l) + " " + utf8(w);
-         },
-         "$PQELQ,DIP", reply("$PQELR,DIP,RIP,192.168.10.20,PRT,2101,LGN,surveyor,PWD,pa55"),
-         "1 192.168.10.20 2101 surveyor pa55"},
+        ask("direct IP query", &GnssReceiver::queryDirectIp, "$PQELQ,DIP", reply("$PQELR,DIP,RIP,192.168.10.20,PRT,2101,LGN,surveyor,PWD,pa55"),
+         "1 192.168.10.20 2101"),
+        ask("direct IP login query", &GnssReceiver::queryDirectIpLogin, "$PQELQ,DIP", reply("$PQELR,DIP,RIP,192.168.10.20,PRT,2101,LGN,surveyor,PWD,pa55"),
+         "1 192.168.10.20 2101 surveyor pa55"),
         set(
             "NTRIP parameters",
             [](auto& r) {
                 return r.setNtripParameters(u"caster.example.org", 2101, u"user", u"secret", 1);
             },
             "$PQELS,NTR,PAR,ADD,caster.example.org,PRT,2101,LGN,user,PWD,secret,TYP,1"),
-        {"NTRIP parameters query",
-         [](auto& r) {
-             platform::WideString a, l, w;
-             int32_t p = 0;
-             const uint32_t ok = r.queryNtripParameters(a, p, l, w);
-             return str(ok) + " " + utf8(a) + " " + str(p) + " " + utf8(l) + " " + utf8(w);
-         },
-         "$PQELQ,NTR", reply("$PQELR,NTR,ADD,caster.example.org,PRT,2101,LGN,user,PWD,secret"),
-         "1 caster.example.org 2101 user secret"},
+        ask("NTRIP parameters query", &GnssReceiver::queryNtripParameters, "$PQELQ,NTR", reply("$PQELR,NTR,ADD,caster.example.org,PRT,2101,LGN,user,PWD,secret"),
+         "1 caster.example.org 2101 user secret"),
         set(
             "mount point off", [](auto& r) { return r.disconnectMountPoint(); },
             "$PQELS,NTR,MTP,OFF"),
-        {"mount point query",
-         [](auto& r) {
-             platform::WideString m;
-             const uint32_t ok = r.queryMountPoint(m);
-             return str(ok) + " " + utf8(m);
-         },
-         "$PQELQ,NTR,MTP", reply("$PQELR,NTR,MTP,VRS_RTCM32"), "1 VRS_RTCM32"},
+        ask("mount point query", &GnssReceiver::queryMountPoint, "$PQELQ,NTR,MTP", reply("$PQELR,NTR,MTP,VRS_RTCM32"), "1 VRS_RTCM32"),
 
         // Recording, files and memory.
         set(
             "recording stop", [](auto& r) { return r.setRecording(false); }, "$PQELS,REC,N"),
         set(
             "recorder", [](auto& r) { return r.setRecorder(true); }, "$PQELS,NRC,ON"),
-        {"recorder state, any reply",
-         [](auto& r) {
-             uint8_t on = 9;
-             const uint32_t ok = r.queryRecorderState(on);
-             return str(ok) + " " + str(uint32_t(on));
-         },
-         "$PQELQ,NRC", reply("$PQELR,NRC,ON"), "1 1"},
+        ask("recorder state, any reply", &GnssReceiver::queryRecorderState, "$PQELQ,NRC", reply("$PQELR,NRC,ON"), "1 1"),
         set(
             "recorder file", [](auto& r) { return r.setRecorderFile(u"F1.DAT"); },
             "$PQELS,NRC,FIL,F1.DAT"),
-        {"recorder file query",
-         [](auto& r) {
-             platform::WideString f;
-             const uint32_t ok = r.queryRecorderFile(f);
-             return str(ok) + " " + utf8(f);
-         },
-         "$PQELQ,NRC,FIL", reply("$PQELR,NRC,FIL,R1.DAT"), "1 R1.DAT"},
-        {"current file",
-         [](auto& r) {
-             platform::WideString f;
-             const uint32_t ok = r.queryCurrentFile(f);
-             return str(ok) + " " + utf8(f);
-         },
-         "$PQELQ,FIL,CUR", reply("$PQELR,FIL,CUR,F1.DAT"), "1 F1.DAT"},
+        ask("recorder file query", &GnssReceiver::queryRecorderFile, "$PQELQ,NRC,FIL", reply("$PQELR,NRC,FIL,R1.DAT"), "1 R1.DAT"),
+        ask("current file", &GnssReceiver::queryCurrentFile, "$PQELQ,FIL,CUR", reply("$PQELR,FIL,CUR,F1.DAT"), "1 F1.DAT"),
         {"current file: none open",
          [](auto& r) {
              platform::WideString f = u"kept";
@@ -589,55 +425,25 @@ const std::vector<Row>& rows() {
              return str(ok) + " " + utf8(f);
          },
          "$PQELQ,FIL,CUR", reply("$PQELR,FIL,CUR,NONE"), "0 kept"},
-        {"file path",
-         [](auto& r) {
-             platform::WideString p;
-             const uint32_t ok = r.queryFilePath(p);
-             return str(ok) + " " + utf8(p);
-         },
-         "$PQELQ,FIL,PTH", reply("$PQELR,FIL,PTH,/D"), "1 /D"},
+        ask("file path", &GnssReceiver::queryFilePath, "$PQELQ,FIL,PTH", reply("$PQELR,FIL,PTH,/D"), "1 /D"),
         set(
             "file path set", [](auto& r) { return r.setFilePath(u"/D"); }, "$PQELS,FIL,PTH,/D"),
         set(
             "recording interval", [](auto& r) { return r.setRecordingInterval(0.5); },
             "$PQELS,DRI,0.500000"),
-        {"recording interval query",
-         [](auto& r) {
-             double s = 0;
-             const uint32_t ok = r.queryRecordingInterval(s);
-             return str(ok) + " " + str(s, 2);
-         },
-         "$PQELQ,DRI", reply("$PQELR,DRI,1.50"), "1 1.50"},
+        ask("recording interval query", &GnssReceiver::queryRecordingInterval, "$PQELQ,DRI", reply("$PQELR,DRI,1.50"), "1 1.500"),
         set(
             "memory", [](auto& r) { return r.setMemory(1); }, "$PQELS,MEM,1"),
-        {"memory query",
-         [](auto& r) {
-             uint32_t m = 9;
-             const uint32_t ok = r.queryMemory(m);
-             return str(ok) + " " + str(m);
-         },
-         "$PQELQ,MEM", reply("$PQELR,MEM,1"), "1 1"},
+        ask("memory query", &GnssReceiver::queryMemory, "$PQELQ,MEM", reply("$PQELR,MEM,1"), "1 1"),
         set(
             "auto-logging", [](auto& r) { return r.setAutoLogging(true); }, "$PQELS,ATL,ON"),
-        {"auto-logging query",
-         [](auto& r) {
-             int32_t on = 9, n = 9, ring = 9;
-             const uint32_t ok = r.queryAutoLogging(on, n, ring);
-             return str(ok) + " " + str(on) + " " + str(n) + " " + str(ring);
-         },
-         "$PQELQ,ATL", reply("$PQELR,ATL,ON,3,RING"), "1 1 3 1"},
+        ask("auto-logging query", &GnssReceiver::queryAutoLogging, "$PQELQ,ATL", reply("$PQELR,ATL,ON,3,RING"), "1 1 3 1"),
         {"auto-logging ring", [](auto& r) { return str(r.queryAutoLoggingRing()); }, "$PQELQ,ATL",
          reply("$PQELR,ATL,ON,3,N"), "0"},
         set(
             "station identifier", [](auto& r) { return r.setStationId(u"BS01"); },
             "$PQELS,STI,BS01"),
-        {"station identifier query",
-         [](auto& r) {
-             platform::WideString s;
-             const uint32_t ok = r.queryStationId(s);
-             return str(ok) + " " + utf8(s);
-         },
-         "$PQELQ,STI", reply("$PQELR,STI,BS01"), "1 BS01"},
+        ask("station identifier query", &GnssReceiver::queryStationId, "$PQELQ,STI", reply("$PQELR,STI,BS01"), "1 BS01"),
         set(
             "occupation 0", [](auto& r) { return r.setOccupation0(2, u"a", u"b"); },
             "$PQELS,OCC,2,0,a,b"),
