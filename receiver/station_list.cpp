@@ -11,17 +11,18 @@ namespace zentrix::receiver {
 StationList::StationList()
     : capacity_(kGrowthRecords), records_(std::make_unique<StationRecord[]>(kGrowthRecords)) {}
 
+void StationList::reserve(int32_t records) {
+    if (records <= capacity_) return;
+    auto grown = std::make_unique_for_overwrite<StationRecord[]>(records);
+    std::copy_n(records_.get(), count_, grown.get());
+    records_ = std::move(grown);
+    capacity_ = records;
+}
+
 void StationList::append(const StationRecord& record) {
-    if (count_ >= capacity_) {
-        // At least 100 more, and doubling beyond that: a table of a few hundred streams costs a
-        // handful of allocations, and one of thousands does not copy its records thousands of
-        // times over.
-        const int32_t capacity = count_ + std::max(kGrowthRecords, count_);
-        auto records = std::make_unique_for_overwrite<StationRecord[]>(capacity);
-        std::copy_n(records_.get(), count_, records.get());
-        records_ = std::move(records);
-        capacity_ = capacity;
-    }
+    // At least 100 more, and doubling beyond that: a table of a few hundred streams costs a
+    // handful of allocations, and one of thousands does not copy its records thousands of times.
+    if (count_ >= capacity_) reserve(count_ + std::max(kGrowthRecords, count_));
     records_[count_++] = record;
 }
 
@@ -134,8 +135,22 @@ class TableReader {
 
 }  // namespace
 
+namespace {
+
+// An upper bound of the stream records: the lines that begin "STR".
+int32_t countStreamLines(std::string_view text) {
+    int32_t lines = text.starts_with("STR") ? 1 : 0;
+    for (size_t at = text.find("\nSTR"); at != std::string_view::npos; at = text.find("\nSTR", at + 4)) {
+        ++lines;
+    }
+    return lines;
+}
+
+}  // namespace
+
 void parseSourceTable(std::string_view text, StationList& list) {
     list.clear();
+    list.reserve(countStreamLines(text));
     TableReader reader(list);
     // The stored table is zero-terminated: nothing after a zero byte belongs to it.
     text = text.substr(0, text.find('\0'));

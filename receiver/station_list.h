@@ -60,6 +60,9 @@ class StationList {
     /// Forgets the records; the storage stays.
     void clear() { count_ = 0; }
     void append(const StationRecord& record);
+    /// Makes room for `records` in one allocation, so that a large table is not copied over as it
+    /// grows.
+    void reserve(int32_t records);
     int32_t size() const { return count_; }
     int32_t capacity() const { return capacity_; }
     /// A record for any index: none when the list is empty, the first for a negative index, the
