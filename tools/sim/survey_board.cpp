@@ -1,10 +1,11 @@
+// The survey board's command table, its settings and the replies that read them back. The
+// correction links (radio, modem, direct IP, NTRIP) are in board_links.cpp.
 #include "tools/sim/survey_board.h"
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <sstream>
 
+#include "tools/sim/board_command.h"
 #include "tools/sim/sim_text.h"
 
 namespace zentrix::sim {
@@ -17,42 +18,9 @@ int baudCodeOf(uint32_t baud) {
     return -1;
 }
 
-struct SurveyBoard::Command {
-    bool isSet = false;
-    std::string key;
-    std::vector<std::string> args;
-    const std::string& arg(size_t i) const {
-        static const std::string kEmpty;
-        return i < args.size() ? args[i] : kEmpty;
-    }
-};
-
 namespace {
 
-// How long the board's slow operations take, in clock milliseconds.
-constexpr uint64_t kModemInitMs = 1500;
-constexpr uint64_t kDialMs = 4000;
-constexpr uint64_t kTableDownloadMs = 2000;
-constexpr uint64_t kCasterConnectMs = 3000;
-constexpr uint64_t kDirectIpConnectMs = 2000;
 constexpr size_t kMaxCommandBytes = 1024;
-
-bool isPortLetter(const std::string& text) {
-    return text.size() == 1 &&
-           std::find(kBoardPorts.begin(), kBoardPorts.end(), text[0]) != kBoardPorts.end();
-}
-
-bool isOnOff(const std::string& text) {
-    return text == "ON" || text == "OFF";
-}
-
-bool oneOf(const std::string& text, std::initializer_list<const char*> choices) {
-    for (const char* choice : choices) {
-        if (text == choice)
-            return true;
-    }
-    return false;
-}
 
 /// The twenty message names the board can put out, by their codes.
 constexpr std::array<const char*, 20> kMessageNames = {
@@ -65,27 +33,6 @@ bool isMessageName(const std::string& name) {
             return true;
     }
     return false;
-}
-
-constexpr std::array<const char*, 9> kRadioTypes = {"PDL", "ADL", "XDL",  "KVL",    "MDL",
-                                                    "LFE", "LFA", "NONE", "UNKNOWN"};
-
-const char* modemStateName(ModemState state) {
-    switch (state) {
-        case ModemState::Off:
-            return "OFF";
-        case ModemState::On:
-            return "ON";
-        case ModemState::Init:
-            return "INIT";
-        case ModemState::Dialing:
-            return "DIALING";
-        case ModemState::Online:
-            return "ONLINE";
-        case ModemState::None:
-            break;
-    }
-    return "NONE";
 }
 
 double systemUtcSeconds() {
@@ -213,16 +160,6 @@ uint32_t SurveyBoard::baudRate() const {
     const auto it = state_.baudCodes.find(state_.handheldPort);
     const int code = it == state_.baudCodes.end() ? 8 : it->second;
     return kBaudOfCode[static_cast<size_t>(std::clamp(code, 0, 9))];
-}
-
-bool SurveyBoard::correctionsFlowing() const {
-    if (state_.differentialMode != "ROV")
-        return false;
-    const auto radio = state_.radios.find('D');
-    const bool radioHears = state_.radioOn && radio != state_.radios.end() &&
-                            radio->second.type != "NONE" && radio->second.type != "UNKNOWN";
-    return state_.modem == ModemState::Online || state_.mountConnected || state_.dipConnected ||
-           radioHears;
 }
 
 void SurveyBoard::receive(const uint8_t* bytes, size_t count, SimLine& line) {
@@ -655,282 +592,6 @@ void SurveyBoard::setBridge(const Command& c, SimLine& out) {
     if (state_.bridge)
         ++state_.bridgeNumber;
     ack(out);
-}
-
-// ---- Radio -----------------------------------------------------------------------------------
-
-void SurveyBoard::setRadio(const Command& c, SimLine& out) {
-    const std::string& sub = c.arg(0);
-    if ((sub == "ON" || sub == "OFF") && c.args.size() == 1) {
-        state_.radioOn = sub == "ON";
-        return ack(out);
-    }
-    if (!isPortLetter(c.arg(1)) || !std::count(kRadioTypes.begin(), kRadioTypes.end(), c.arg(2)))
-        return nak(out);
-    RadioSettings& radio = state_.radios[c.arg(1)[0]];
-    if (sub == "TYP" && c.args.size() == 3) {
-        radio.type = c.arg(2);
-        return ack(out);
-    }
-    if (sub != "PAR")
-        return nak(out);
-    // PAR,<port>,<type>,<channel>[,<power mode>,<protocol>,<air speed>,<sensitivity>]
-    long channel = 0, protocol = 0;
-    if (!parseInteger(c.arg(3), 0, 99, &channel))
-        return nak(out);
-    RadioSettings changed = radio;
-    changed.type = c.arg(2);
-    changed.channel = static_cast<int>(channel);
-    if (c.args.size() == 8) {
-        if (!oneOf(c.arg(4), {"", "AUT", "MAN"}) || !parseInteger(c.arg(5), 0, 8, &protocol) ||
-            !oneOf(c.arg(6), {"", "4800", "7600", "8000", "9600", "16000", "19200"}) ||
-            !oneOf(c.arg(7), {"LOW", "MED", "HIG", "OFF"}))
-            return nak(out);
-        if (!c.arg(4).empty())
-            changed.control = c.arg(4);
-        changed.protocol = static_cast<int>(protocol);
-        if (!c.arg(6).empty())
-            changed.airBaud = c.arg(6);
-        changed.sensitivity = c.arg(7);
-    } else if (c.args.size() != 4) {
-        return nak(out);
-    }
-    radio = changed;
-    ack(out);
-}
-
-void SurveyBoard::queryRadio(const Command& c, SimLine& out) {
-    if (c.args.size() != 2 || !isPortLetter(c.arg(1)))
-        return nak(out);
-    const char port = c.arg(1)[0];
-    const RadioSettings& r = state_.radios[port];
-    if (c.arg(0) == "TYP")
-        return reply(out, format("$PQELR,RDP,TYP,%c,%s", port, r.type.c_str()));
-    if (c.arg(0) == "CHT") {
-        const std::string type = r.type == "UNKNOWN" ? "NONE" : r.type;
-        return reply(out, format("$PQELR,RDP,CHT,%c,%s,%02d", port, type.c_str(), r.table));
-    }
-    if (c.arg(0) == "PAR") {
-        // type, power, channel, control, level, air baud, sensitivity, two reserved fields,
-        // spacing, seven reserved fields, modulation.
-        return reply(out, format("$PQELR,RDP,PAR,%c,%s,%s,%02d,%s,%d,%s,%s,0,0,%s,0,0,0,0,0,0,0,%s",
-                                 port, r.type.c_str(), r.power.c_str(), r.channel,
-                                 r.control.c_str(), std::clamp(r.protocol, 1, 8), r.airBaud.c_str(),
-                                 r.sensitivity.c_str(), r.spacing.c_str(), r.modulation.c_str()));
-    }
-    nak(out);
-}
-
-// ---- Modem -----------------------------------------------------------------------------------
-
-void SurveyBoard::setModem(const Command& c, SimLine& out) {
-    BoardState& s = state_;
-    const std::string& sub = c.arg(0);
-    if (sub == "ON" && c.args.size() == 1) {
-        if (s.modem == ModemState::Off || s.modem == ModemState::None)
-            s.modem = ModemState::On;
-        return ack(out);
-    }
-    if (sub == "OFF" && c.args.size() == 1) {
-        s.modem = ModemState::Off;
-        s.mountConnected = s.dipConnected = false;
-        return ack(out);
-    }
-    if (sub == "INI" && c.args.size() == 1) {
-        ack(out);
-        later(out, kModemInitMs, [this](SimLine& line) {
-            const bool ready = state_.modem != ModemState::Off && state_.modem != ModemState::None;
-            if (ready)
-                state_.modem = ModemState::Init;
-            reply(line, ready ? "$PQELR,MDM,INI,OK" : "$PQELR,MDM,INI,FAIL");
-        });
-        return;
-    }
-    if (sub == "DAL" && c.args.size() == 2 && (c.arg(1) == "1" || c.arg(1) == "0")) {
-        if (c.arg(1) == "0") {
-            if (s.modem == ModemState::Dialing || s.modem == ModemState::Online)
-                s.modem = ModemState::Init;
-            return ack(out);
-        }
-        if (s.modem != ModemState::Init || s.modemPhone.empty())
-            return nak(out);
-        s.modem = ModemState::Dialing;
-        ack(out);
-        later(out, kDialMs, [this](SimLine&) {
-            if (state_.modem == ModemState::Dialing)
-                state_.modem = ModemState::Online;
-        });
-        return;
-    }
-    if (sub == "PAR" && c.args.size() >= 3 && c.args.size() % 2 == 1) {
-        BoardState changed = s;
-        for (size_t i = 1; i + 1 < c.args.size(); i += 2) {
-            const std::string& key = c.arg(i);
-            const std::string& value = c.arg(i + 1);
-            if (key == "PIN" && value.size() <= 8) {
-                changed.modemPin = value;
-            } else if (key == "PHN" && value.size() <= 20) {
-                changed.modemPhone = value;
-            } else if (key == "APN" && value.size() <= 32) {
-                changed.modemApn = value;
-            } else if (key == "LGN" && value.size() <= 32) {
-                changed.modemLogin = value;
-            } else if (key == "PWD" && value.size() <= 32) {
-                changed.modemPassword = value;
-            } else if (key == "PTC" && (value == "0" || value == "1")) {
-                changed.modemProtocol = value[0];
-            } else if (key == "IPT" && (value == "0" || value == "1")) {
-                changed.modemIpType = value[0];
-            } else if (key == "ADL" && (value == "Y" || value == "N")) {
-                changed.modemAdl = value[0];
-            } else {
-                return nak(out);
-            }
-        }
-        s = changed;
-        return ack(out);
-    }
-    nak(out);
-}
-
-void SurveyBoard::queryModem(const Command& c, SimLine& out) {
-    if (!c.args.empty())
-        return nak(out);
-    const BoardState& s = state_;
-    const bool powered = s.modem != ModemState::Off && s.modem != ModemState::None;
-    reply(out,
-          format("$PQELR,MDM,GSM,0,%s,PWR,%s,PIN,%s,BND,%c,PTC,%c,CBS,%c,APN,%s,LGN,%s,"
-                 "PWD,%s,IPT,%c,PHN,%s,ADL,%c",
-                 modemStateName(s.modem), powered ? "ON" : "OFF", s.modemPin.c_str(), s.modemBand,
-                 s.modemProtocol, s.modemCbs, s.modemApn.c_str(), s.modemLogin.c_str(),
-                 s.modemPassword.c_str(), s.modemIpType, s.modemPhone.c_str(), s.modemAdl));
-}
-
-// ---- Direct IP and NTRIP ---------------------------------------------------------------------
-
-void SurveyBoard::setDirectIp(const Command& c, SimLine& out) {
-    if (c.arg(0) == "OFF" && c.args.size() == 1) {
-        state_.dipConnected = false;
-        return ack(out);
-    }
-    long port = 0;
-    const bool login = c.args.size() == 8 && c.arg(4) == "LGN" && c.arg(6) == "PWD";
-    if (c.arg(0) != "RIP" || c.arg(1).empty() || c.arg(1).size() > 35 || c.arg(2) != "PRT" ||
-        !parseInteger(c.arg(3), 1, 65535, &port) || (c.args.size() != 4 && !login))
-        return nak(out);
-    state_.dipAddress = c.arg(1);
-    state_.dipPort = static_cast<int>(port);
-    state_.dipLogin = login ? c.arg(5) : std::string();
-    state_.dipPassword = login ? c.arg(7) : std::string();
-    ack(out);
-    later(out, kDirectIpConnectMs,
-          [this](SimLine&) { state_.dipConnected = state_.modem >= ModemState::Init; });
-}
-
-void SurveyBoard::setNtrip(const Command& c, SimLine& out) {
-    BoardState& s = state_;
-    const std::string& sub = c.arg(0);
-    if (sub == "PAR") {
-        // PAR,ADD,a,PRT,p,LGN,u,PWD,w,TYP,t
-        long port = 0, type = 0;
-        if (c.args.size() != 11 || c.arg(1) != "ADD" || c.arg(3) != "PRT" || c.arg(5) != "LGN" ||
-            c.arg(7) != "PWD" || c.arg(9) != "TYP" || c.arg(2).empty() ||
-            !parseInteger(c.arg(4), 1, 65535, &port) || !parseInteger(c.arg(10), 0, 9, &type))
-            return nak(out);
-        s.ntripAddress = c.arg(2);
-        s.ntripPort = static_cast<int>(port);
-        s.ntripLogin = c.arg(6);
-        s.ntripPassword = c.arg(8);
-        s.ntripType = static_cast<int>(type);
-        return ack(out);
-    }
-    if (sub == "LOD" && c.args.size() == 1) {
-        ack(out);
-        later(out, kTableDownloadMs, [this](SimLine& line) {
-            state_.sourceTableLoaded =
-                state_.modem >= ModemState::Init && !sourceTableReply().empty();
-            reply(line, state_.sourceTableLoaded ? "$PQELR,NTR,OK" : "$PQELR,NTR,FAIL");
-        });
-        return;
-    }
-    if (sub == "MTP" && c.args.size() == 2 && !c.arg(1).empty() && c.arg(1).size() <= 100) {
-        if (c.arg(1) == "OFF") {
-            s.mountConnected = false;
-            return ack(out);
-        }
-        s.mountPoint = c.arg(1);
-        ack(out);
-        later(out, kCasterConnectMs, [this](SimLine& line) {
-            const bool ok = state_.modem >= ModemState::Init && mountPointKnown(state_.mountPoint);
-            state_.mountConnected = ok;
-            reply(line, ok ? "$PQELR,NTR,OK" : "$PQELR,NTR,FAIL");
-        });
-        return;
-    }
-    nak(out);
-}
-
-void SurveyBoard::queryNtrip(const Command& c, SimLine& out) {
-    const BoardState& s = state_;
-    if (c.args.empty()) {
-        return reply(out, format("$PQELR,NTR,ADD,%s,PRT,%d,LGN,%s,PWD,%s", s.ntripAddress.c_str(),
-                                 s.ntripPort, s.ntripLogin.c_str(), s.ntripPassword.c_str()));
-    }
-    if (c.arg(0) == "MTP" && c.args.size() == 1) {
-        return reply(out, "$PQELR,NTR,MTP," + (s.mountPoint.empty() ? "NONE" : s.mountPoint));
-    }
-    if (c.arg(0) == "TBL" && c.args.size() == 1) {
-        const std::string table = s.sourceTableLoaded ? sourceTableReply() : std::string();
-        if (table.empty())
-            return reply(out, "$PQELR,NTR,FAIL");
-        // The table travels without a checksum, as one block that ends with ENDSOURCETABLE.
-        out.send("$PQELR,NTR,TBL\r\n" + table, OutputKind::Reply);
-        return;
-    }
-    nak(out);
-}
-
-std::string SurveyBoard::sourceTableReply() const {
-    if (options_.sourceTable.empty())
-        return {};
-    std::ifstream in(options_.sourceTable, std::ios::binary);
-    if (!in)
-        return {};
-    std::ostringstream content;
-    content << in.rdbuf();
-    // Lines leave with CR LF whatever the file holds; a table without the caster's status line
-    // gets one, and one without its end line gets that.
-    std::string table;
-    std::istringstream lines(content.str());
-    std::string line;
-    bool first = true;
-    bool ended = false;
-    while (std::getline(lines, line)) {
-        while (!line.empty() && line.back() == '\r') line.pop_back();
-        if (first && line.rfind("SOURCETABLE", 0) != 0)
-            table +=
-                "SOURCETABLE 200 OK\r\nServer: ZX-SIM caster\r\nContent-Type: text/plain\r\n\r\n";
-        first = false;
-        if (line.rfind("#", 0) == 0)
-            continue;  // notes of whoever captured the table
-        table += line + "\r\n";
-        if (line == "ENDSOURCETABLE") {
-            ended = true;
-            break;
-        }
-    }
-    if (first)
-        return {};
-    if (!ended)
-        table += "ENDSOURCETABLE\r\n";
-    return table;
-}
-
-bool SurveyBoard::mountPointKnown(const std::string& name) const {
-    const std::string table = sourceTableReply();
-    if (table.empty())
-        return true;  // no table to check against: the caster decides, and agrees
-    return table.find("\nSTR;" + name + ";") != std::string::npos;
 }
 
 // ---- Recording -------------------------------------------------------------------------------

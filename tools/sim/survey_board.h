@@ -151,7 +151,7 @@ class SurveyBoard : public SimPeer {
     /// Answers one command line (without its line end). Public for the command console of tests.
     void handleCommand(const std::string& line, SimLine& out);
 
-    struct Command;
+    struct Command;  // board_command.h
     using Handler = void (SurveyBoard::*)(const Command&, SimLine&);
 
   private:
@@ -182,10 +182,6 @@ class SurveyBoard : public SimPeer {
     void setMessageType(const Command&, SimLine&);
     void setReferenceReceiver(const Command&, SimLine&);
     void setBridge(const Command&, SimLine&);
-    void setRadio(const Command&, SimLine&);
-    void setModem(const Command&, SimLine&);
-    void setDirectIp(const Command&, SimLine&);
-    void setNtrip(const Command&, SimLine&);
     void setRecording(const Command&, SimLine&);
     void setRecorder(const Command&, SimLine&);
     void setFilePath(const Command&, SimLine&);
@@ -201,11 +197,19 @@ class SurveyBoard : public SimPeer {
     void queryVersion(const Command&, SimLine&);
     void queryPort(const Command&, SimLine&);
     void queryOutputs(const Command&, SimLine&);
-    void queryRadio(const Command&, SimLine&);
-    void queryModem(const Command&, SimLine&);
-    void queryNtrip(const Command&, SimLine&);
     void queryFile(const Command&, SimLine&);
     void queryRecorder(const Command&, SimLine&);
+
+    // Correction links (board_links.cpp).
+    void setRadio(const Command&, SimLine&);
+    void queryRadio(const Command&, SimLine&);
+    void setModem(const Command&, SimLine&);
+    void queryModem(const Command&, SimLine&);
+    void setDirectIp(const Command&, SimLine&);
+    void setNtrip(const Command&, SimLine&);
+    void queryNtrip(const Command&, SimLine&);
+    std::string sourceTableReply() const;
+    bool mountPointKnown(const std::string& name) const;
 
     // Streaming (board_stream.cpp).
     void streamDue(SimLine& out, uint64_t nowMs);
@@ -215,9 +219,6 @@ class SurveyBoard : public SimPeer {
 
     struct CommandRow;
     static std::span<const CommandRow> commandTable();
-
-    std::string sourceTableReply() const;
-    bool mountPointKnown(const std::string& name) const;
 
     BoardOptions options_;
     BoardState state_;
