@@ -137,6 +137,8 @@ constexpr CommandRow kRows[] = {
     {C::QueryStationId, "$PQELQ,STI\r\n", kD, O::OwnReply, &R::stiReceived},
     {C::SetOccupation, "$PQELS,OCC,%d,%d,%s,%s\r\n", kD, O::Ack},
     {C::ResetObservations, "$PQELS,OBI,RST\r\n", kD, O::Ack},
+    {C::QueryNpt, "$PQELQ,NPT\r\n", kD, O::OwnReply, &R::nptReceived},
+    {C::SetNpt, "$PQELS,NPT,%1d,%1d\r\n", kD, O::Ack},
 };
 
 // The rows are looked up by their command's number.

@@ -144,6 +144,9 @@ enum class Command : uint8_t {
     QueryStationId,
     SetOccupation,
     ResetObservations,
+    // The connection's own settings.
+    QueryNpt,
+    SetNpt,
 
     Count
 };

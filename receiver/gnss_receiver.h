@@ -51,8 +51,16 @@ class GnssReceiver : public ReceiverInterface {
     bool waitActivity() { return channel_.waitActivity(); }
 
     uint32_t receiverPort() const { return receiverPort_; }
+    /// How many baud rates the last connection search tried (diagnostics).
+    uint32_t searchTrials() const { return searchTrials_; }
 
     // ReceiverInterface, in its order.
+    /// Opens the port, finds the receiver's baud rate and sets it up for this program: true only
+    /// when the reader thread runs at the end. Whatever it returns, the owner calls `disconnect`.
+    uint32_t connect(WideStringView portName) override;
+    /// Switches the NMEA output off (when asked to), gives back the NPT setting, stops the reader
+    /// and closes the port.
+    uint32_t disconnect() override;
     uint32_t waitVector() override;
     uint32_t getPosition(PositionRecord& out) override;
     uint32_t getSatellites(SatelliteTable& out) override;
@@ -212,6 +220,9 @@ class GnssReceiver : public ReceiverInterface {
     void parseSourceTable(StationList& list);
 
   private:
+    /// Tries the rates in order with a reader thread each; true with the reader left running at
+    /// the rate at which the receiver was heard.
+    bool searchBaudRate();
     uint32_t run(Command command, std::initializer_list<CommandArg> args = {}) {
         return channel_.run(command, args);
     }
@@ -243,6 +254,7 @@ class GnssReceiver : public ReceiverInterface {
     uint8_t savedNptSecond_ = 0;
     /// Tick count of the last recording query that was not answered yet.
     uint32_t lastRecordingQuery_ = 0;
+    uint32_t searchTrials_ = 0;
 };
 
 }  // namespace zentrix::receiver

@@ -19,7 +19,11 @@ namespace zentrix::sim {
 namespace {
 
 constexpr uint32_t kLoopClockMs = 10;
-constexpr size_t kMaxUnsentBytes = 64 * 1024;  // beyond this, streamed output is dropped
+// A receiver's transmit buffer holds about half a second of its line: when the configured output
+// is more than the rate carries, streamed sentences are dropped rather than delaying the replies
+// behind them without end.
+constexpr double kTransmitBufferSeconds = 0.5;
+constexpr size_t kMinTransmitBufferBytes = 256;
 constexpr uint32_t bit(SimFault fault) {
     return 1u << static_cast<uint32_t>(fault);
 }
@@ -299,6 +303,7 @@ void Simulator::vanish() {
     master_ = slave_ = -1;
     queue_.clear();
     writing_.clear();
+    writingRuns_.clear();
 }
 
 void Simulator::readLine() {
@@ -340,7 +345,9 @@ void Simulator::writeLine() {
             ++it;
             continue;
         }
-        if (it->kind == OutputKind::Stream && writing_.size() > kMaxUnsentBytes) {
+        const size_t bufferBytes = std::max(kMinTransmitBufferBytes,
+                                            static_cast<size_t>(baud / 10 * kTransmitBufferSeconds));
+        if (it->kind == OutputKind::Stream && writing_.size() > bufferBytes) {
             it = queue_.erase(it);  // the line is too slow for what is configured
             continue;
         }
@@ -349,12 +356,11 @@ void Simulator::writeLine() {
             noise(burst);
             for (char& c : burst) c = static_cast<char>(static_cast<uint8_t>(c) & 0x7F);
             std::replace(burst.begin(), burst.end(), '$', '#');
+            writingRuns_.push_back({burst.size(), baud});
             writing_ += burst;
         }
-        std::string bytes = std::move(it->bytes);
-        if (it->baud != lineBaud_)
-            noise(bytes);
-        writing_ += bytes;
+        writingRuns_.push_back({it->bytes.size(), it->baud});
+        writing_ += it->bytes;
         it = queue_.erase(it);
     }
     if (writing_.empty() || master_ < 0)
@@ -364,9 +370,30 @@ void Simulator::writeLine() {
         allowed = std::min(allowed, static_cast<size_t>(lineCreditBytes_));
     if (allowed == 0)
         return;
-    const ssize_t n = ::write(master_, writing_.data(), allowed);
+    // Whether bytes arrive as noise depends on the rates at the moment they cross the line, not
+    // when the receiver said them: what waited while the program switched rates changes with it.
+    std::string onLine = writing_.substr(0, allowed);
+    size_t offset = 0;
+    for (const WritingRun& run : writingRuns_) {
+        if (offset >= allowed)
+            break;
+        if (run.baud != lineBaud_) {
+            std::string piece = onLine.substr(offset, std::min(run.length, allowed - offset));
+            noise(piece);
+            onLine.replace(offset, piece.size(), piece);
+        }
+        offset += run.length;
+    }
+    const ssize_t n = ::write(master_, onLine.data(), allowed);
     if (n > 0) {
         writing_.erase(0, static_cast<size_t>(n));
+        for (size_t consumed = static_cast<size_t>(n); consumed > 0 && !writingRuns_.empty();) {
+            const size_t take = std::min(consumed, writingRuns_.front().length);
+            writingRuns_.front().length -= take;
+            consumed -= take;
+            if (writingRuns_.front().length == 0)
+                writingRuns_.pop_front();
+        }
         bytesWritten_ += static_cast<uint64_t>(n);
         if (options_.paceOutput)
             lineCreditBytes_ -= static_cast<double>(n);

@@ -146,6 +146,11 @@ class Simulator final : SimLine {
     std::vector<std::string> commands_;
     std::deque<Output> queue_;
     std::string writing_;  // bytes taken from the queue, not yet on the line
+    struct WritingRun {
+        size_t length;
+        uint32_t baud;  // the rate the receiver talked at when it said these bytes
+    };
+    std::deque<WritingRun> writingRuns_;  // `writing_` in runs of one rate
     double lineCreditBytes_ = 0;
     uint64_t lastCreditMs_ = 0;
     uint32_t noiseState_ = 0x9E3779B9u;

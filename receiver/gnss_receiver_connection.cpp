@@ -1,0 +1,78 @@
+// Finding the receiver and leaving it as it was found.
+//
+// The board talks at whatever rate it was last set to, and a rate that does not match only shows
+// as noise. So the search tries the rates in order of likelihood, each with a reader thread of its
+// own, and takes the first rate at which a sentence start ("$P" or "$G") is heard. Only one reader
+// thread exists at any time: the rate of the port changes only while none runs.
+#include <array>
+
+#include "receiver/gnss_receiver.h"
+
+namespace zentrix::receiver {
+
+namespace {
+
+constexpr std::array<uint32_t, 6> kSearchRates = {57600, 115200, 9600, 4800, 19200, 38400};
+/// Time for a new reader thread to create its events before the first command waits on them.
+constexpr uint32_t kReaderStartMs = 100;
+
+}  // namespace
+
+uint32_t GnssReceiver::connect(WideStringView portName) {
+    if (!openPort(portName))
+        return 0;
+    port_.purge(platform::SerialPort::kPurgeTxClear | platform::SerialPort::kPurgeRxClear);
+    if (!searchBaudRate())
+        return 0;
+
+    uint32_t port = 0;
+    uint32_t baudCode = 0;
+    if (!queryReceiverPort(port, baudCode))
+        return 0;  // the reader keeps running; the owner disconnects
+    // The receiver's own NPT setting is given back at disconnect; results of these steps are not
+    // looked at, a missing answer only costs its time-out.
+    if (run(Command::QueryNpt)) {
+        const NptSettings saved = reader_.replies().getNpt();
+        savedNptFirst_ = saved.first;
+        savedNptSecond_ = saved.second;
+    }
+    run(Command::SetNpt, {1, 0});
+    setStatusNmea(port);
+    run(Command::QueryReceiverFamily);
+    receiverPort_ = port;
+    return isConnected();
+}
+
+bool GnssReceiver::searchBaudRate() {
+    searchTrials_ = 0;
+    for (const uint32_t rate : kSearchRates) {
+        ++searchTrials_;
+        reader_.activityEvent().reset();
+        port_.setBaudRate(rate);
+        if (!startReader()) {
+            stopReader();
+            continue;
+        }
+        platform::sleepMs(kReaderStartMs);
+        run(Command::QueryReceiverPort);
+        if (channel_.waitActivity())
+            return true;
+        stopReader();
+    }
+    return false;
+}
+
+uint32_t GnssReceiver::disconnect() {
+    if (nmeaOffOnDisconnect_) {
+        uint32_t port = 0;
+        uint32_t baudCode = 0;
+        if (queryReceiverPort(port, baudCode))
+            setNmeaAll(false, port);
+    }
+    run(Command::SetNpt, {static_cast<int32_t>(savedNptFirst_), static_cast<int32_t>(savedNptSecond_)});
+    stopReader();
+    closePort();
+    return 1;
+}
+
+}  // namespace zentrix::receiver

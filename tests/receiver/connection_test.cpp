@@ -1,0 +1,149 @@
+// Connecting to the simulated receiver and leaving it as it was found.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <thread>
+
+#include "platform/clock.h"
+#include "receiver/gnss_receiver.h"
+#include "tests/support/test_support.h"
+#include "tools/sim/simulator.h"
+#include "tools/sim/survey_board.h"
+
+namespace zentrix::receiver {
+namespace {
+
+using sim::SimFault;
+using sim::Simulator;
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    std::unique_ptr<Simulator> startSimulator(uint32_t baud) {
+        sim::SimOptions options;
+        options.baudRate = baud;
+        auto simulator = std::make_unique<Simulator>(options);
+        if (!simulator->openPseudoTerminal() || !simulator->linkAsComPort(3) || !simulator->start()) {
+            return nullptr;
+        }
+        return simulator;
+    }
+    sim::BoardState board(Simulator& simulator) {
+        sim::BoardState copy;
+        simulator.withBoard([&](sim::SurveyBoard& b) { copy = b.state(); });
+        return copy;
+    }
+    std::set<std::string> streamedOn(Simulator& simulator, char port) {
+        sim::BoardState state = board(simulator);
+        std::set<std::string> names;
+        for (const auto& output : state.outputs[port]) names.insert(output.name);
+        return names;
+    }
+
+    test::ScratchDeviceRoot root_;
+    platform::ScopedClockSpeed fast_{40};
+};
+
+TEST_F(ConnectionTest, FindsTheReceiverAtEachRateInSearchOrder) {
+    const std::pair<uint32_t, uint32_t> rates[] = {{57600, 1}, {115200, 2}, {9600, 3},
+                                                   {4800, 4},  {19200, 5},  {38400, 6}};
+    for (const auto& [rate, trial] : rates) {
+        auto simulator = startSimulator(rate);
+        ASSERT_TRUE(simulator);
+        GnssReceiver receiver;
+        EXPECT_EQ(receiver.connect(u"COM3:"), 1u) << rate;
+        EXPECT_EQ(receiver.searchTrials(), trial) << rate;
+        EXPECT_EQ(receiver.serialPort().baudRate(), rate);
+        EXPECT_EQ(receiver.isConnected(), 1u);
+        receiver.disconnect();
+        EXPECT_FALSE(receiver.serialPort().isOpen());
+    }
+}
+
+TEST_F(ConnectionTest, ConfiguresTheReceiverAndGivesItsSettingsBack) {
+    auto simulator = startSimulator(57600);
+    ASSERT_TRUE(simulator);
+    simulator->withBoard([](sim::SurveyBoard& b) {
+        b.state().nptFirst = 0;
+        b.state().nptSecond = 1;
+    });
+    GnssReceiver receiver;
+    receiver.setNmeaOffOnDisconnect(true);
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    EXPECT_EQ(receiver.receiverPort(), 0u);
+    const std::set<std::string> configured = {"GGA", "GSA", "SGP", "SGL", "GST",
+                                              "ZDA", "VEC", "VTG", "DTM"};
+    EXPECT_EQ(streamedOn(*simulator, 'A'), configured) << "GSV is switched off";
+    EXPECT_EQ(board(*simulator).nptFirst, 1);
+    EXPECT_EQ(board(*simulator).nptSecond, 0);
+    EXPECT_TRUE(receiver.waitVector()) << "the configured stream publishes positions";
+
+    simulator->clearCommandLog();
+    receiver.disconnect();
+    EXPECT_EQ(simulator->commandLog(),
+              (std::vector<std::string>{"$PQELQ,PRT", "$PQELS,NME,ALL,A,OFF", "$PQELS,NPT,0,1"}));
+    EXPECT_TRUE(streamedOn(*simulator, 'A').empty());
+    EXPECT_EQ(board(*simulator).nptFirst, 0);
+    EXPECT_EQ(board(*simulator).nptSecond, 1);
+}
+
+TEST_F(ConnectionTest, WithoutNmeaOffOnlyTheNptSettingIsGivenBack) {
+    auto simulator = startSimulator(115200);
+    ASSERT_TRUE(simulator);
+    GnssReceiver receiver;
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    simulator->clearCommandLog();
+    receiver.disconnect();
+    const auto log = simulator->commandLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].rfind("$PQELS,NPT,", 0), 0u);
+    EXPECT_FALSE(streamedOn(*simulator, 'A').empty()) << "the output stays on";
+}
+
+TEST_F(ConnectionTest, ASilentReceiverIsSearchedForAtEveryRate) {
+    auto simulator = startSimulator(57600);
+    ASSERT_TRUE(simulator);
+    simulator->setFault(SimFault::Silence);
+    GnssReceiver receiver;
+    EXPECT_EQ(receiver.connect(u"COM3:"), 0u);
+    EXPECT_EQ(receiver.searchTrials(), 6u);
+    EXPECT_TRUE(receiver.serialPort().isOpen()) << "the port stays open for disconnect";
+    EXPECT_EQ(receiver.isConnected(), 0u);
+
+    const uint32_t start = platform::Clock::tickCount();
+    receiver.disconnect();
+    EXPECT_LT(platform::ticksSince(start), 1000u) << "no reader: its commands fail at once";
+    EXPECT_FALSE(receiver.serialPort().isOpen());
+}
+
+TEST_F(ConnectionTest, APortThatCannotBeOpenedFailsAtOnce) {
+    test::ScopedEnv missing("ZENTRIX_COM9", "/dev/zentrix-no-such-port");
+    GnssReceiver receiver;
+    EXPECT_EQ(receiver.connect(u"COM9:"), 0u);
+    EXPECT_EQ(receiver.searchTrials(), 0u);
+    EXPECT_EQ(receiver.disconnect(), 1u);
+}
+
+TEST_F(ConnectionTest, AReceiverThatFallsSilentAfterTheSearchMakesConnectSlowNotWrong) {
+    auto simulator = startSimulator(57600);
+    ASSERT_TRUE(simulator);
+    // Silence falls once the receiver was found and its port read: every setting after that goes
+    // unanswered.
+    std::thread silencer([&] {
+        if (simulator->waitForCommand("$PQELQ,NPT", 600000)) simulator->setFault(SimFault::Silence);
+    });
+    GnssReceiver receiver;
+    const uint32_t start = platform::Clock::tickCount();
+    const uint32_t result = receiver.connect(u"COM3:");
+    silencer.join();
+    EXPECT_EQ(result, 1u) << "the reader runs: the link is up, only the settings were not taken";
+    // The NPT setting, ten outputs and the identification each wait their full 10 s.
+    EXPECT_GE(platform::ticksSince(start), 12 * 10000u);
+    EXPECT_EQ(receiver.receiverPort(), 0u);
+    receiver.disconnect();
+    EXPECT_FALSE(receiver.serialPort().isOpen());
+    EXPECT_EQ(receiver.isConnected(), 0u);
+}
+
+}  // namespace
+}  // namespace zentrix::receiver
