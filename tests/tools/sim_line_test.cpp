@@ -68,11 +68,11 @@ TEST_F(SimLineTest, FaultsShowTheFailuresTheyAreNamedFor) {
 
     sim->setFault(SimFault::WrongReplyFirst);
     ASSERT_TRUE(client.transact("$PQELQ,GPS"));
-    // The unrelated reply released the wait. (The right one follows at once, so whether it is
-    // already parsed when we look is a race; a command would have judged by the first.)
+    // The unrelated reply released the wait; the right one trails it.
     EXPECT_TRUE(client.replies().prtReceived);
+    EXPECT_FALSE(client.replies().gpsReceived);
     sim->clearFaults();
-    platform::sleepMs(200);  // let the right reply that followed arrive before the next command
+    platform::sleepMs(500);  // let the right reply that trails arrive before the next command
 
     sim->setFault(SimFault::BadChecksums);
     ASSERT_TRUE(client.transact("$PQELQ,GPS"));  // the event is set, the parser ignores the reply

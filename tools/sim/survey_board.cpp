@@ -2,6 +2,8 @@
 // correction links (radio, modem, direct IP, NTRIP) are in board_links.cpp.
 #include "tools/sim/survey_board.h"
 
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -21,6 +23,29 @@ int baudCodeOf(uint32_t baud) {
 namespace {
 
 constexpr size_t kMaxCommandBytes = 1024;
+/// How far the right reply trails the wrong one under `SimFault::WrongReplyFirst` (clock ms).
+constexpr uint64_t kTrailingReplyMs = 150;
+
+/// The line as a handler sees it, with what it sends held back for later.
+class HeldLine final : public SimLine {
+  public:
+    struct Held {
+        std::string bytes;
+        OutputKind kind;
+    };
+    explicit HeldLine(SimLine& line) : line_(line) {}
+    uint64_t nowMs() const override { return line_.nowMs(); }
+    void send(std::string bytes, OutputKind kind) override {
+        held_.push_back({std::move(bytes), kind});
+    }
+    void logCommand(std::string text) override { line_.logCommand(std::move(text)); }
+    bool fault(SimFault fault) const override { return line_.fault(fault); }
+    std::vector<Held> take() { return std::move(held_); }
+
+  private:
+    SimLine& line_;
+    std::vector<Held> held_;
+};
 
 /// The twenty message names the board can put out, by their codes.
 constexpr std::array<const char*, 20> kMessageNames = {
@@ -242,10 +267,20 @@ void SurveyBoard::handleCommand(const std::string& raw, SimLine& out) {
     }
     command.key = fields.size() > 1 ? fields[1] : std::string();
     command.args.assign(fields.begin() + std::min<size_t>(fields.size(), 2), fields.end());
-    if (out.fault(SimFault::WrongReplyFirst)) {
-        out.send(sentence(out, command.key == "PRT" ? "$PQELR,GPS,ON" : "$PQELR,PRT,A,8"),
-                 OutputKind::Reply);
-    }
+    if (!out.fault(SimFault::WrongReplyFirst))
+        return dispatch(command, out);
+    out.send(sentence(out, command.key == "PRT" ? "$PQELR,GPS,ON" : "$PQELR,PRT,A,8"),
+             OutputKind::Reply);
+    // A late answer to an earlier command leads the right one by a round trip, not by a byte:
+    // the right reply trails, so that the program judges by the wrong one as it would on a line.
+    HeldLine held(out);
+    dispatch(command, held);
+    later(out, kTrailingReplyMs, [replies = held.take()](SimLine& line) {
+        for (const HeldLine::Held& r : replies) line.send(r.bytes, r.kind);
+    });
+}
+
+void SurveyBoard::dispatch(const Command& command, SimLine& out) {
     for (const CommandRow& row : commandTable()) {
         if (row.isSet == command.isSet && command.key == row.key &&
             (row.sub[0] == '\0' || command.arg(0) == row.sub)) {
@@ -601,7 +636,10 @@ void SurveyBoard::setRecording(const Command& c, SimLine& out) {
         return nak(out);
     const bool start = c.arg(0) == "Y";
     if (start && !state_.recording) {
-        const long day = static_cast<long>(utcSeconds_ / 86400.0) % 365 + 1;
+        const time_t utc = static_cast<time_t>(utcSeconds_);
+        tm date{};
+        gmtime_r(&utc, &date);
+        const long day = date.tm_yday + 1;
         state_.currentFile = format("%.4s%03ld%c.DAT", state_.stationId.c_str(), day,
                                     static_cast<char>('A' + state_.sessions % 26));
         ++state_.sessions;

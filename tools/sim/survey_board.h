@@ -160,6 +160,8 @@ class SurveyBoard : public SimPeer {
     void ack(SimLine& out) { reply(out, "$PQELR,ACK"); }
     void nak(SimLine& out) { reply(out, "$PQELR,NAK"); }
     void later(SimLine& out, uint64_t delayMs, std::function<void(SimLine&)> action);
+    /// Runs the handler of the command's row; NAK when no row fits.
+    void dispatch(const Command& command, SimLine& out);
 
     // Set commands.
     void setSwitch(const Command&, SimLine&);
