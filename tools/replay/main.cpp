@@ -1,4 +1,9 @@
-// zentrix-replay: what Zentrix makes of a receiver's output, one JSON line per published snapshot.
+// zentrix-replay: what Zentrix makes of a receiver's output, one JSON line per published snapshot,
+// from a captured log or live from a serial port.
+#include <signal.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -6,47 +11,72 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tools/replay/replay.h"
 
 namespace {
 
+std::atomic<bool> stopRequested{false};
+void onSignal(int) {
+    stopRequested = true;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: zentrix-replay [--publish-on-gga] [--raw] FILE\n"
+                 "       zentrix-replay --port COM3: [--baud N] [--configure] [--dial]\n"
+                 "                      [--seconds N] [--publish-on-gga]\n"
                  "  FILE            a captured receiver log; - reads standard input\n"
                  "  --publish-on-gga  also publish the position after every GGA (receivers that\n"
                  "                  send no VEC)\n"
                  "  --raw           feed the bytes as they are (no CR LF line ends added, no '#'\n"
-                 "                  note lines left out)\n");
+                 "                  note lines left out)\n"
+                 "  --port NAME     read a receiver live through the program's reader thread\n"
+                 "  --baud N        the port's rate (default 57600)\n"
+                 "  --configure     switch on GGA, GSA, GSV, GST, ZDA, VTG and VEC every second\n"
+                 "  --dial          start the receiver's modem and dial, so corrections arrive\n"
+                 "  --seconds N     stop after N seconds (default: at Ctrl-C)\n");
     return 2;
+}
+
+void printLine(const std::string& line) {
+    // One line at a time, at once: a person is watching, or a pipe is reading.
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int runLiveView(const zentrix::replay::LiveOptions& live) {
+    ::signal(SIGINT, onSignal);
+    ::signal(SIGTERM, onSignal);
+    const auto end =
+        zentrix::replay::runLive(live, stopRequested, printLine, [](const std::string& note) {
+            std::fprintf(stderr, "zentrix-replay: %s\n", note.c_str());
+        });
+    using zentrix::replay::LiveEnd;
+    return end == LiveEnd::Stopped || end == LiveEnd::TimeUp ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    zentrix::replay::ReplayOptions options;
-    const char* file = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--publish-on-gga") == 0) {
-            options.publishOnGga = true;
-        } else if (std::strcmp(argv[i], "--raw") == 0) {
-            options.raw = true;
-        } else if (file == nullptr && (argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0)) {
-            file = argv[i];
-        } else {
-            return usage();
-        }
-    }
-    if (file == nullptr) return usage();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto command = zentrix::replay::parseCommandLine(args);
+    if (!command)
+        return usage();
+    if (command->live)
+        return runLiveView(*command->live);
 
+    const std::string& file = command->file;
     std::string bytes;
-    if (std::strcmp(file, "-") == 0) {
+    if (file == "-") {
         bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     } else {
         std::ifstream in(file, std::ios::binary);
         if (!in) {
-            std::fprintf(stderr, "zentrix-replay: cannot read %s: %s\n", file, std::strerror(errno));
+            std::fprintf(stderr, "zentrix-replay: cannot read %s: %s\n", file.c_str(),
+                         std::strerror(errno));
             return 1;
         }
         std::ostringstream content;
@@ -54,7 +84,7 @@ int main(int argc, char** argv) {
         bytes = content.str();
     }
     std::ios::sync_with_stdio(false);
-    zentrix::replay::replay(std::move(bytes), options,
+    zentrix::replay::replay(std::move(bytes), command->replay,
                             [](const std::string& line) { std::cout << line << '\n'; });
     std::cout.flush();
     return std::cout ? 0 : 1;

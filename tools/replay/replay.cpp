@@ -1,10 +1,14 @@
 #include "tools/replay/replay.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
 
+#include "platform/clock.h"
 #include "receiver/byte_source.h"
+#include "receiver/gnss_receiver.h"
+#include "receiver/reply_codes.h"
 
 namespace zentrix::replay {
 namespace {
@@ -49,8 +53,10 @@ std::string number(double value) {
 }
 
 class JsonObject {
-public:
-    explicit JsonObject(std::string_view type) { text_ = "{\"type\":\"" + std::string(type) + "\""; }
+  public:
+    explicit JsonObject(std::string_view type) {
+        text_ = "{\"type\":\"" + std::string(type) + "\"";
+    }
     JsonObject& add(std::string_view key, const std::string& rawValue) {
         text_ += ",\"" + std::string(key) + "\":" + rawValue;
         return *this;
@@ -63,18 +69,166 @@ public:
         return text_ + "}";
     }
 
-private:
+  private:
     std::string text_;
 };
 
 std::string utcText(const receiver::PositionRecord& p) {
     char text[64];
-    std::snprintf(text, sizeof text, "\"%04u-%02u-%02uT%02u:%02u:%02u.%03u\"", p.utcYear, p.utcMonth,
-                  p.utcDay, p.utcHour, p.utcMinute, p.utcSecond, p.utcMillisecond);
+    std::snprintf(text, sizeof text, "\"%04u-%02u-%02uT%02u:%02u:%02u.%03u\"", p.utcYear,
+                  p.utcMonth, p.utcDay, p.utcHour, p.utcMinute, p.utcSecond, p.utcMillisecond);
     return text;
 }
 
+// What `--configure` switches on: the position, satellites and error messages, the time, and the
+// vector that publishes them, once a second. Codes as the receiver interface numbers messages.
+struct LiveMessage {
+    const char* name;
+    uint32_t code;
+};
+constexpr std::array<LiveMessage, 7> kLiveMessages = {{
+    {"GGA", 2},
+    {"GSA", 4},
+    {"GSV", 6},
+    {"GST", 5},
+    {"ZDA", 13},
+    {"VTG", 12},
+    {"VEC", 14},
+}};
+
+constexpr std::array<uint32_t, 10> kLineRates = {300,  600,   1200,  2400,  4800,
+                                                 9600, 19200, 38400, 57600, 115200};
+constexpr uint32_t kMaxLiveSeconds = 1000000;  // keeps seconds * 1000 inside the tick counter
+constexpr uint32_t kLivePollMs = 50;
+
+bool parseWhole(const std::string& text, uint32_t maximum, uint32_t* value) {
+    uint32_t parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (error != std::errc() || end != text.data() + text.size() || parsed > maximum)
+        return false;
+    *value = parsed;
+    return true;
+}
+
+void configureLive(receiver::GnssReceiver& gnss, const LiveOptions& options,
+                   const std::function<void(const std::string&)>& note) {
+    uint32_t port = 0;
+    uint32_t baudCode = 0;
+    if (!gnss.queryReceiverPort(port, baudCode))
+        note("the receiver did not say which port it talks on; configuring port A");
+    std::string on, refused;
+    for (const LiveMessage& m : kLiveMessages) {
+        std::string& list = gnss.setNmeaMessage(port, m.code, true, 1.0f) ? on : refused;
+        list += list.empty() ? m.name : std::string(" ") + m.name;
+    }
+    const char letter = receiver::portLetterOf(receiver::port_letters::kReceiver, port);
+    if (!on.empty())
+        note(std::string("port ") + letter + " streams " + on + " every second");
+    if (!refused.empty())
+        note("the receiver refused " + refused);
+    if (!options.dial)
+        return;
+    if (!gnss.startModem()) {
+        note("the modem did not start: no corrections");
+    } else if (!gnss.modemDial()) {
+        note("the modem did not dial: no corrections");
+    } else {
+        note("dialled: corrections follow once the call is up");
+    }
+}
+
 }  // namespace
+
+std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
+    CommandLine command;
+    LiveOptions live;
+    bool livePort = false;
+    bool liveOnly = false;  // an option that means nothing without a port
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--publish-on-gga") {
+            command.replay.publishOnGga = true;
+        } else if (a == "--raw") {
+            command.replay.raw = true;
+        } else if (a == "--port" && hasValue && !args[i + 1].empty()) {
+            live.port = platform::ansiToWide(args[++i]);
+            livePort = true;
+        } else if (a == "--baud" && hasValue) {
+            if (!parseWhole(args[++i], kLineRates.back(), &live.baudRate) ||
+                std::find(kLineRates.begin(), kLineRates.end(), live.baudRate) == kLineRates.end())
+                return std::nullopt;
+            liveOnly = true;
+        } else if (a == "--seconds" && hasValue) {
+            if (!parseWhole(args[++i], kMaxLiveSeconds, &live.seconds) || live.seconds == 0)
+                return std::nullopt;
+            liveOnly = true;
+        } else if (a == "--configure") {
+            live.configure = liveOnly = true;
+        } else if (a == "--dial") {
+            live.dial = liveOnly = true;
+        } else if (command.file.empty() && !a.empty() && (a[0] != '-' || a == "-")) {
+            command.file = a;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (livePort == !command.file.empty())
+        return std::nullopt;  // exactly one of a capture and a port
+    if (liveOnly && !livePort)
+        return std::nullopt;
+    if (livePort && command.replay.raw)
+        return std::nullopt;  // a live line has no stored form to undo
+    if (livePort) {
+        live.publishOnGga = command.replay.publishOnGga;
+        command.live = live;
+    }
+    return command;
+}
+
+LiveEnd runLive(const LiveOptions& options, const std::atomic<bool>& stop,
+                std::function<void(const std::string&)> line,
+                const std::function<void(const std::string&)>& note) {
+    receiver::GnssReceiver gnss;
+    const std::string portName = platform::wideToAnsi(options.port);
+    if (!gnss.openPort(options.port)) {
+        note("cannot open " + portName);
+        return LiveEnd::PortFailed;
+    }
+    if (!gnss.serialPort().setBaudRate(options.baudRate)) {
+        note("cannot set " + portName + " to " + std::to_string(options.baudRate) + " baud");
+        return LiveEnd::PortFailed;
+    }
+    attachJsonLines(gnss.reader(), {.publishOnGga = options.publishOnGga}, std::move(line));
+    if (!gnss.startReader()) {
+        note("cannot start the reader on " + portName);
+        return LiveEnd::PortFailed;
+    }
+    // The reader's events exist a moment after its thread starts; a command before that would
+    // fail without being heard.
+    for (int i = 0; i < 100 && !gnss.reader().replyEvent().exists(); ++i) platform::sleepMs(10);
+    note("reading " + portName + " at " + std::to_string(options.baudRate) + " baud");
+    if (options.configure)
+        configureLive(gnss, options, note);
+
+    LiveEnd end = LiveEnd::Stopped;
+    const uint32_t start = platform::Clock::tickCount();
+    while (!stop.load()) {
+        if (options.seconds != 0 && platform::ticksSince(start) >= options.seconds * 1000u) {
+            end = LiveEnd::TimeUp;
+            break;
+        }
+        if (!gnss.isConnected()) {
+            note(portName + " went away");
+            end = LiveEnd::LinkLost;
+            break;
+        }
+        platform::sleepMs(kLivePollMs);
+    }
+    gnss.stopReader();
+    gnss.closePort();
+    return end;
+}
 
 std::string lineBytesOf(std::string_view capture) {
     std::string out;
@@ -84,14 +238,18 @@ std::string lineBytesOf(std::string_view capture) {
     while (start < capture.size()) {
         size_t end = capture.find('\n', start);
         const bool hasLineFeed = end != std::string_view::npos;
-        if (!hasLineFeed) end = capture.size();
+        if (!hasLineFeed)
+            end = capture.size();
         std::string_view line = capture.substr(start, end - start);
         start = end + 1;
-        if (header && !line.empty() && line.front() == '#') continue;
+        if (header && !line.empty() && line.front() == '#')
+            continue;
         header = false;
         out += line;
-        if (!hasLineFeed) break;
-        if (line.empty() || line.back() != '\r') out += '\r';
+        if (!hasLineFeed)
+            break;
+        if (line.empty() || line.back() != '\r')
+            out += '\r';
         out += '\n';
     }
     return out;
@@ -124,28 +282,34 @@ std::string satellitesJson(const receiver::SatelliteRecord* entries, uint32_t co
     std::string list = "[";
     for (uint32_t i = 0; i < count && i < receiver::kMaxSatellites; ++i) {
         const auto& s = entries[i];
-        if (i > 0) list += ",";
-        list += "{\"prn\":" + std::to_string(s.prn) + ",\"elevation\":" + std::to_string(s.elevation) +
-                ",\"azimuth\":" + std::to_string(s.azimuth) + ",\"snr1\":" + std::to_string(s.snr1) +
-                ",\"snr2\":" + std::to_string(s.snr2) + ",\"used\":" + std::to_string(s.used) + "}";
+        if (i > 0)
+            list += ",";
+        list +=
+            "{\"prn\":" + std::to_string(s.prn) + ",\"elevation\":" + std::to_string(s.elevation) +
+            ",\"azimuth\":" + std::to_string(s.azimuth) + ",\"snr1\":" + std::to_string(s.snr1) +
+            ",\"snr2\":" + std::to_string(s.snr2) + ",\"used\":" + std::to_string(s.used) + "}";
     }
-    return JsonObject("satellites").add("count", int64_t{count}).add("satellites", list + "]").close(source);
+    return JsonObject("satellites")
+        .add("count", int64_t{count})
+        .add("satellites", list + "]")
+        .close(source);
 }
 
 void attachJsonLines(receiver::ReceiverReader& reader, const ReplayOptions& options,
                      std::function<void(const std::string&)> line) {
     NavigationState& navigation = reader.navigation();
     navigation.setPublishPositionOnGga(options.publishOnGga);
-    navigation.setPublishObserver([&navigation, line = std::move(line)](
-                                      NavigationState::Publication what, const receiver::Sentence& s) {
-        if (what == NavigationState::Publication::Position) {
-            line(positionJson(navigation.getPosition(), s.view()));
-        } else {
-            std::array<receiver::SatelliteRecord, receiver::kMaxSatellites> table;
-            const uint32_t count = navigation.getSatellites(table);
-            line(satellitesJson(table.data(), count, s.view()));
-        }
-    });
+    navigation.setPublishObserver(
+        [&navigation, line = std::move(line)](NavigationState::Publication what,
+                                              const receiver::Sentence& s) {
+            if (what == NavigationState::Publication::Position) {
+                line(positionJson(navigation.getPosition(), s.view()));
+            } else {
+                std::array<receiver::SatelliteRecord, receiver::kMaxSatellites> table;
+                const uint32_t count = navigation.getSatellites(table);
+                line(satellitesJson(table.data(), count, s.view()));
+            }
+        });
 }
 
 void replay(std::string bytes, const ReplayOptions& options,

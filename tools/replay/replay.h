@@ -4,12 +4,20 @@
 // becomes one JSON line, carrying the sentence whose parsing caused it. Others read these lines,
 // so their form is a contract: keys are the record fields' names, numbers are degrees and metres
 // as stored, at full double precision.
+//
+// The live view prints the same lines from a receiver on a serial port, read by the program's own
+// reader thread, so that a person can watch what the program would see.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "platform/text.h"
 #include "receiver/position_record.h"
 #include "receiver/receiver_reader.h"
 
@@ -34,6 +42,40 @@ void attachJsonLines(receiver::ReceiverReader& reader, const ReplayOptions& opti
 /// (without its line feed).
 void replay(std::string bytes, const ReplayOptions& options,
             const std::function<void(const std::string&)>& line);
+
+/// The live view: a serial port instead of a capture.
+struct LiveOptions {
+    platform::WideString port;  ///< "COM3:"
+    uint32_t baudRate = 57600;
+    /// Switch on the sentences the view shows (position, satellites, errors, time, vector) on the
+    /// receiver port the handheld is wired to.
+    bool configure = false;
+    /// Start the receiver's modem and dial, so that corrections arrive and the solution converges.
+    bool dial = false;
+    /// Stop after this many seconds; 0 runs until stopped.
+    uint32_t seconds = 0;
+    bool publishOnGga = false;
+};
+
+/// What the command line asks for: a capture to replay, or a live view of a port.
+struct CommandLine {
+    ReplayOptions replay;
+    std::string file;  ///< "-" for standard input; empty for a live view
+    std::optional<LiveOptions> live;
+};
+
+/// Reads the arguments that follow the program name; nothing when they make no sense together.
+std::optional<CommandLine> parseCommandLine(std::span<const std::string> args);
+
+/// Why a live view ended.
+enum class LiveEnd { Stopped, TimeUp, PortFailed, LinkLost };
+
+/// Opens the port, runs the program's reader thread on it and hands every published snapshot to
+/// `line` as one JSON line (on the reader thread), until `stop` is set, the time is up or the
+/// device goes away. What it configured and why it ended goes to `note` (on the calling thread).
+LiveEnd runLive(const LiveOptions& options, const std::atomic<bool>& stop,
+                std::function<void(const std::string&)> line,
+                const std::function<void(const std::string&)>& note);
 
 std::string positionJson(const receiver::PositionRecord& p, std::string_view source);
 std::string satellitesJson(const receiver::SatelliteRecord* entries, uint32_t count,
