@@ -60,15 +60,23 @@ case "$cmd" in
         install_packages
         build "$dir"
         echo
-        echo "The main program and the receiver simulator are not built yet; this is what exists."
+        echo "The main program does not exist yet. What runs here is the simulated receiver"
+        echo "(zentrix-sim on COM3: of a scratch device root) seen through the program's own reader"
+        echo "thread (zentrix-replay --port COM3:): one JSON line per published satellite table and"
+        echo "position, for 20 seconds. It switches the receiver's output on and dials its modem, so"
+        echo "the solution goes from no fix to autonomous, DGPS and float. Ctrl-C stops it earlier."
         echo
-        "$dir/tools/zentrix-info"
-        log=../shared/testdata/gpsd/bu353-glonass.log
-        if [ -f "$log" ]; then
-            echo
-            echo "What Zentrix makes of a real receiver's output (zentrix-replay --publish-on-gga $log):"
-            "$dir/tools/zentrix-replay" --publish-on-gga "$log" | head -n 6
-        fi
+        root=$(mktemp -d "${TMPDIR:-/tmp}/zentrix-run.XXXXXX")
+        export ZENTRIX_ROOT="$root"
+        "$dir/tools/sim/zentrix-sim" --com 3 </dev/null >/dev/null &
+        sim=$!
+        trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$root"' EXIT
+        # The simulator links devices/COM3 once its pseudo-terminal is open.
+        for _ in $(seq 50); do
+            [ -e "$root/devices/COM3" ] && break
+            sleep 0.1
+        done
+        "$dir/tools/zentrix-replay" --port COM3: --configure --dial --seconds 20
         ;;
     *)
         echo "usage: $0 run|test" >&2
