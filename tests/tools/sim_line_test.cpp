@@ -268,6 +268,8 @@ TEST_F(SimLineTest, ReplayPlaysTheCaptureOntoTheLine) {
     sim::SimOptions options;
     options.receiver = sim::SimReceiver::Replay;
     options.replayLog = log;
+    // Played again and again: what left before the client opened its end is not lost for good.
+    options.replayLoop = true;
     auto sim = startSimulator(options);
     ASSERT_TRUE(sim);
     SirfLine line(57600);

@@ -636,7 +636,10 @@ void SurveyBoard::setRecording(const Command& c, SimLine& out) {
         return nak(out);
     const bool start = c.arg(0) == "Y";
     if (start && !state_.recording) {
-        const time_t utc = static_cast<time_t>(utcSeconds_);
+        // The board's own clock, not the last epoch it streamed: it may not have streamed one.
+        const double runningSeconds =
+            started_ ? static_cast<double>(nowMs_ - startMs_) / 1000.0 : 0.0;
+        const time_t utc = static_cast<time_t>(options_.startUtcSeconds + runningSeconds);
         tm date{};
         gmtime_r(&utc, &date);
         const long day = date.tm_yday + 1;
