@@ -7,7 +7,7 @@ namespace zentrix::receiver {
 
 // How a reply type is checked before its parser runs.
 enum class Check : uint8_t {
-    None,            // ACK and NAK are taken as they come; the version block carries no checksum
+    None,            // the version block carries no checksum
     Verify,          // a failing checksum changes nothing
     VerifyClearing,  // a failing checksum still clears the flag: the command side never clears it
 };
@@ -25,8 +25,10 @@ void ReplyState::parse(SentenceType type, const Sentence& sentence) {
     using T = SentenceType;
     using R = ReplyState;
     static constexpr std::array<Decoder, 37> kDecoders = {{
-        {T::Ack, &R::parseAck, nullptr, Check::None},
-        {T::Nak, &R::parseNak, nullptr, Check::None},
+        // An acknowledgement whose checksum fails may have been a NAK the line corrupted: it
+        // releases the waiting command, which then finds neither flag set.
+        {T::Ack, &R::parseAck, nullptr, Check::Verify},
+        {T::Nak, &R::parseNak, nullptr, Check::Verify},
         {T::Prt, &R::parsePrt, &R::prtReceived, Check::Verify},
         {T::Bth, &R::parseBth, &R::bthReceived, Check::Verify},
         {T::Nmo, &R::parseNmo, &R::nmoReceived, Check::Verify},

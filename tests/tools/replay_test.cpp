@@ -70,3 +70,48 @@ TEST(Replay, AnyByteInASourceStaysValidJson) {
 
 }  // namespace
 }  // namespace zentrix::replay
+
+namespace zentrix::replay {
+namespace {
+
+TEST(ReplaySourceTable, EveryStreamOfASavedTableAsOneJsonObject) {
+    // Saved without the caster's status line, with a stream line before the end and one after it.
+    const std::string saved =
+        "CAS;caster.example;2101;EX;Org;0;DEU;50.1;8.7;0.0.0.0;0;http://x\r\n"
+        "STR;FFMJ00DEU0;Frankfurt;RTCM 3.3;1004(1),1006(10);2;GPS+GLO;EUREF;DEU;50.09;8.66;0;0;"
+        "Gen \"A\";none;B;N;6400;misc\r\n"
+        "STR;SHORT;x\r\n"
+        "ENDSOURCETABLE\r\n"
+        "STR;AFTER;y\r\n";
+    std::vector<nlohmann::json> stations;
+    sourceTableStations(saved, [&](const std::string& line) {
+        stations.push_back(nlohmann::json::parse(line));
+    });
+    ASSERT_EQ(stations.size(), 2u);
+    const auto& first = stations[0];
+    EXPECT_EQ(first["mountPoint"], "FFMJ00DEU0");
+    EXPECT_EQ(first["formatDetails"], "1004(1),1006(10)");
+    EXPECT_EQ(first["carrier"], 2);
+    EXPECT_EQ(first["latitude"], 50.09);
+    EXPECT_EQ(first["generator"], "Gen \"A\"");
+    EXPECT_EQ(first["fee"], "N");
+    EXPECT_EQ(first["bitrate"], 6400);
+    const char* keys[] = {"mountPoint", "identifier", "format", "formatDetails", "carrier",
+                          "navSystem", "network", "country", "latitude", "longitude", "nmea",
+                          "solution", "generator", "compression", "authentication", "fee",
+                          "bitrate"};
+    EXPECT_EQ(first.size(), std::size(keys));
+    for (const char* key : keys) EXPECT_TRUE(first.contains(key)) << key;
+    EXPECT_EQ(stations[1]["mountPoint"], "SHORT");
+    EXPECT_EQ(stations[1]["bitrate"], 0) << "a short line leaves the rest empty";
+
+    const std::vector<std::string> args = {"--sourcetable", "table.txt"};
+    const auto command = parseCommandLine(args);
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->sourceTableFile, "table.txt");
+    const std::vector<std::string> mixed = {"--sourcetable", "table.txt", "log.txt"};
+    EXPECT_FALSE(parseCommandLine(mixed));
+}
+
+}  // namespace
+}  // namespace zentrix::replay

@@ -26,6 +26,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: zentrix-replay [--publish-on-gga] [--raw] FILE\n"
                  "       zentrix-replay --port COM3: [--baud N] [--configure] [--dial]\n"
+                 "       zentrix-replay --sourcetable FILE\n"
                  "                      [--seconds N] [--publish-on-gga]\n"
                  "  FILE            a captured receiver log; - reads standard input\n"
                  "  --publish-on-gga  also publish the position after every GGA (receivers that\n"
@@ -36,7 +37,9 @@ int usage() {
                  "  --baud N        the port's rate (default 57600)\n"
                  "  --configure     switch on GGA, GSA, GSV, GST, ZDA, VTG and VEC every second\n"
                  "  --dial          start the receiver's modem and dial, so corrections arrive\n"
-                 "  --seconds N     stop after N seconds (default: at Ctrl-C)\n");
+                 "  --seconds N     stop after N seconds (default: at Ctrl-C)\n"
+                 "  --sourcetable FILE  list the stations of a saved NTRIP source table, one JSON\n"
+                 "                  object per line\n");
     return 2;
 }
 
@@ -67,6 +70,18 @@ int main(int argc, char** argv) {
         return usage();
     if (command->live)
         return runLiveView(*command->live);
+    if (!command->sourceTableFile.empty()) {
+        std::ifstream in(command->sourceTableFile, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "zentrix-replay: cannot read %s: %s\n",
+                         command->sourceTableFile.c_str(), std::strerror(errno));
+            return 1;
+        }
+        std::ostringstream content;
+        content << in.rdbuf();
+        zentrix::replay::sourceTableStations(content.str(), printLine);
+        return 0;
+    }
 
     const std::string& file = command->file;
     std::string bytes;

@@ -139,6 +139,47 @@ void configureLive(receiver::GnssReceiver& gnss, const LiveOptions& options,
 
 }  // namespace
 
+std::string stationJson(const receiver::StationRecord& r) {
+    using receiver::fieldText;
+    std::string json = "{";
+    const auto text = [&](std::string_view key, std::string_view value) {
+        json += (json.size() > 1 ? ",\"" : "\"") + std::string(key) + "\":" + quoted(value);
+    };
+    const auto value = [&](std::string_view key, const std::string& raw) {
+        json += ",\"" + std::string(key) + "\":" + raw;
+    };
+    text("mountPoint", fieldText(r.mountPoint));
+    text("identifier", fieldText(r.identifier));
+    text("format", fieldText(r.format));
+    text("formatDetails", fieldText(r.formatDetails));
+    value("carrier", std::to_string(r.carrier));
+    text("navSystem", fieldText(r.navSystem));
+    text("network", fieldText(r.network));
+    text("country", fieldText(r.country));
+    value("latitude", number(r.latitude));
+    value("longitude", number(r.longitude));
+    value("nmea", std::to_string(r.nmea));
+    value("solution", std::to_string(r.solution));
+    text("generator", fieldText(r.generator));
+    text("compression", fieldText(r.compression));
+    text("authentication", fieldText(r.authentication));
+    text("fee", fieldText(r.fee));
+    value("bitrate", std::to_string(r.bitrate));
+    return json + "}";
+}
+
+void sourceTableStations(std::string_view saved, const std::function<void(const std::string&)>& line) {
+    // A table saved without the caster's status line is read as the caster sent it.
+    std::string table(saved);
+    if (table.find("SOURCETABLE") == std::string::npos ||
+        table.find("SOURCETABLE") > table.find("STR;")) {
+        table.insert(0, "SOURCETABLE 200 OK\r\n");
+    }
+    receiver::StationList list;
+    receiver::parseSourceTable(table, list);
+    for (int32_t i = 0; i < list.size(); ++i) line(stationJson(*list.at(i)));
+}
+
 std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
     CommandLine command;
     LiveOptions live;
@@ -163,6 +204,8 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
             if (!parseWhole(args[++i], kMaxLiveSeconds, &live.seconds) || live.seconds == 0)
                 return std::nullopt;
             liveOnly = true;
+        } else if (a == "--sourcetable" && hasValue && !args[i + 1].empty()) {
+            command.sourceTableFile = args[++i];
         } else if (a == "--configure") {
             live.configure = liveOnly = true;
         } else if (a == "--dial") {
@@ -172,6 +215,13 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
         } else {
             return std::nullopt;
         }
+    }
+    if (!command.sourceTableFile.empty()) {
+        // A saved source table is read on its own.
+        return livePort || liveOnly || !command.file.empty() || command.replay.raw ||
+                       command.replay.publishOnGga
+                   ? std::nullopt
+                   : std::optional<CommandLine>(command);
     }
     if (livePort == !command.file.empty())
         return std::nullopt;  // exactly one of a capture and a port

@@ -19,6 +19,7 @@
 
 #include "platform/text.h"
 #include "receiver/position_record.h"
+#include "receiver/station_list.h"
 #include "receiver/receiver_reader.h"
 
 namespace zentrix::replay {
@@ -62,6 +63,8 @@ struct CommandLine {
     ReplayOptions replay;
     std::string file;  ///< "-" for standard input; empty for a live view
     std::optional<LiveOptions> live;
+    /// A saved NTRIP source table to list station by station.
+    std::string sourceTableFile;
 };
 
 /// Reads the arguments that follow the program name; nothing when they make no sense together.
@@ -76,6 +79,12 @@ enum class LiveEnd { Stopped, TimeUp, PortFailed, LinkLost };
 LiveEnd runLive(const LiveOptions& options, const std::atomic<bool>& stop,
                 std::function<void(const std::string&)> line,
                 const std::function<void(const std::string&)>& note);
+
+/// One station of a source table as one JSON object, keyed as the record's fields.
+std::string stationJson(const receiver::StationRecord& record);
+/// Parses a saved source table as the program does and hands every station to `line`. A file
+/// saved without the caster's status line gets "SOURCETABLE 200 OK" in front, as a caster sends it.
+void sourceTableStations(std::string_view saved, const std::function<void(const std::string&)>& line);
 
 std::string positionJson(const receiver::PositionRecord& p, std::string_view source);
 std::string satellitesJson(const receiver::SatelliteRecord* entries, uint32_t count,
