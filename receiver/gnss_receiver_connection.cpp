@@ -49,6 +49,9 @@ bool GnssReceiver::searchBaudRate() {
         ++searchTrials_;
         reader_.activityEvent().reset();
         port_.setBaudRate(rate);
+        // Bytes the line took at the previous rate say nothing about this one; left in the
+        // driver's queue they can pass for a sentence start and stop the search at a wrong rate.
+        port_.purge(platform::SerialPort::kPurgeRxClear);
         if (!startReader()) {
             stopReader();
             continue;

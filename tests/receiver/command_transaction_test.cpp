@@ -421,7 +421,8 @@ TEST_F(Transaction, SourceTableLoadParsesWhatTheReceiverRelayed) {
         "STR;MP1;Hannover;RTCM 3.2;1004(1);2;GPS;NET;DEU;52.38;9.71;1;0;sNTRIP;none;B;N;2400;\r\n"
         "STR;MP2;Celle;RTCM 3.2;1004(1);2;GPS+GLO;NET;DEU;52.62;10.08;0;1;sNTRIP;none;B;Y;9600;\r\n"
         "ENDSOURCETABLE\r\n";
-    peer_.script([&](const std::string& line) {
+    // The script runs on the peer's thread, which may outlive this body: it keeps its own copy.
+    peer_.script([table](const std::string& line) {
         if (line == "$PQELS,NTR,LOD\r\n")
             return std::vector<Answer>{{kAck}, {reply("$PQELR,NTR,OK"), 20}};
         return std::vector<Answer>{{table}};
@@ -462,7 +463,8 @@ TEST_F(SlowerLine, ARealTableRelayedWholeOverTheLine) {
     const std::string table =
         zentrix::test::readFile(zentrix::test::testdataPath("ntrip/euref-ip.sourcetable.txt"));
     ASSERT_GT(table.size(), 50000u);
-    peer_.script([&](const std::string& line) {
+    // The script runs on the peer's thread, which may outlive this body: it keeps its own copy.
+    peer_.script([table](const std::string& line) {
         if (line == "$PQELS,NTR,LOD\r\n")
             return std::vector<Answer>{{kAck}, {reply("$PQELR,NTR,OK"), 20}};
         // Saved without the caster's status line: it goes out as the caster sends it.

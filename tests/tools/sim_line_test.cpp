@@ -109,12 +109,13 @@ TEST_F(SimLineTest, VanishClosesTheDeviceAndClearingItBringsANewOne) {
     SimClient client;
     ASSERT_TRUE(client.startReader());
     ASSERT_TRUE(client.transact("$PQELQ,GPS"));
+    // One reader at a time on the port: the reader thread goes before the test reads itself.
+    client.stopReader();
     sim->setFault(SimFault::Vanish);
     uint8_t byte = 0;
     uint32_t got = 0;
     bool failed = false;
-    for (int i = 0; i < 50 && !failed; ++i) failed = !client.port().read(&byte, 1, &got, 100);
-    client.stopReader();
+    for (int i = 0; i < 200 && !failed; ++i) failed = !client.port().read(&byte, 1, &got, 100);
     EXPECT_TRUE(failed) << "the port still reads after the device vanished";
 
     sim->clearFaults();
