@@ -372,6 +372,8 @@ void Simulator::writeLine() {
         return;
     // Whether bytes arrive as noise depends on the rates at the moment they cross the line, not
     // when the receiver said them: what waited while the program switched rates changes with it.
+    // The program's rate is read again right before the write, not at the start of the step.
+    lineBaud_ = readLineBaud();
     std::string onLine = writing_.substr(0, allowed);
     size_t offset = 0;
     for (const WritingRun& run : writingRuns_) {
