@@ -7,43 +7,15 @@ namespace zentrix::receiver {
 void CommandChannel::resetReply() {
     reader_.replyEvent().reset();
     ReplyState& r = reader_.replies();
-    // The antenna name and NPT flags are left set on purpose: their queries clear them for
-    // themselves (see `run`).
-    for (ReplyState::Flag* flag : {&r.okReceived,
-                                   &r.ackReceived,
-                                   &r.nakReceived,
-                                   &r.nrcOn,
-                                   &r.nrcOff,
-                                   &r.prtReceived,
-                                   &r.bthReceived,
-                                   &r.nmoReceived,
-                                   &r.obiReceived,
-                                   &r.sbaReceived,
-                                   &r.gloReceived,
-                                   &r.gpsReceived,
-                                   &r.cfgReceived,
-                                   &r.pemReceived,
-                                   &r.a2dReceived,
-                                   &r.anhReceived,
-                                   &r.anrReceived,
-                                   &r.basReceived,
-                                   &r.stiReceived,
-                                   &r.driReceived,
-                                   &r.recReceived,
-                                   &r.atlReceived,
-                                   &r.memReceived,
-                                   &r.wtiReceived,
-                                   &r.fileReceived,
-                                   &r.pathReceived,
-                                   &r.versionReceived,
-                                   &r.mdmReceived,
-                                   &r.dipReceived,
-                                   &r.mountPointReceived,
-                                   &r.ntripParametersReceived,
-                                   &r.sourceTableReceived,
-                                   &r.cpdReceived,
-                                   &r.rdpReceived}) {
-        *flag = 0;
+    // Left alone on purpose: the antenna name and NPT flags (their queries clear them for
+    // themselves, see `run`), a FAIL (it is the caller's to judge) and the recording's end (only
+    // its own operation clears it).
+    static constexpr ReplyState::Flag ReplyState::*kKept[] = {
+        &ReplyState::anpReceived, &ReplyState::nptReceived, &ReplyState::failReceived,
+        &ReplyState::recordingStopped};
+    for (const ReplyState::NamedFlag& named : ReplyState::flags()) {
+        if (std::find(std::begin(kKept), std::end(kKept), named.flag) == std::end(kKept))
+            r.*(named.flag) = 0;
     }
 }
 
