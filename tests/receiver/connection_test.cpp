@@ -137,8 +137,9 @@ TEST_F(ConnectionTest, AReceiverThatFallsSilentAfterTheSearchMakesConnectSlowNot
     const uint32_t result = receiver.connect(u"COM3:");
     silencer.join();
     EXPECT_EQ(result, 1u) << "the reader runs: the link is up, only the settings were not taken";
-    // The NPT setting, ten outputs and the identification each wait their full 10 s.
-    EXPECT_GE(platform::ticksSince(start), 12 * 10000u);
+    // The ten outputs and the identification each wait their full 10 s. (The NPT setting just
+    // before them may still be answered: silence falls on another thread as its query is heard.)
+    EXPECT_GE(platform::ticksSince(start), 11 * 10000u);
     EXPECT_EQ(receiver.receiverPort(), 0u);
     receiver.disconnect();
     EXPECT_FALSE(receiver.serialPort().isOpen());
