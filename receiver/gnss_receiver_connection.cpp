@@ -13,8 +13,8 @@ namespace zentrix::receiver {
 namespace {
 
 constexpr std::array<uint32_t, 6> kSearchRates = {57600, 115200, 9600, 4800, 19200, 38400};
-/// Time for a new reader thread to create its events before the first command waits on them.
-constexpr uint32_t kReaderStartMs = 100;
+/// How often the search looks whether a new reader thread has created its events.
+constexpr uint32_t kReaderStartPollMs = 1;
 
 }  // namespace
 
@@ -56,7 +56,12 @@ bool GnssReceiver::searchBaudRate() {
             stopReader();
             continue;
         }
-        platform::sleepMs(kReaderStartMs);
+        // The first command must not look for the reader's events before the thread has made
+        // them. Waiting for them, rather than a fixed 100 ms, is never too short on a loaded
+        // machine and costs nothing on an idle one.
+        while (!reader_.vectorEvent().exists() && readerThread_->isRunning()) {
+            platform::sleepMs(kReaderStartPollMs);
+        }
         run(Command::QueryReceiverPort);
         if (channel_.waitActivity())
             return true;
