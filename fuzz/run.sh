@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the reply fuzzer with clang into build/fuzz and runs it.
-#   fuzz/run.sh [seconds] [more libFuzzer options]     (default 60 seconds)
-# The seeds are fuzz/corpus (one valid reply of every type) and the shared receiver logs; what the
-# fuzzer learns goes to build/fuzz/corpus. A finding stops the run and leaves its input in
-# build/fuzz/findings; the exit status is then non-zero.
+# Builds the fuzzers with clang into build/fuzz and runs each of them in turn.
+#   fuzz/run.sh [seconds per fuzzer] [fuzzer name ...]     (default 60 seconds, every fuzzer)
+# Each fuzzer starts from its seeds below (valid inputs, and the shared receiver logs where they
+# fit); what it learns goes to build/fuzz/corpus/<name>. A finding stops the run and leaves its
+# input in build/fuzz/findings/<name>; the exit status is then non-zero.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,15 +12,30 @@ shift || true
 build=build/fuzz
 testdata=${ZENTRIX_TESTDATA_DIR:-$(pwd)/../shared/testdata}
 
-CC=clang CXX=clang++ cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target reply_fuzzer
+# name            max input length   seed folders
+FUZZERS=(
+  "reply_fuzzer     4096   fuzz/corpus $build/seeds/logs"
+)
 
-mkdir -p "$build/corpus" "$build/seeds" "$build/findings"
+CC=clang CXX=clang++ cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+mkdir -p "$build/seeds/logs"
 if compgen -G "$testdata/gpsd/*.log" >/dev/null; then
-    cp "$testdata"/gpsd/*.log "$build/seeds/"
+    cp "$testdata"/gpsd/*.log "$build/seeds/logs/"
 else
-    echo "note: no receiver logs under $testdata/gpsd; seeding from fuzz/corpus only" >&2
+    echo "note: no receiver logs under $testdata/gpsd; seeding from fuzz/ only" >&2
 fi
 
-"$build/reply_fuzzer" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-    -artifact_prefix="$build/findings/" "$@" "$build/corpus" fuzz/corpus "$build/seeds"
+wanted=("$@")
+for row in "${FUZZERS[@]}"; do
+    read -r name max_len seeds <<<"$row"
+    if [ ${#wanted[@]} -gt 0 ] && [[ " ${wanted[*]} " != *" $name "* ]]; then
+        continue
+    fi
+    cmake --build "$build" --target "$name"
+    mkdir -p "$build/corpus/$name" "$build/findings/$name"
+    echo "== $name, $seconds seconds"
+    # shellcheck disable=SC2086
+    "$build/$name" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
+        -artifact_prefix="$build/findings/$name/" "$build/corpus/$name" $seeds
+done
