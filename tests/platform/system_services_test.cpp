@@ -1,0 +1,146 @@
+// Processes, the named mutex and the locale: the services the application asks of the handheld
+// before its first window.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "platform/locale.h"
+#include "platform/named_mutex.h"
+#include "platform/processes.h"
+#include "tests/support/test_support.h"
+
+namespace zentrix::platform {
+namespace {
+
+using test::ScopedEnv;
+using test::ScratchDeviceRoot;
+
+TEST(Processes, NamesMatchAsTheHandheldComparedThem) {
+    struct Row {
+        const char* process;
+        const char* wanted;
+        bool matches;
+    };
+    const Row rows[] = {
+        {"Duxlane.exe", "Duxlane.exe", true},   {"duxlane.EXE", "Duxlane.exe", true},
+        {"Duxlane", "Duxlane.exe", true},       {"duxlane", "\\Windows\\Duxlane.exe", true},
+        {"Duxlane2", "Duxlane.exe", false},     {"Duxlane.exe", "Duxlane", false},
+        {"Dux", "Duxlane.exe", false},          {"", ".exe", false},
+        {"/usr/bin/Duxlane", "Duxlane.exe", true},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(processNameMatches(row.process, row.wanted), row.matches)
+            << row.process << " vs " << row.wanted;
+    }
+}
+
+TEST(Processes, FindsItselfAndStartsADetachedProgram) {
+    const std::string self = ownExecutablePath().filename().string();
+    ASSERT_FALSE(self.empty());
+    EXPECT_TRUE(isProcessRunning(fromUtf8(self + ".exe")));
+    EXPECT_FALSE(isProcessRunning(u"NoSuchProgramHere.exe"));
+
+    ScratchDeviceRoot root;
+    const auto marker = root.path() / "started";
+    const auto script = root.path() / "Duxlane";
+    std::ofstream(script) << "#!/bin/sh\necho \"$@\" > '" << marker.string() << "'\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    ASSERT_TRUE(startProcess(script, u"-f  two"));
+    for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::string arguments;
+    std::getline(std::ifstream(marker), arguments);
+    EXPECT_EQ(arguments, "-f two");
+    EXPECT_FALSE(startProcess(root.path() / "missing", u"-f"));
+    EXPECT_EQ(specialFolderPath(SpecialFolder::ProgramFiles), root.path() / "Program Files");
+}
+
+TEST(NamedMutex, SecondOwnerSeesTheFirstUntilItEnds) {
+    ScratchDeviceRoot root;
+    {
+        NamedMutex first("ZenTrix");
+        ASSERT_TRUE(first.owned());
+        NamedMutex second("ZenTrix");
+        EXPECT_FALSE(second.owned());
+        EXPECT_TRUE(second.alreadyExisted());
+        NamedMutex other("Other");
+        EXPECT_TRUE(other.owned()) << "names are independent";
+
+        // Another process sees it too.
+        const pid_t child = fork();
+        if (child == 0) _exit(NamedMutex("ZenTrix").alreadyExisted() ? 0 : 1);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    NamedMutex again("ZenTrix");
+    EXPECT_TRUE(again.owned()) << "the name is free once its owner is gone";
+}
+
+TEST(NamedMutex, ACrashedOwnerDoesNotKeepTheName) {
+    ScratchDeviceRoot root;
+    const pid_t child = fork();
+    if (child == 0) {
+        NamedMutex held("ZenTrix");
+        _exit(held.owned() ? 0 : 1);  // no destructor runs
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(NamedMutex("ZenTrix").owned());
+}
+
+TEST(Locale, PosixNamesMapToTheHandheldsLocales) {
+    struct Row {
+        const char* posix;
+        uint32_t id;
+        const char* english;
+    };
+    const Row rows[] = {
+        {"zh_CN.UTF-8", 2052, "Chinese (Simplified)"},
+        {"zh_TW.UTF-8", 1028, "Chinese (Traditional)"},
+        {"de_DE@euro", 1031, "German"},
+        {"en_US.UTF-8", 1033, "English"},
+        {"C.UTF-8", kDefaultLocaleId, "English"},
+        {"", kDefaultLocaleId, "English"},
+        {"pt_BR", 1046, "Portuguese"},
+        {"xx_YY", kDefaultLocaleId, "English"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(localeIdFromPosixName(row.posix), row.id) << row.posix;
+        EXPECT_EQ(englishLanguageName(localeIdFromPosixName(row.posix)), row.english) << row.posix;
+    }
+}
+
+TEST(Locale, SystemDefaultFollowsThePosixVariablesInOrder) {
+    ScopedEnv all("LC_ALL", std::nullopt);
+    ScopedEnv messages("LC_MESSAGES", std::nullopt);
+    ScopedEnv lang("LANG", "de_DE.UTF-8");
+    EXPECT_EQ(systemDefaultLocaleId(), 1031u);
+    ScopedEnv messages2("LC_MESSAGES", "zh_CN.UTF-8");
+    EXPECT_EQ(systemDefaultLocaleId(), 2052u);
+    ScopedEnv all2("LC_ALL", "zh_TW.UTF-8");
+    EXPECT_EQ(systemDefaultLocaleId(), 1028u);
+}
+
+TEST(Locale, MeasurementSystemOfTheUsersLocale) {
+    ScopedEnv all("LC_ALL", std::nullopt);
+    ScopedEnv measurement("LC_MEASUREMENT", std::nullopt);
+    {
+        ScopedEnv lang("LANG", "en_US.UTF-8");
+        EXPECT_EQ(measurementSystem(), 2);
+    }
+    {
+        ScopedEnv lang("LANG", "de_DE.UTF-8");
+        EXPECT_EQ(measurementSystem(), 1);
+    }
+}
+
+}  // namespace
+}  // namespace zentrix::platform
