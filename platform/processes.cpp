@@ -23,16 +23,18 @@ std::string baseName(std::string_view name) {
     return std::string(slash == std::string_view::npos ? name : name.substr(slash + 1));
 }
 
-std::string processName(const fs::path& entry) {
+std::string executableName(const fs::path& entry) {
     std::error_code error;
     const fs::path exe = fs::read_symlink(entry / "exe", error);
-    if (!error && !exe.empty()) {
-        // A deleted or replaced executable reads as "name (deleted)".
-        std::string name = exe.filename().string();
-        constexpr std::string_view kDeleted = " (deleted)";
-        if (name.ends_with(kDeleted)) name.resize(name.size() - kDeleted.size());
-        return name;
-    }
+    if (error || exe.empty()) return {};
+    // A deleted or replaced executable reads as "name (deleted)".
+    std::string name = exe.filename().string();
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (name.ends_with(kDeleted)) name.resize(name.size() - kDeleted.size());
+    return name;
+}
+
+std::string commandName(const fs::path& entry) {
     std::ifstream comm(entry / "comm");
     std::string name;
     std::getline(comm, name);
@@ -47,8 +49,11 @@ std::vector<std::string> runningProcessNames() {
     for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
         const std::string pid = it->path().filename().string();
         if (pid.empty() || !std::isdigit(static_cast<unsigned char>(pid[0]))) continue;
-        std::string name = processName(it->path());
-        if (!name.empty()) names.push_back(std::move(name));
+        // A script runs as its interpreter; its own name is the kernel's command name.
+        std::string exe = executableName(it->path());
+        std::string command = commandName(it->path());
+        if (!exe.empty()) names.push_back(exe);
+        if (!command.empty() && command != exe) names.push_back(std::move(command));
     }
     return names;
 }

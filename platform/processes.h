@@ -14,9 +14,9 @@
 
 namespace zentrix::platform {
 
-/// The names of the running processes of this machine (the executable's file name, or the
-/// kernel's short command name when the executable cannot be read). Empty when /proc is not
-/// readable.
+/// The names of the running processes of this machine: the executable's file name and, where it
+/// differs (a script, a renamed process), the kernel's short command name. Empty when /proc is
+/// not readable.
 std::vector<std::string> runningProcessNames();
 
 /// True when `executableName` ("Name.exe" or a path ending in it) names a running process.

@@ -1,0 +1,44 @@
+// What the application works out about its handheld before the first window: the model, the
+// receiver's port, the language library, and the sibling receiver service of the survey model.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/text.h"
+
+namespace zentrix::app {
+
+/// 0 and 1 are the two GPS-only models (a SiRF chip), 2 the survey models (the receiver board).
+using DeviceModel = uint32_t;
+inline constexpr DeviceModel kGpsOnlyModel0 = 0;
+inline constexpr DeviceModel kGpsOnlyModel1 = 1;
+inline constexpr DeviceModel kSurveyModel = 2;
+
+/// The model from the handheld's model code: its first four characters "0143" -> 0, "0204" -> 1,
+/// any other code or none -> 2.
+DeviceModel deviceModelFromCode(const std::optional<std::string>& modelCode);
+
+/// The device name of the receiver's port: "COM1:" on model 0, "COM3:" on the others.
+platform::WideString receiverDeviceName(DeviceModel model);
+
+/// The language library's base name for a locale: its English language name without a
+/// parenthesised tail, with "T" before it for Chinese (Traditional) 1028 and "S" for Chinese
+/// (Simplified) 2052: "SChinese".
+std::string languageLibraryName(uint32_t localeId, std::string englishName);
+
+/// "<programFolder>/Lang/<name>Lang.so".
+std::filesystem::path languageLibraryPath(const std::filesystem::path& programFolder,
+                                          uint32_t localeId, const std::string& englishName);
+
+/// The executable of the sibling receiver service, and how it is looked for among processes.
+inline constexpr char16_t kServiceExecutable[] = u"Duxlane.exe";
+std::filesystem::path serviceProgramPath();
+
+/// Starts the sibling service unless it runs, then gives it 5000 ms to open the receiver.
+/// Whether the start worked decides nothing: the connection that follows does.
+bool ensureServiceRunning();
+
+}  // namespace zentrix::app
