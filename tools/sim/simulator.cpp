@@ -281,6 +281,11 @@ void Simulator::loop() {
     }
 }
 
+std::string Simulator::lineTranscript() const {
+    std::lock_guard lock(mutex_);
+    return transcript_;
+}
+
 void Simulator::step() {
     std::lock_guard lock(mutex_);
     if (fault(SimFault::Vanish)) {
@@ -397,6 +402,8 @@ void Simulator::writeLine() {
                 writingRuns_.pop_front();
         }
         bytesWritten_ += static_cast<uint64_t>(n);
+        if (options_.keepTranscript)
+            transcript_.append(onLine, 0, static_cast<size_t>(n));
         if (options_.paceOutput)
             lineCreditBytes_ -= static_cast<double>(n);
     }

@@ -52,6 +52,8 @@ struct SimOptions {
     bool replayLoop = false;
     /// Hold output to the line's speed (bits per second / 10 bytes per clock second).
     bool paceOutput = true;
+    /// Keep a copy of everything written to the line (see `Simulator::lineTranscript`).
+    bool keepTranscript = false;
 };
 
 class Simulator final : SimLine {
@@ -104,6 +106,9 @@ class Simulator final : SimLine {
     uint32_t lineBaud() const;
     /// Bytes written to the line so far (after garbling).
     uint64_t bytesWritten() const { return bytesWritten_; }
+    /// Every byte written to the line so far, as written (after garbling), when
+    /// `SimOptions::keepTranscript` is set; empty otherwise.
+    std::string lineTranscript() const;
 
   private:
     struct Output {
@@ -144,6 +149,7 @@ class Simulator final : SimLine {
     std::atomic<uint32_t> lineBaud_{0};
     std::atomic<uint64_t> bytesWritten_{0};
     std::vector<std::string> commands_;
+    std::string transcript_;
     std::deque<Output> queue_;
     std::string writing_;  // bytes taken from the queue, not yet on the line
     struct WritingRun {
