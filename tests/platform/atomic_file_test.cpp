@@ -1,0 +1,113 @@
+#include "platform/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "tests/support/crash_loop.h"
+#include "tests/support/test_support.h"
+
+namespace zentrix::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScratchFolder;
+
+std::string contentsOf(const fs::path& file) {
+    return readWholeFile(file).bytes;
+}
+
+mode_t modeOf(const fs::path& file) {
+    struct stat info {};
+    ::stat(file.c_str(), &info);
+    return info.st_mode & 0777;
+}
+
+size_t entriesIn(const fs::path& folder) {
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(AtomicFile, ReplacesWholeAndLeavesNothingBeside) {
+    ScratchFolder folder;
+    const auto file = folder.path() / "a.txt";
+    EXPECT_TRUE(readWholeFile(file).missing());
+    EXPECT_FALSE(replaceFile(file, std::string("one\0two", 7)));
+    EXPECT_EQ(contentsOf(file), std::string("one\0two", 7));
+    EXPECT_FALSE(replaceFile(file, ""));
+    EXPECT_EQ(contentsOf(file), "");
+    EXPECT_FALSE(readWholeFile(file).missing());
+    EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+TEST(AtomicFile, PasswordFilesAreTheOwnersOnlyEvenWhenTheOldOneWasNot) {
+    ScratchFolder folder;
+    const auto file = folder.path() / "secret.txt";
+    std::ofstream(file) << "old";
+    ::chmod(file.c_str(), 0644);
+    EXPECT_FALSE(replaceFile(file, "new", FileAccess::OwnerOnly));
+    EXPECT_EQ(modeOf(file), 0600u);
+    EXPECT_FALSE(replaceFile(folder.path() / "fresh.txt", "x", FileAccess::OwnerOnly));
+    EXPECT_EQ(modeOf(folder.path() / "fresh.txt"), 0600u);
+}
+
+TEST(AtomicFile, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+    ScratchFolder folder;
+    // A folder in the file's place cannot be replaced by a file.
+    const auto blocked = folder.path() / "blocked";
+    fs::create_directories(blocked / "inside");
+    EXPECT_TRUE(replaceFile(blocked, "new"));
+    EXPECT_TRUE(fs::is_directory(blocked / "inside"));
+    EXPECT_EQ(entriesIn(folder.path()), 1u);
+    // No folder at all.
+    EXPECT_TRUE(replaceFile(folder.path() / "missing" / "a.txt", "new"));
+}
+
+TEST(AtomicFile, DamagedCopiesTakeTheFirstFreeNameAndKeepTheOriginal) {
+    ScratchFolder folder;
+    const auto file = folder.path() / "dip_data.txt";
+    std::ofstream(file) << "broken";
+    EXPECT_EQ(keepDamagedCopy(file), fs::path(file.string() + ".damaged"));
+    EXPECT_EQ(keepDamagedCopy(file), fs::path(file.string() + ".damaged2"));
+    EXPECT_EQ(contentsOf(file), "broken");
+    EXPECT_EQ(contentsOf(file.string() + ".damaged2"), "broken");
+    EXPECT_FALSE(keepDamagedCopy(folder.path() / "none"));
+}
+
+TEST(AtomicFile, AHeldFileIsCreatedReadAndRefusedToASecondHolder) {
+    ScratchFolder folder;
+    const auto file = folder.path() / "gsm_data.txt";
+    HeldFile first(file, FileAccess::Shared);
+    ASSERT_TRUE(first.isOpen());
+    EXPECT_EQ(first.read().bytes, "") << "created empty";
+    HeldFile second(file, FileAccess::Shared);
+    EXPECT_FALSE(second.isOpen());
+    EXPECT_TRUE(second.openError());
+    // Replacing the file under the holder is fine; the holder still reads the file it opened.
+    EXPECT_FALSE(replaceFile(file, "new"));
+    EXPECT_EQ(first.read().bytes, "");
+    first.close();
+    HeldFile third(file, FileAccess::Shared);
+    ASSERT_TRUE(third.isOpen());
+    EXPECT_EQ(third.read().bytes, "new");
+}
+
+TEST(AtomicFile, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
+    ScratchFolder folder;
+    const auto file = folder.path() / "profiles.txt";
+    const std::string versions[2] = {std::string(20000, 'a'), std::string(30000, 'b')};
+    ASSERT_FALSE(replaceFile(file, versions[0]));
+    int failures = 0;
+    test::killWhileSaving(
+        100, [&](uint64_t i) { replaceFile(file, versions[i % 2]); },
+        [&] {
+            const auto now = contentsOf(file);
+            if (now != versions[0] && now != versions[1])
+                ++failures;
+        });
+    EXPECT_EQ(failures, 0);
+}
+
+}  // namespace
+}  // namespace zentrix::platform
