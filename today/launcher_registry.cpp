@@ -67,6 +67,11 @@ bool writeValues(const RegistryKey& key, const Record& record,
     return ok;
 }
 
+// A key that is not there is as good as deleted.
+bool removeIfPresent(platform::Registry& registry, const RegistryKey& key) {
+    return registry.isOpen() && (!key.exists() || key.remove());
+}
+
 LauncherItem readItem(const RegistryKey& key, WideStringView name) {
     LauncherItem item;
     item.name = fieldText(name);
@@ -155,7 +160,7 @@ RegistryResult saveRegistryGroups(const LauncherSettings& settings, platform::Re
         const auto& group = settings.groups[g];
         const auto list = userKey(registry, fileListKeyName(g));
         // Items removed since the last save must not come back from their old subkeys.
-        if (!list.remove()) {
+        if (!removeIfPresent(registry, list)) {
             result.errors.emplace_back(kCantDelete);
             continue;
         }
@@ -175,8 +180,8 @@ RegistryResult saveRegistryGroups(const LauncherSettings& settings, platform::Re
 RegistryResult clearRegistryGroups(platform::Registry& registry) {
     RegistryResult result;
     for (size_t g = 0; g < kGroupCount; ++g) {
-        if (!userKey(registry, fileListKeyName(g)).remove() ||
-            !userKey(registry, groupSettingKeyName(g)).remove()) {
+        if (!removeIfPresent(registry, userKey(registry, fileListKeyName(g))) ||
+            !removeIfPresent(registry, userKey(registry, groupSettingKeyName(g)))) {
             result.errors.emplace_back(kCantDelete);
         }
     }

@@ -22,10 +22,10 @@ WideString fieldText(WideStringView text);
 
 /// One program entry of a group.
 struct LauncherItem {
-    WideString name;         // the label shown; also the item's registry subkey name
-    WideString fileName;     // program, document or folder to open, or a pseudo-command
-    WideString commandLine;  // arguments
-    WideString iconPath;     // file to take the icon from; empty: fileName
+    WideString name{};         // the label shown; also the item's registry subkey name
+    WideString fileName{};     // program, document or folder to open, or a pseudo-command
+    WideString commandLine{};  // arguments
+    WideString iconPath{};     // file to take the icon from; empty: fileName
     int32_t iconResource = 0;
     int32_t index = 0;  // sort position when read from the registry; not in the data file
 
