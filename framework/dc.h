@@ -110,7 +110,7 @@ struct TEXTMETRIC {
 };
 
 class CDC {
-public:
+  public:
     /// An empty context; `CreateCompatibleDC` makes it a memory context.
     CDC();
     virtual ~CDC();
@@ -169,9 +169,13 @@ public:
 
     // Shapes: border with the pen inside the shape's rectangle, interior with the brush.
     bool Rectangle(int left, int top, int right, int bottom);
-    bool Rectangle(const CRect& rect) { return Rectangle(rect.left, rect.top, rect.right, rect.bottom); }
+    bool Rectangle(const CRect& rect) {
+        return Rectangle(rect.left, rect.top, rect.right, rect.bottom);
+    }
     bool Ellipse(int left, int top, int right, int bottom);
-    bool Ellipse(const CRect& rect) { return Ellipse(rect.left, rect.top, rect.right, rect.bottom); }
+    bool Ellipse(const CRect& rect) {
+        return Ellipse(rect.left, rect.top, rect.right, rect.bottom);
+    }
 
     // Fills that ignore the pen and the mix mode.
     void FillRect(const CRect& rect, CBrush* brush);
@@ -196,8 +200,8 @@ public:
     bool StretchBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
                     int widthSource, int heightSource, DWORD rop);
     /// A copy in which the source pixels of colour `transparent` leave the destination as it was.
-    bool TransparentBlt(int x, int y, int width, int height, CDC* source, int xSource,
-                        int ySource, int widthSource, int heightSource, COLORREF transparent);
+    bool TransparentBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
+                        int widthSource, int heightSource, COLORREF transparent);
 
     // Text with the selected font, text colour, background colour and mode.
     bool TextOut(int x, int y, WideStringView text);
@@ -205,7 +209,9 @@ public:
     /// Returns the height of the text; with DT_CALCRECT only measures, setting `rect`'s right
     /// and bottom to fit the text.
     int DrawText(WideStringView text, CRect* rect, UINT format);
-    int DrawText(WideStringView text, CRect& rect, UINT format) { return DrawText(text, &rect, format); }
+    int DrawText(WideStringView text, CRect& rect, UINT format) {
+        return DrawText(text, &rect, format);
+    }
     CSize GetTextExtent(WideStringView text) const;
     bool GetTextMetrics(TEXTMETRIC* metrics) const;
 
@@ -213,7 +219,7 @@ public:
     /// Internal: the state, for the Qt bridge.
     Impl& impl() const { return *impl_; }
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };
 

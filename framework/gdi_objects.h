@@ -108,7 +108,7 @@ struct BITMAP {
 /// Base of every drawing object: a handle that is empty until one of the Create functions of
 /// the derived class succeeds.
 class CGdiObject {
-public:
+  public:
     enum class Kind { Pen, Brush, Font, Bitmap };
 
     virtual ~CGdiObject();
@@ -126,16 +126,16 @@ public:
     /// Internal: takes over `data`, which becomes owned by this object.
     void adopt(std::shared_ptr<GdiData> data);
 
-protected:
+  protected:
     explicit CGdiObject(Kind kind) : kind_(kind) {}
 
-private:
+  private:
     Kind kind_;
     std::shared_ptr<GdiData> data_;
 };
 
 class CPen : public CGdiObject {
-public:
+  public:
     CPen() : CGdiObject(Kind::Pen) {}
     CPen(int style, int width, COLORREF color);
     /// Width 0 is drawn as 1 pixel, as on the platform.
@@ -143,17 +143,17 @@ public:
 };
 
 class CBrush : public CGdiObject {
-public:
+  public:
     CBrush() : CGdiObject(Kind::Brush) {}
     explicit CBrush(COLORREF color);
     bool CreateSolidBrush(COLORREF color);
 };
 
 class CFont : public CGdiObject {
-public:
+  public:
     CFont() : CGdiObject(Kind::Font) {}
-    bool CreateFont(int height, int width, int escapement, int orientation, int weight,
-                    BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
+    bool CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
+                    BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
                     BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, WideStringView face);
     bool CreateFontIndirect(const LOGFONT* logFont);
     /// `pointSizeTenths` in tenths of a point at the layer's 96 pixels per inch: 80 is an
@@ -168,7 +168,7 @@ public:
 };
 
 class CBitmap : public CGdiObject {
-public:
+  public:
     CBitmap() : CGdiObject(Kind::Bitmap) {}
     /// A black `cx` x `cy` bitmap. Fails for sizes below 1 or above 8192 pixels.
     bool CreateCompatibleBitmap(CDC* dc, int cx, int cy);

@@ -35,7 +35,7 @@ struct IMAGEINFO {
 };
 
 class CImageList {
-public:
+  public:
     CImageList();
     ~CImageList();
     CImageList(const CImageList&) = delete;
@@ -74,7 +74,7 @@ public:
     /// Internal: the state, for the Qt bridge.
     Impl& impl() const { return *impl_; }
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };
 

@@ -69,6 +69,8 @@ struct GdiData {
     /// The object that holds this data; cleared when it lets go, so that a context can tell
     /// whether the object it would hand back still exists.
     CGdiObject* owner = nullptr;
+    /// Stock objects live as long as the program; deleting them does nothing.
+    bool stock = false;
     virtual ~GdiData() = default;
 };
 
@@ -90,6 +92,8 @@ struct FontData : GdiData {
 
 struct BitmapData : GdiData {
     QImage image;
+    /// The memory context this bitmap is selected into: one at a time, as on the platform.
+    const CDC* selectedInto = nullptr;
 };
 
 }  // namespace zentrix::framework

@@ -1,0 +1,215 @@
+#include "framework/image_list.h"
+
+#include <QImage>
+#include <vector>
+
+#include "framework/dc.h"
+#include "framework/qt_dc.h"
+#include "framework/qt_drawing.h"
+#include "framework/system_colors.h"
+
+namespace zentrix::framework {
+
+namespace {
+
+constexpr int kMaxImageSide = 1024;
+
+// Mixes each visible pixel with `color`, `percent` of the way.
+QImage blended(QImage image, COLORREF color, int percent) {
+    const int red = GetRValue(color);
+    const int green = GetGValue(color);
+    const int blue = GetBValue(color);
+    auto mix = [percent](int from, int to) {
+        return (from * (100 - percent) + to * percent) / 100;
+    };
+    for (int row = 0; row < image.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
+        for (int column = 0; column < image.width(); ++column) {
+            const QRgb pixel = line[column];
+            if (qAlpha(pixel) != 0) {
+                line[column] = qRgba(mix(qRed(pixel), red), mix(qGreen(pixel), green),
+                                     mix(qBlue(pixel), blue), qAlpha(pixel));
+            }
+        }
+    }
+    return image;
+}
+
+QImage maskOf(const QImage& image) {
+    QImage mask(image.size(), QImage::Format_ARGB32);
+    for (int row = 0; row < image.height(); ++row) {
+        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+        auto* to = reinterpret_cast<QRgb*>(mask.scanLine(row));
+        for (int column = 0; column < image.width(); ++column) {
+            to[column] = qAlpha(from[column]) != 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        }
+    }
+    return mask;
+}
+
+}  // namespace
+
+struct CImageList::Impl {
+    bool created = false;
+    int cx = 0;
+    int cy = 0;
+    UINT flags = 0;
+    COLORREF bkColor = CLR_NONE;
+    /// Format_ARGB32, alpha 0 (masked) or 255, except icons added with an alpha of their own.
+    std::vector<QImage> images;
+
+    int add(const QImage& strip, bool masked, COLORREF mask);
+};
+
+int CImageList::Impl::add(const QImage& strip, bool masked, COLORREF mask) {
+    if (!created || strip.isNull() || strip.width() < cx) {
+        return -1;
+    }
+    const QImage source = strip.convertToFormat(QImage::Format_RGB32);
+    const QRgb key = qRgb(GetRValue(mask), GetGValue(mask), GetBValue(mask));
+    const int first = static_cast<int>(images.size());
+    const int rows = std::min(cy, source.height());
+    for (int index = 0; index < source.width() / cx; ++index) {
+        QImage image(cx, cy, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        for (int row = 0; row < rows; ++row) {
+            const auto* from =
+                reinterpret_cast<const QRgb*>(source.constScanLine(row)) + index * cx;
+            auto* to = reinterpret_cast<QRgb*>(image.scanLine(row));
+            for (int column = 0; column < cx; ++column) {
+                const QRgb pixel = from[column] | 0xFF000000u;
+                to[column] = masked && pixel == key ? 0u : pixel;
+            }
+        }
+        images.push_back(std::move(image));
+    }
+    return first;
+}
+
+CImageList::CImageList() : impl_(std::make_unique<Impl>()) {}
+
+CImageList::~CImageList() = default;
+
+bool CImageList::Create(int cx, int cy, UINT flags, int /*initial*/, int /*grow*/) {
+    if (cx < 1 || cy < 1 || cx > kMaxImageSide || cy > kMaxImageSide) {
+        return false;
+    }
+    *impl_ = Impl{};
+    impl_->created = true;
+    impl_->cx = cx;
+    impl_->cy = cy;
+    impl_->flags = flags;
+    return true;
+}
+
+bool CImageList::DeleteImageList() {
+    const bool had = impl_->created;
+    *impl_ = Impl{};
+    return had;
+}
+
+const void* CImageList::GetSafeHandle() const {
+    return impl_->created ? this : nullptr;
+}
+
+int CImageList::Add(CBitmap* bitmap, COLORREF mask) {
+    if (bitmap == nullptr) {
+        return -1;
+    }
+    return impl_->add(imageOf(*bitmap), (impl_->flags & ILC_MASK) != 0, mask);
+}
+
+int CImageList::Add(CBitmap* bitmap) {
+    if (bitmap == nullptr) {
+        return -1;
+    }
+    return impl_->add(imageOf(*bitmap), false, 0);
+}
+
+bool CImageList::Remove(int index) {
+    // -1 removes every image, as on the platform.
+    if (index == -1 && impl_->created) {
+        impl_->images.clear();
+        return true;
+    }
+    if (index < 0 || index >= GetImageCount()) {
+        return false;
+    }
+    impl_->images.erase(impl_->images.begin() + index);
+    return true;
+}
+
+int CImageList::GetImageCount() const {
+    return static_cast<int>(impl_->images.size());
+}
+
+bool CImageList::GetImageInfo(int index, IMAGEINFO* info) const {
+    if (info == nullptr || index < 0 || index >= GetImageCount()) {
+        return false;
+    }
+    info->rcImage = CRect(index * impl_->cx, 0, (index + 1) * impl_->cx, impl_->cy);
+    return true;
+}
+
+CSize CImageList::GetImageSize() const {
+    return {impl_->cx, impl_->cy};
+}
+
+COLORREF CImageList::SetBkColor(COLORREF color) {
+    return std::exchange(impl_->bkColor, color == CLR_NONE ? CLR_NONE : color & 0xFFFFFF);
+}
+
+COLORREF CImageList::GetBkColor() const {
+    return impl_->bkColor;
+}
+
+bool CImageList::Draw(CDC* dc, int index, CPoint point, UINT style) {
+    if (dc == nullptr || index < 0 || index >= GetImageCount()) {
+        return false;
+    }
+    QPainter* painter = painterOf(*dc);
+    if (painter == nullptr) {
+        return true;
+    }
+    const QImage& image = impl_->images[static_cast<std::size_t>(index)];
+    const QPoint at(point.x, point.y);
+    if ((style & ILD_MASK) != 0) {
+        painter->setCompositionMode(QPainter::CompositionMode_Source);
+        painter->drawImage(at, maskOf(image));
+        return true;
+    }
+    if (impl_->bkColor != CLR_NONE && (style & ILD_TRANSPARENT) == 0) {
+        dc->impl().fill(QRect(at, image.size()), impl_->bkColor, QPainter::CompositionMode_Source);
+    }
+    QImage shown = image;
+    if ((style & ILD_BLEND50) != 0) {
+        shown = blended(image, GetSysColor(COLOR_HIGHLIGHT), 50);
+    } else if ((style & ILD_BLEND25) != 0) {
+        shown = blended(image, GetSysColor(COLOR_HIGHLIGHT), 25);
+    }
+    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter->drawImage(at, shown);
+    return true;
+}
+
+QImage imageListImage(const CImageList& list, int index) {
+    if (index < 0 || index >= list.GetImageCount()) {
+        return {};
+    }
+    return list.impl().images[static_cast<std::size_t>(index)].copy();
+}
+
+int addImage(CImageList& list, const QImage& image) {
+    CImageList::Impl& d = list.impl();
+    if (!d.created || image.isNull()) {
+        return -1;
+    }
+    QImage icon = image.convertToFormat(QImage::Format_ARGB32);
+    if (icon.width() != d.cx || icon.height() != d.cy) {
+        icon = icon.scaled(d.cx, d.cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    d.images.push_back(icon.copy());
+    return static_cast<int>(d.images.size()) - 1;
+}
+
+}  // namespace zentrix::framework

@@ -1,0 +1,94 @@
+// Image lists cut from bitmap strips with a mask colour.
+#include "framework/image_list.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/dc.h"
+#include "framework/qt_drawing.h"
+#include "framework/system_colors.h"
+#include "tests/framework/drawing_support.h"
+
+namespace zentrix::framework {
+namespace {
+
+using drawtest::Canvas;
+
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+constexpr COLORREF kGreen = RGB(0, 128, 0);
+
+// Image i of a strip of 8 x 8 images is magenta with a block of colour (i * 40, 0, 200) in
+// its middle.
+void paintStrip(Canvas& strip, int count) {
+    for (int i = 0; i < count; ++i) {
+        strip.dc.FillSolidRect(i * 8 + 2, 2, 4, 4, RGB(i * 40, 0, 200));
+    }
+}
+
+TEST(ImageList, AStripWithAMagentaMaskGivesImagesTransparentWhereMagenta) {
+    Canvas strip(4 * 8 + 5, 8, kMagenta);
+    paintStrip(strip, 4);
+    CImageList list;
+    ASSERT_TRUE(list.Create(8, 8, ILC_COLOR16 | ILC_MASK, 4, 4));
+    EXPECT_EQ(list.Add(&strip.bitmap, kMagenta), 0);
+    EXPECT_EQ(list.GetImageCount(), 4);  // the five leftover columns are no image
+    EXPECT_EQ(list.Add(&strip.bitmap, kMagenta), 4);
+    EXPECT_EQ(list.GetImageCount(), 8);
+    IMAGEINFO info;
+    ASSERT_TRUE(list.GetImageInfo(2, &info));
+    EXPECT_EQ(info.rcImage, CRect(16, 0, 24, 8));
+    EXPECT_FALSE(list.GetImageInfo(8, &info));
+
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        Canvas target(12, 12, kGreen);
+        ASSERT_TRUE(list.Draw(&target.dc, i, CPoint(2, 2), ILD_NORMAL));
+        EXPECT_EQ(target.ink(kGreen), CRect(4, 4, 8, 8));
+        EXPECT_EQ(target.at(5, 5), RGB(i * 40, 0, 200));
+        const QImage image = imageListImage(list, i);
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+        EXPECT_EQ(qAlpha(image.pixel(3, 3)), 255);
+    }
+    EXPECT_TRUE(imageListImage(list, 99).isNull());
+    EXPECT_FALSE(list.Draw(nullptr, 0, CPoint(), ILD_NORMAL));
+}
+
+TEST(ImageList, StylesAndAListWithoutAMask) {
+    Canvas strip(16, 8, kMagenta);
+    paintStrip(strip, 2);
+    CImageList opaque;
+    ASSERT_TRUE(opaque.Create(8, 8, ILC_COLOR16, 2, 0));
+    EXPECT_EQ(opaque.Add(&strip.bitmap, kMagenta), 0);
+    Canvas target(8, 8, kGreen);
+    opaque.Draw(&target.dc, 1, CPoint(0, 0), ILD_NORMAL);
+    EXPECT_EQ(target.at(0, 0), kMagenta);
+
+    CImageList masked;
+    ASSERT_TRUE(masked.Create(8, 8, ILC_MASK, 2, 0));
+    masked.Add(&strip.bitmap, kMagenta);
+    Canvas selected(8, 8, kGreen);
+    masked.Draw(&selected.dc, 1, CPoint(0, 0), ILD_SELECTED);
+    EXPECT_EQ(selected.at(0, 0), kGreen);  // still transparent
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    EXPECT_EQ(selected.at(3, 3), RGB((40 + GetRValue(highlight)) / 2, GetGValue(highlight) / 2,
+                                     (200 + GetBValue(highlight)) / 2));
+
+    Canvas mask(8, 8, kGreen);
+    masked.Draw(&mask.dc, 0, CPoint(0, 0), ILD_MASK);
+    EXPECT_EQ(mask.at(0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(mask.at(3, 3), RGB(0, 0, 0));
+
+    masked.SetBkColor(RGB(1, 2, 3));
+    Canvas background(8, 8, kGreen);
+    masked.Draw(&background.dc, 0, CPoint(0, 0), ILD_NORMAL);
+    EXPECT_EQ(background.at(0, 0), RGB(1, 2, 3));
+
+    CImageList notCreated;
+    EXPECT_EQ(notCreated.Add(&strip.bitmap, kMagenta), -1);
+    CImageList tooWide;
+    ASSERT_TRUE(tooWide.Create(32, 32, ILC_MASK, 1, 1));
+    EXPECT_EQ(tooWide.Add(&strip.bitmap, kMagenta), -1);
+    EXPECT_FALSE(tooWide.Create(0, 16, ILC_MASK, 1, 1));
+}
+
+}  // namespace
+}  // namespace zentrix::framework
