@@ -59,12 +59,18 @@ case "$cmd" in
     run)
         install_packages
         build "$dir"
+        if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+            echo
+            echo "Zentrix is built, but this session has no display (DISPLAY and WAYLAND_DISPLAY are"
+            echo "unset), so its windows cannot be shown here. Run ./dev.sh run from a desktop"
+            echo "session or over ssh -X. To see its dialogs without a display, render them:"
+            echo "  QT_QPA_PLATFORM=offscreen $dir/tools/gallery/zentrix-gallery gallery/"
+            exit 1
+        fi
         echo
-        echo "The main program does not exist yet. What runs here is the simulated receiver"
-        echo "(zentrix-sim on COM3: of a scratch device root) seen through the program's own reader"
-        echo "thread (zentrix-replay --port COM3:): one JSON line per published satellite table and"
-        echo "position, for 20 seconds. It switches the receiver's output on and dials its modem, so"
-        echo "the solution goes from no fix to autonomous, DGPS and float. Ctrl-C stops it earlier."
+        echo "Starting the simulated receiver (zentrix-sim, the survey board on COM3: of a scratch"
+        echo "device root) and Zentrix on it. Zentrix looks for its receiver service first (5 s),"
+        echo "then finds the receiver and shows the main menu."
         echo
         root=$(mktemp -d "${TMPDIR:-/tmp}/zentrix-run.XXXXXX")
         export ZENTRIX_ROOT="$root"
@@ -76,7 +82,7 @@ case "$cmd" in
             [ -e "$root/devices/COM3" ] && break
             sleep 0.1
         done
-        "$dir/tools/zentrix-replay" --port COM3: --configure --dial --seconds 20
+        "$dir/app/zentrix"
         ;;
     *)
         echo "usage: $0 run|test" >&2

@@ -1,0 +1,60 @@
+#include "app/about_dialog.h"
+
+#include "framework/resources.h"
+#include "resources/resource_ids.h"
+
+namespace zentrix::app {
+
+using framework::loadString;
+using platform::WideString;
+using platform::WideStringView;
+
+WideString programVersion() { return platform::fromUtf8(ZENTRIX_VERSION); }
+
+WideString formatInsert(WideStringView pattern, WideStringView value) {
+    WideString text;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u'1') {
+            text += value;
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+CAboutZentrix::CAboutZentrix(receiver::ReceiverInterface* receiver, framework::CWnd* parent)
+    : CDialog(IDD_ABOUT, parent), receiver_(receiver) {}
+
+bool CAboutZentrix::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetDlgItemText(IDC_ABOUT_VERSION, formatInsert(loadString(IDS_ABOUT_VERSION), programVersion()));
+    showFirmware();
+    return true;
+}
+
+void CAboutZentrix::showFirmware() {
+    WideString gnssFirmware;
+    WideString systemFirmware;
+    WideString serviceVersion;
+    const bool known = receiver_ != nullptr &&
+                       receiver_->queryVersions(gnssFirmware, systemFirmware, serviceVersion) != 0;
+    const unsigned ids[] = {IDC_ABOUT_GNSS_FIRMWARE, IDC_ABOUT_SYSTEM_FIRMWARE,
+                        IDC_ABOUT_SERVICE_LABEL, IDC_ABOUT_SERVICE_VERSION};
+    if (!known) {
+        // A receiver that does not say its versions shows no empty lines either.
+        for (const unsigned id : ids) {
+            if (CWnd* control = GetDlgItem(id)) control->ShowWindow(framework::SW_HIDE);
+        }
+        return;
+    }
+    SetDlgItemText(IDC_ABOUT_GNSS_FIRMWARE,
+                   formatInsert(loadString(IDS_ABOUT_GNSS_FIRMWARE), gnssFirmware));
+    SetDlgItemText(IDC_ABOUT_SYSTEM_FIRMWARE,
+                   formatInsert(loadString(IDS_ABOUT_SYSTEM_FIRMWARE), systemFirmware));
+    SetDlgItemText(IDC_ABOUT_SERVICE_VERSION,
+                   formatInsert(loadString(IDS_ABOUT_VERSION), serviceVersion));
+}
+
+}  // namespace zentrix::app

@@ -1,0 +1,27 @@
+// The about box: the program's version and what the receiver reports of its own.
+#pragma once
+
+#include "framework/dialog.h"
+#include "receiver/receiver_interface.h"
+
+namespace zentrix::app {
+
+/// The version the build gives the program, the same string its package carries.
+platform::WideString programVersion();
+
+/// "Version: %1" with `%1` replaced, as the platform's message formatting does for one insert.
+platform::WideString formatInsert(platform::WideStringView pattern, platform::WideStringView value);
+
+class CAboutZentrix : public framework::CDialog {
+  public:
+    explicit CAboutZentrix(receiver::ReceiverInterface* receiver, framework::CWnd* parent = nullptr);
+
+    bool OnInitDialog() override;
+
+  private:
+    void showFirmware();
+
+    receiver::ReceiverInterface* receiver_;
+};
+
+}  // namespace zentrix::app

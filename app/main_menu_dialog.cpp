@@ -1,0 +1,173 @@
+#include "app/main_menu_dialog.h"
+
+#include <array>
+
+#include "app/about_dialog.h"
+#include "framework/message_box.h"
+#include "framework/resources.h"
+#include "platform/clock.h"
+#include "resources/resource_ids.h"
+
+namespace zentrix::app {
+
+using framework::CWaitCursor;
+using framework::IDYES;
+using framework::MB_ICONEXCLAMATION;
+using framework::MB_YESNO;
+
+namespace {
+
+struct MenuItem {
+    MenuAction action;
+    unsigned textId;
+    int image;  // index in the icon strip
+    bool onGpsOnlyModels;
+    bool built;  // the sheet behind it exists in this program
+};
+
+constexpr std::array<MenuItem, 8> kMenuItems = {{
+    {MenuAction::GnssSettings, IDS_MENU_GNSS_SETTINGS, 0, true, false},
+    {MenuAction::DifferentialMode, IDS_MENU_DIFFERENTIAL_MODE, 1, false, false},
+    {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, false},
+    {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, false},
+    {MenuAction::Reset, IDS_MENU_RESET, 4, true, true},
+    {MenuAction::Troubleshooting, IDS_MENU_TROUBLESHOOTING, 5, false, false},
+    {MenuAction::About, IDS_MENU_ABOUT, 6, true, true},
+    {MenuAction::TurnOffGnss, IDS_MENU_TURN_OFF_GNSS, 7, false, true},
+}};
+
+constexpr int kIconSize = 32;
+constexpr framework::COLORREF kIconMask = framework::RGB(255, 0, 255);
+/// The receiver needs this long after its power-off acknowledgement before the link is closed.
+constexpr uint32_t kPowerOffSettleMs = 3000;
+
+bool shownOn(const MenuItem& item, DeviceModel model) {
+    return item.built && (model == kSurveyModel || item.onGpsOnlyModels);
+}
+
+}  // namespace
+
+std::vector<MenuAction> menuActionsForModel(DeviceModel model) {
+    std::vector<MenuAction> actions;
+    for (const MenuItem& item : kMenuItems) {
+        if (shownOn(item, model)) actions.push_back(item.action);
+    }
+    return actions;
+}
+
+CMainMenuDialog::CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model,
+                                 ConnectionSettings settings)
+    : CDialog(IDD_MAIN_MENU), receiver_(receiver), model_(model), settings_(std::move(settings)) {
+    MapNotification(framework::NM_CLICK, IDC_MAIN_MENU_LIST, &CMainMenuDialog::onClick);
+    MapNotification(framework::NM_RETURN, IDC_MAIN_MENU_LIST, &CMainMenuDialog::onReturn);
+}
+
+bool CMainMenuDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetIcon(IDR_MAINFRAME, true);
+    SetIcon(IDR_MAINFRAME, false);
+    list_.SubclassDlgItem(IDC_MAIN_MENU_LIST, this);
+    if (images_.Create(kIconSize, kIconSize, framework::ILC_COLOR24 | framework::ILC_MASK, 8, 0) &&
+        strip_.LoadBitmap(IDB_MAIN_MENU)) {
+        images_.Add(&strip_, kIconMask);
+        list_.SetImageList(&images_, framework::LVSIL_NORMAL);
+    }
+    fillList();
+    return true;
+}
+
+void CMainMenuDialog::fillList() {
+    list_.DeleteAllItems();
+    for (const MenuItem& item : kMenuItems) {
+        if (!shownOn(item, model_)) continue;
+        const int row = list_.InsertItem(list_.GetItemCount(), framework::loadString(item.textId),
+                                         item.image);
+        list_.SetItemData(row, static_cast<framework::DWORD_PTR>(item.action));
+    }
+}
+
+void CMainMenuDialog::onClick(const framework::NotifyInfo& info) {
+    if (info.iItem < 0) return;  // a tap between the icons
+    runAction(static_cast<MenuAction>(list_.GetItemData(info.iItem)));
+}
+
+void CMainMenuDialog::onReturn() {
+    const int row = list_.GetNextItem(-1, framework::LVNI_FOCUSED);
+    if (row >= 0) runAction(static_cast<MenuAction>(list_.GetItemData(row)));
+}
+
+void CMainMenuDialog::runAction(MenuAction action) {
+    switch (action) {
+        case MenuAction::Reset:
+            resetReceiver();
+            break;
+        case MenuAction::About: {
+            CAboutZentrix about(receiver_, this);
+            about.DoModal();
+            break;
+        }
+        case MenuAction::TurnOffGnss:
+            turnOffGnss();
+            break;
+        default:
+            break;  // the sheets join the menu as they are built
+    }
+}
+
+void CMainMenuDialog::resetReceiver() {
+    if (MessageBox(framework::loadString(IDS_RESET_QUESTION), framework::loadString(IDS_APP_TITLE),
+                   MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+        return;
+    }
+    CWaitCursor wait;  // the reset is answered within 25 s
+    if (!receiver_->initReceiver(1)) return;
+    // A reset receiver forgets its outputs: they are set up again as the connection did. The
+    // GPS-only chip answers no port query, so nothing follows for it.
+    uint32_t port = 0;
+    uint32_t baudCode = 0;
+    if (!receiver_->queryReceiverPort(port, baudCode)) return;
+    receiver_->setStatusNmea(port);
+    if (!settings_.isExternalGps) {
+        receiver_->setWtiOutput(true);
+        receiver_->setA2dOutput(true);
+    }
+}
+
+void CMainMenuDialog::turnOffGnss() {
+    if (MessageBox(framework::loadString(IDS_POWER_OFF_QUESTION),
+                   framework::loadString(IDS_APP_TITLE),
+                   MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+        return;
+    }
+    bool poweredOff = false;
+    {
+        CWaitCursor wait;
+        poweredOff = receiver_->powerOff() != 0;
+    }
+    if (!poweredOff) {
+        MessageBox(framework::loadString(IDS_CANNOT_POWER_OFF),
+                   framework::loadString(IDS_APP_TITLE), framework::MB_OK);
+        return;
+    }
+    platform::sleepMs(kPowerOffSettleMs);
+    OnOK();
+}
+
+void CMainMenuDialog::OnOK() {
+    CDialog::OnOK();
+    disconnectReceiver();
+}
+
+void CMainMenuDialog::OnCancel() {
+    CDialog::OnCancel();
+    disconnectReceiver();
+}
+
+void CMainMenuDialog::disconnectReceiver() {
+    if (disconnected_) return;
+    CWaitCursor wait;
+    receiver_->disconnect();
+    disconnected_ = true;
+}
+
+}  // namespace zentrix::app

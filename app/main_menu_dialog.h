@@ -1,0 +1,68 @@
+// The main menu: one icon list from which every sheet of the program is opened.
+#pragma once
+
+#include <vector>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "framework/dialog.h"
+#include "framework/gdi_objects.h"
+#include "framework/image_list.h"
+#include "framework/list_ctrl.h"
+#include "receiver/receiver_interface.h"
+
+namespace zentrix::app {
+
+/// The menu's actions, numbered as their items remember them.
+enum class MenuAction : int {
+    GnssSettings = 1,
+    DifferentialMode = 2,
+    NmeaOutput = 3,
+    GnssStatus = 4,
+    Reset = 5,
+    Troubleshooting = 6,
+    About = 7,
+    TurnOffGnss = 8,
+};
+
+/// The actions a model's menu shows, in menu order. An action whose sheet is not part of the
+/// program yet is left out rather than shown as an empty dialog.
+std::vector<MenuAction> menuActionsForModel(DeviceModel model);
+
+class CMainMenuDialog : public framework::CDialog {
+  public:
+    /// `settings` is the menu's own copy of the application's connection settings: the sheets
+    /// change it, and the application takes it back only when the menu ends with OK.
+    CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model,
+                    ConnectionSettings settings);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    /// Runs `action` as a tap on its item does.
+    void runAction(MenuAction action);
+
+    const ConnectionSettings& settings() const { return settings_; }
+    /// Whether the menu has disconnected the receiver (it does when it ends).
+    bool disconnected() const { return disconnected_; }
+    framework::CListCtrl& list() { return list_; }
+
+  private:
+    void fillList();
+    void onClick(const framework::NotifyInfo& info);
+    void onReturn();
+    void resetReceiver();
+    void turnOffGnss();
+    void disconnectReceiver();
+
+    receiver::ReceiverInterface* receiver_;
+    DeviceModel model_;
+    ConnectionSettings settings_;
+    bool disconnected_ = false;
+    framework::CListCtrl list_;
+    framework::CImageList images_;
+    framework::CBitmap strip_;
+};
+
+}  // namespace zentrix::app

@@ -1,0 +1,54 @@
+// The application object: finds the handheld's receiver before any window exists, runs the main
+// menu, and leaves the receiver and the settings as a field user expects to find them next time.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "framework/win_app.h"
+#include "platform/named_mutex.h"
+#include "receiver/receiver_interface.h"
+
+namespace zentrix::app {
+
+class CZentrixApp : public framework::CWinApp {
+  public:
+    /// The program's start: the single-instance guard, the model, the receiver and the
+    /// connection (which can take minutes when no receiver answers), under the wait cursor.
+    CZentrixApp();
+    /// Disconnects the receiver if the menu did not, then lets it go.
+    ~CZentrixApp() override;
+
+    /// Runs the main menu; always false, so the program ends when the menu closes.
+    bool InitInstance() override;
+    /// Saves the settings (after every start: without the registry key, which only a connected
+    /// start sets, the writes do nothing) and lets the language library go.
+    int ExitInstance() override;
+
+    bool alreadyRunning() const { return alreadyRunning_; }
+    bool connected() const { return connected_; }
+    DeviceModel deviceModel() const { return deviceModel_; }
+    const platform::WideString& deviceName() const { return deviceName_; }
+    receiver::ReceiverInterface* receiver() { return receiver_.get(); }
+    ConnectionSettings& settings() { return settings_; }
+
+  private:
+    void loadLanguage();
+
+    std::optional<platform::NamedMutex> instanceMutex_;
+    bool alreadyRunning_ = false;
+    bool connected_ = true;
+    bool receiverDisconnected_ = false;
+    bool languageLoaded_ = false;
+    DeviceModel deviceModel_ = kSurveyModel;
+    platform::WideString deviceName_;
+    std::unique_ptr<receiver::ReceiverInterface> receiver_;
+    ConnectionSettings settings_;
+};
+
+/// Makes the receiver of a model: the GPS-only chip on models 0 and 1, the board otherwise.
+std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model);
+
+}  // namespace zentrix::app
