@@ -68,18 +68,25 @@ case "$cmd" in
             exit 1
         fi
         echo
-        echo "Starting the simulated receiver (zentrix-sim, the survey board on COM3: of a scratch"
-        echo "device root) and Zentrix on it. Zentrix looks for its receiver service first (5 s),"
+        echo "Starting the simulated receiver (zentrix-sim: the survey board on COM3: of a scratch"
+        echo "device root, or the GPS-only chip when ZENTRIX_MODEL_CODE names such a handheld) and"
+        echo "Zentrix on it. On the survey model Zentrix looks for its receiver service first (5 s),"
         echo "then finds the receiver and shows the main menu."
         echo
         root=$(mktemp -d "${TMPDIR:-/tmp}/zentrix-run.XXXXXX")
         export ZENTRIX_ROOT="$root"
-        "$dir/tools/sim/zentrix-sim" --com 3 </dev/null >/dev/null &
+        # The GPS-only handhelds (model codes 0143 and 0204) carry the SiRF chip, on COM1: and COM3:.
+        com=3 kind=board
+        case "${ZENTRIX_MODEL_CODE:-}" in
+            0143*) com=1 kind=sirf ;;
+            0204*) kind=sirf ;;
+        esac
+        "$dir/tools/sim/zentrix-sim" --com "$com" --receiver "$kind" </dev/null >/dev/null &
         sim=$!
         trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$root"' EXIT
-        # The simulator links devices/COM3 once its pseudo-terminal is open.
+        # The simulator links devices/COMn once its pseudo-terminal is open.
         for _ in $(seq 50); do
-            [ -e "$root/devices/COM3" ] && break
+            [ -e "$root/devices/COM$com" ] && break
             sleep 0.1
         done
         "$dir/app/zentrix"
