@@ -1,0 +1,607 @@
+#include "framework/wnd.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <cmath>
+
+#include "framework/controls.h"
+#include "framework/message_box.h"
+#include "framework/qt_drawing.h"
+#include "framework/qt_window.h"
+#include "framework/system_colors.h"
+#include "platform/text.h"
+
+namespace zentrix::framework {
+
+// ---- Widget side ----
+
+WindowData& windowData(QWidget* widget) {
+    if (auto* data = findWindowData(widget)) return *data;
+    auto* data = new WindowData(widget);
+    widget->setProperty("zxWindowData", QVariant::fromValue(static_cast<void*>(data)));
+    return *data;
+}
+
+WindowData* findWindowData(const QWidget* widget) {
+    if (!widget) return nullptr;
+    QVariant v = widget->property("zxWindowData");
+    return v.isValid() ? static_cast<WindowData*>(v.value<void*>()) : nullptr;
+}
+
+QWidget* parentWindowWidget(const QWidget* widget) {
+    for (QWidget* p = widget ? widget->parentWidget() : nullptr; p; p = p->parentWidget()) {
+        if (findWindowData(p)) return p;
+    }
+    return nullptr;
+}
+
+void notifyFromWidget(QWidget* control, NotifyInfo info) {
+    WindowData* data = findWindowData(control);
+    if (!data) return;
+    if (data->owner) {
+        info.hwndFrom = data->owner;
+        data->owner->SendNotify(info);
+        return;
+    }
+    info.idFrom = data->id;
+    if (CWnd* parent = CWnd::fromWidget(parentWindowWidget(control))) parent->OnNotify(info);
+}
+
+QFont dialogQFont(int points, const WideString& face) {
+    CFont font;
+    LOGFONT lf;
+    lf.lfHeight = -static_cast<LONG>(std::lround(points * screenDpi() / 72.0));
+    setFaceName(lf, face);
+    font.CreateFontIndirect(&lf);
+    return toQFont(font);
+}
+
+WndWidget::WndWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void WndWidget::invalidate(bool erase) {
+    dirty_ = true;
+    erase_ = erase_ || erase;
+    update();
+}
+
+QImage& WndWidget::backing() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    if (backing_.size() != pixels || backing_.isNull()) {
+        backing_ = QImage(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        backing_.setDevicePixelRatio(ratio);
+        backing_.fill(toQColor(CWnd::fromWidget(this) ? CWnd::fromWidget(this)->BackgroundColor()
+                                                        : GetSysColor(COLOR_BTNFACE)));
+        dirty_ = true;
+        erase_ = true;
+    }
+    return backing_;
+}
+
+void WndWidget::paintIfInvalid() {
+    QImage& image = backing();
+    CWnd* wnd = CWnd::fromWidget(this);
+    if (!dirty_ || !wnd) return;
+    dirty_ = false;
+    const bool erase = erase_;
+    erase_ = false;
+    QPainter painter(&image);
+    activePainter_ = &painter;
+    if (erase) {
+        CDC dc;
+        attachPainter(dc, painter, image);
+        wnd->OnEraseBkgnd(&dc);
+    }
+    wnd->OnPaint();
+    activePainter_ = nullptr;
+}
+
+void WndWidget::paintEvent(QPaintEvent*) {
+    paintIfInvalid();
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), backing_);
+}
+
+namespace {
+
+UINT mouseFlags(const QMouseEvent* e) { return (e->buttons() & Qt::LeftButton) ? MK_LBUTTON : 0; }
+CPoint mousePoint(const QMouseEvent* e) {
+    QPoint p = e->position().toPoint();
+    return {p.x(), p.y()};
+}
+
+}  // namespace
+
+void WndWidget::mousePressEvent(QMouseEvent* event) {
+    if (CWnd* wnd = CWnd::fromWidget(this); wnd && event->button() == Qt::LeftButton) {
+        wnd->OnLButtonDown(mouseFlags(event), mousePoint(event));
+    }
+}
+
+void WndWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (CWnd* wnd = CWnd::fromWidget(this); wnd && event->button() == Qt::LeftButton) {
+        wnd->OnLButtonUp(mouseFlags(event), mousePoint(event));
+    }
+}
+
+void WndWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (CWnd* wnd = CWnd::fromWidget(this)) wnd->OnMouseMove(mouseFlags(event), mousePoint(event));
+}
+
+void WndWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    invalidate(true);
+    if (CWnd* wnd = CWnd::fromWidget(this)) wnd->OnSize(0, width(), height());
+}
+
+void WndWidget::closeEvent(QCloseEvent* event) {
+    // The window system's close box is the dialog's Cancel; the dialog decides when it ends.
+    event->ignore();
+    if (CWnd* wnd = CWnd::fromWidget(this)) wnd->OnKeyCommand(IDCANCEL);
+}
+
+void WndWidget::keyPressEvent(QKeyEvent* event) {
+    CWnd* wnd = CWnd::fromWidget(this);
+    if (wnd && isWindow() && event->key() == Qt::Key_Escape) {
+        wnd->OnKeyCommand(IDCANCEL);
+    } else if (wnd && isWindow() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        wnd->OnKeyCommand(IDOK);
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+// ---- CWnd ----
+
+struct CWnd::State {
+    QPointer<QWidget> widget;
+    bool owned = false;
+};
+
+CWnd::CWnd() : state_(std::make_unique<State>()) {}
+
+CWnd::~CWnd() {
+    if (state_->owned && state_->widget) {
+        delete state_->widget.data();
+    } else {
+        detachWidget();
+    }
+}
+
+QWidget* CWnd::widget() const { return state_->widget.data(); }
+
+void CWnd::attachWidget(QWidget* widget, bool owned) {
+    state_->widget = widget;
+    state_->owned = owned;
+    if (widget) windowData(widget).owner = this;
+}
+
+void CWnd::detachWidget() {
+    if (QWidget* w = state_->widget.data()) {
+        WindowData& data = windowData(w);
+        if (data.owner == this) {
+            data.owner = (data.defaultWrapper.get() != this) ? data.defaultWrapper.get() : nullptr;
+        }
+    }
+    state_->widget = nullptr;
+    state_->owned = false;
+}
+
+CWnd* CWnd::fromWidget(const QWidget* widget) {
+    WindowData* data = findWindowData(widget);
+    return data ? data->owner : nullptr;
+}
+
+bool CWnd::Create(WideStringView text, DWORD style, const CRect& rect, CWnd* parent, UINT id) {
+    if (IsWindow()) return false;
+    QWidget* parentWidget = parent ? parent->widget() : nullptr;
+    if ((style & WS_CHILD) && !parentWidget) return false;
+    auto* w = new WndWidget((style & WS_CHILD) ? parentWidget : nullptr);
+    if (!(style & WS_CHILD)) w->setWindowFlag(Qt::Window);
+    w->text = WideString(text);
+    if (!(style & WS_CHILD)) w->setWindowTitle(QString::fromStdU16String(w->text));
+    WindowData& data = windowData(w);
+    data.id = id;
+    data.style = style;
+    if (parentWidget && (style & WS_CHILD)) w->setFont(parentWidget->font());
+    w->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    w->setEnabled(!(style & WS_DISABLED));
+    attachWidget(w, true);
+    if (style & WS_VISIBLE) w->show();
+    return true;
+}
+
+bool CWnd::DestroyWindow() {
+    QWidget* w = widget();
+    if (!w) return false;
+    OnDestroy();
+    const bool owned = state_->owned;
+    detachWidget();
+    if (owned) {
+        delete w;
+    } else {
+        w->hide();
+        w->deleteLater();
+    }
+    return true;
+}
+
+bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+    if (!parent || IsWindow()) return false;
+    CWnd* item = parent->GetDlgItem(id);
+    return item && SubclassWindow(item->GetSafeHwnd());
+}
+
+HWND CWnd::GetSafeHwnd() const { return reinterpret_cast<HWND>(widget()); }
+
+CWnd* CWnd::FromHandle(HWND hwnd) { return fromWidget(reinterpret_cast<QWidget*>(hwnd)); }
+
+bool CWnd::SubclassWindow(HWND hwnd) {
+    auto* w = reinterpret_cast<QWidget*>(hwnd);
+    if (!w || IsWindow() || !findWindowData(w)) return false;
+    attachWidget(w, false);
+    return true;
+}
+
+HWND CWnd::UnsubclassWindow() {
+    HWND hwnd = GetSafeHwnd();
+    detachWidget();
+    return hwnd;
+}
+
+CWnd* CWnd::GetDlgItem(UINT id) const {
+    QWidget* w = widget();
+    if (!w) return nullptr;
+    // Children of children count too: a page's controls sit inside the page's own widget, and
+    // list controls hold inner widgets; the first window with the id wins.
+    const auto children = w->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        WindowData* data = findWindowData(child);
+        if (data && data->owner && data->id == id && parentWindowWidget(child) == w) {
+            return data->owner;
+        }
+    }
+    return nullptr;
+}
+
+UINT CWnd::GetDlgCtrlID() const {
+    WindowData* data = findWindowData(widget());
+    return data ? data->id : 0;
+}
+
+CWnd* CWnd::GetParent() const { return fromWidget(parentWindowWidget(widget())); }
+
+DWORD CWnd::GetStyle() const {
+    QWidget* w = widget();
+    if (!w) return 0;
+    DWORD style = windowData(w).style & ~(WS_VISIBLE | WS_DISABLED);
+    if (w->isVisibleTo(w->parentWidget() ? w->parentWidget() : w) && !w->isHidden()) style |= WS_VISIBLE;
+    if (!w->isEnabled()) style |= WS_DISABLED;
+    return style;
+}
+
+bool CWnd::ModifyStyle(DWORD remove, DWORD add) {
+    QWidget* w = widget();
+    if (!w) return false;
+    WindowData& data = windowData(w);
+    data.style = (data.style & ~remove) | add;
+    if ((remove | add) & WS_VISIBLE) w->setVisible(data.style & WS_VISIBLE);
+    if ((remove | add) & WS_DISABLED) w->setEnabled(!(data.style & WS_DISABLED));
+    Invalidate();
+    return true;
+}
+
+void CWnd::SetWindowText(WideStringView text) {
+    QWidget* w = widget();
+    if (!w) return;
+    if (auto* ww = dynamic_cast<WndWidget*>(w)) {
+        ww->text = WideString(text);
+        ww->invalidate(true);
+    }
+    if (w->isWindow()) w->setWindowTitle(QString::fromStdU16String(WideString(text)));
+}
+
+WideString CWnd::GetWindowText() const {
+    QWidget* w = widget();
+    if (auto* ww = dynamic_cast<WndWidget*>(w)) return ww->text;
+    return w ? w->windowTitle().toStdU16String() : WideString();
+}
+
+void CWnd::SetDlgItemText(UINT id, WideStringView text) {
+    if (CWnd* item = GetDlgItem(id)) item->SetWindowText(text);
+}
+
+WideString CWnd::GetDlgItemText(UINT id) const {
+    CWnd* item = GetDlgItem(id);
+    return item ? item->GetWindowText() : WideString();
+}
+
+void CWnd::SetDlgItemInt(UINT id, int value, bool isSigned) {
+    std::string digits = isSigned ? std::to_string(value) : std::to_string(static_cast<UINT>(value));
+    SetDlgItemText(id, platform::fromUtf8(digits));
+}
+
+int CWnd::GetDlgItemInt(UINT id, bool* translated, bool isSigned) const {
+    bool ok = false;
+    QString text = QString::fromStdU16String(GetDlgItemText(id)).trimmed();
+    long long value = text.toLongLong(&ok);
+    if (ok && !isSigned && value < 0) ok = false;
+    if (ok && (value > 0xFFFFFFFFLL || value < -0x80000000LL)) ok = false;
+    if (translated) *translated = ok;
+    return ok ? static_cast<int>(value) : 0;
+}
+
+void CWnd::CheckDlgButton(UINT id, int check) {
+    if (auto* button = dynamic_cast<CButton*>(GetDlgItem(id))) button->SetCheck(check);
+}
+
+int CWnd::IsDlgButtonChecked(UINT id) const {
+    auto* button = dynamic_cast<CButton*>(GetDlgItem(id));
+    return button ? button->GetCheck() : BST_UNCHECKED;
+}
+
+void CWnd::CheckRadioButton(UINT firstId, UINT lastId, UINT checkId) {
+    for (UINT id = firstId; id <= lastId; ++id) CheckDlgButton(id, id == checkId ? 1 : 0);
+}
+
+bool CWnd::ShowWindow(int command) {
+    QWidget* w = widget();
+    if (!w) return false;
+    const bool wasVisible = !w->isHidden();
+    if (command == SW_HIDE) {
+        w->hide();
+    } else {
+        if (command == SW_SHOWNOACTIVATE || command == SW_SHOWNA) {
+            w->setAttribute(Qt::WA_ShowWithoutActivating);
+        }
+        w->show();
+    }
+    return wasVisible;
+}
+
+bool CWnd::IsWindowVisible() const {
+    QWidget* w = widget();
+    if (!w || w->isHidden()) return false;
+    // Visible means: shown, and every parent shown, as far as the program controls it.
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+        if (p->isHidden()) return false;
+    }
+    return true;
+}
+
+bool CWnd::EnableWindow(bool enable) {
+    QWidget* w = widget();
+    if (!w) return false;
+    const bool wasDisabled = !w->isEnabled();
+    w->setEnabled(enable);
+    return wasDisabled;
+}
+
+bool CWnd::IsWindowEnabled() const { return widget() && widget()->isEnabled(); }
+
+void CWnd::SetFocus() {
+    if (QWidget* w = widget()) w->setFocus(Qt::OtherFocusReason);
+}
+
+void CWnd::SetFont(CFont* font, bool redraw) {
+    QWidget* w = widget();
+    if (!w || !font) return;
+    windowData(w).font = font;
+    w->setFont(toQFont(*font));
+    if (redraw) Invalidate();
+}
+
+CFont* CWnd::GetFont() const {
+    for (QWidget* w = widget(); w; w = parentWindowWidget(w)) {
+        if (WindowData* data = findWindowData(w); data && data->font) return data->font;
+    }
+    return nullptr;
+}
+
+void CWnd::GetClientRect(CRect* rect) const {
+    QWidget* w = widget();
+    *rect = w ? CRect(0, 0, w->width(), w->height()) : CRect();
+}
+
+void CWnd::GetWindowRect(CRect* rect) const {
+    QWidget* w = widget();
+    if (!w) {
+        *rect = CRect();
+        return;
+    }
+    QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
+    if (w->isWindow()) topLeft = w->frameGeometry().topLeft();
+    *rect = CRect(topLeft.x(), topLeft.y(), topLeft.x() + w->width(), topLeft.y() + w->height());
+}
+
+void CWnd::ScreenToClient(CPoint* point) const {
+    if (QWidget* w = widget()) {
+        QPoint p = w->mapFromGlobal(QPoint(point->x, point->y));
+        *point = {p.x(), p.y()};
+    }
+}
+
+void CWnd::ScreenToClient(CRect* rect) const {
+    CPoint topLeft = rect->TopLeft();
+    ScreenToClient(&topLeft);
+    rect->OffsetRect(topLeft.x - rect->left, topLeft.y - rect->top);
+}
+
+void CWnd::ClientToScreen(CPoint* point) const {
+    if (QWidget* w = widget()) {
+        QPoint p = w->mapToGlobal(QPoint(point->x, point->y));
+        *point = {p.x(), p.y()};
+    }
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height, bool repaint) {
+    if (QWidget* w = widget()) {
+        w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+        if (repaint) Invalidate();
+    }
+}
+
+void CWnd::MoveWindow(const CRect& rect, bool repaint) {
+    MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), repaint);
+}
+
+void CWnd::Invalidate(bool erase) {
+    QWidget* w = widget();
+    if (auto* ww = dynamic_cast<WndWidget*>(w)) {
+        ww->invalidate(erase);
+    } else if (w) {
+        w->update();
+    }
+}
+
+void CWnd::InvalidateRect(const CRect*, bool erase) { Invalidate(erase); }
+
+void CWnd::UpdateWindow() {
+    if (auto* ww = dynamic_cast<WndWidget*>(widget())) {
+        ww->paintIfInvalid();
+        ww->update();
+    }
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
+    QWidget* w = widget();
+    if (!w) return 0;
+    const QString name = QStringLiteral("zxTimer%1").arg(static_cast<qulonglong>(id));
+    auto* timer = w->findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+    if (!timer) {
+        timer = new QTimer(w);
+        timer->setObjectName(name);
+        QObject::connect(timer, &QTimer::timeout, w, [w, id] {
+            if (CWnd* wnd = CWnd::fromWidget(w)) wnd->OnTimer(id);
+        });
+    }
+    timer->start(static_cast<int>(std::min<UINT>(elapseMs, 0x7FFFFFFF)));
+    return id;
+}
+
+bool CWnd::KillTimer(UINT_PTR id) {
+    QWidget* w = widget();
+    if (!w) return false;
+    const QString name = QStringLiteral("zxTimer%1").arg(static_cast<qulonglong>(id));
+    auto* timer = w->findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+    if (!timer || !timer->isActive()) return false;
+    timer->stop();
+    return true;
+}
+
+int CWnd::MessageBox(WideStringView text, WideStringView caption, UINT type) {
+    return showMessageBox(this, text, caption, type);
+}
+
+void CWnd::OnPaint() {
+    CPaintDC dc(this);
+    DefaultPaint(dc);
+}
+
+void CWnd::DefaultPaint(CDC&) {}
+
+COLORREF CWnd::BackgroundColor() const { return GetSysColor(COLOR_BTNFACE); }
+
+bool CWnd::OnEraseBkgnd(CDC* dc) {
+    CRect rect;
+    GetClientRect(&rect);
+    dc->FillSolidRect(rect, BackgroundColor());
+    return true;
+}
+
+void CWnd::OnTimer(UINT_PTR) {}
+void CWnd::OnLButtonDown(UINT, CPoint) {}
+void CWnd::OnLButtonUp(UINT, CPoint) {}
+void CWnd::OnMouseMove(UINT, CPoint) {}
+void CWnd::OnSize(UINT, int, int) {}
+void CWnd::OnDestroy() {}
+
+void CWnd::OnKeyCommand(UINT id) {
+    NotifyInfo info;
+    info.idFrom = id;
+    info.code = BN_CLICKED;
+    OnNotify(info);
+}
+
+bool CWnd::OnNotify(const NotifyInfo& info) {
+    // Copy: a handler may add entries (or destroy the window's controls) while it runs.
+    for (size_t i = 0; i < mapEntries_.size(); ++i) {
+        if (mapEntries_[i].code == info.code && mapEntries_[i].id == info.idFrom) {
+            auto handler = mapEntries_[i].handler;
+            handler(info);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CWnd::OnChildNotify(const NotifyInfo&) { return false; }
+
+bool CWnd::SendNotify(NotifyInfo info) {
+    info.hwndFrom = this;
+    info.idFrom = GetDlgCtrlID();
+    if (OnChildNotify(info)) return true;
+    CWnd* parent = GetParent();
+    return parent && parent->OnNotify(info);
+}
+
+// ---- Contexts on windows ----
+
+CPaintDC::CPaintDC(CWnd* wnd) : wnd_(wnd) {
+    auto* ww = wnd ? dynamic_cast<WndWidget*>(wnd->widget()) : nullptr;
+    if (!ww) return;
+    wnd->GetClientRect(&m_rcPaint);
+    if (QPainter* painter = ww->activePainter()) {
+        attachPainter(*this, *painter, ww->backing());
+    } else {
+        attachImage(*this, ww->backing());
+    }
+}
+
+CPaintDC::~CPaintDC() {
+    detachPainter(*this);
+    auto* ww = wnd_ ? dynamic_cast<WndWidget*>(wnd_->widget()) : nullptr;
+    if (ww && !ww->activePainter()) ww->update();
+}
+
+CClientDC::CClientDC(CWnd* wnd) : wnd_(wnd) {
+    auto* ww = wnd ? dynamic_cast<WndWidget*>(wnd->widget()) : nullptr;
+    if (!ww) return;
+    // A window that never painted paints first, so that the drawing lands on its content.
+    ww->paintIfInvalid();
+    attachImage(*this, ww->backing());
+}
+
+CClientDC::~CClientDC() {
+    detachPainter(*this);
+    if (auto* ww = wnd_ ? dynamic_cast<WndWidget*>(wnd_->widget()) : nullptr) ww->update();
+}
+
+// ---- Screen scale ----
+
+namespace {
+int g_dpiOverride = 0;
+}
+
+int screenDpi() {
+    if (g_dpiOverride > 0) return g_dpiOverride;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    int dpi = screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
+    return dpi > 0 ? dpi : 96;
+}
+
+void setScreenDpiOverride(int dpi) { g_dpiOverride = dpi; }
+
+double screenScale() { return screenDpi() / 96.0; }
+int ScaleX(int pixels) { return static_cast<int>(std::lround(pixels * screenScale())); }
+int ScaleY(int pixels) { return static_cast<int>(std::lround(pixels * screenScale())); }
+
+}  // namespace zentrix::framework
