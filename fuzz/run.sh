@@ -15,6 +15,9 @@ testdata=${ZENTRIX_TESTDATA_DIR:-$(pwd)/../shared/testdata}
 # name            max input length   seed folders
 FUZZERS=(
   "reply_fuzzer     4096   fuzz/corpus $build/seeds/logs"
+  "profile_record_fuzzer  4096   fuzz/corpus_profile_record_fuzzer"
+  "profile_field_fuzzer   4096   fuzz/corpus_profile_field_fuzzer"
+  "launcher_data_fuzzer   16384  fuzz/corpus_launcher_data_fuzzer"
 )
 
 CC=clang CXX=clang++ cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
