@@ -209,6 +209,44 @@ TEST(DrawingBlits, AMarkerDrawnTwiceWithExclusiveOrRestoresEveryPixel) {
     }
 }
 
+TEST(DrawingBlits, ExclusiveOrRestoresWindowImagesOfEveryFormatAndScale) {
+    // A window's backing image may carry alpha and, on a high-resolution screen, a scale.
+    Canvas marker(10, 10, kBlack);
+    marker.dc.FillSolidRect(2, 2, 5, 5, RGB(200, 100, 50));
+    marker.dc.SetPixel(0, 0, kWhite);
+    for (const QImage::Format format :
+         {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied}) {
+        for (const int scale : {1, 2}) {
+            SCOPED_TRACE(::testing::Message() << "format " << format << " scale " << scale);
+            QImage window(40 * scale, 40 * scale, format);
+            window.setDevicePixelRatio(scale);
+            for (int y = 0; y < window.height(); ++y) {
+                for (int x = 0; x < window.width(); ++x) {
+                    window.setPixel(x, y, qRgb(x * 5, y * 5, 90));
+                }
+            }
+            const QImage before = window.copy();
+            CDC dc;
+            attachImage(dc, window);
+            dc.BitBlt(5, 5, 10, 10, &marker.dc, 0, 0, SRCINVERT);
+            EXPECT_EQ(window.pixel(9 * scale, 9 * scale),
+                      before.pixel(9 * scale, 9 * scale) ^ qRgb(200, 100, 50) ^ 0xFF000000u);
+            EXPECT_EQ(dc.GetPixel(9, 9), fromQColor(QColor(window.pixel(9 * scale, 9 * scale))));
+            dc.BitBlt(5, 5, 10, 10, &marker.dc, 0, 0, SRCINVERT);
+            // An exclusive-or pen drawn twice, as the sky plot's track points are.
+            CPen track(PS_SOLID, 1, RGB(0, 255, 0));
+            dc.SelectObject(&track);
+            dc.SetROP2(R2_XORPEN);
+            for (int pass = 0; pass < 2; ++pass) {
+                dc.MoveTo(0, 3);
+                dc.LineTo(30, 20);
+            }
+            detachPainter(dc);
+            EXPECT_EQ(window, before);
+        }
+    }
+}
+
 TEST(DrawingBlits, TransparentBlitsLeaveKeyColouredPixelsUntouched) {
     Canvas source(8, 8, RGB(255, 0, 255));
     source.dc.FillSolidRect(2, 2, 4, 4, kRed);
@@ -342,6 +380,14 @@ TEST(DrawingObjects, SaveAndRestoreBringBackColoursObjectsAndClipping) {
     EXPECT_EQ(canvas.dc.GetCurrentBrush(), GetStockObject(WHITE_BRUSH));
     canvas.dc.FillSolidRect(8, 8, 2, 2, kBlue);
     EXPECT_EQ(canvas.at(9, 9), kBlue);
+
+    // Clipping to nothing draws nothing.
+    canvas.dc.SaveDC();
+    canvas.dc.IntersectClipRect(CRect(0, 0, 4, 4));
+    canvas.dc.IntersectClipRect(CRect(6, 6, 9, 9));
+    canvas.dc.FillSolidRect(0, 0, 10, 10, kBlack);
+    EXPECT_EQ(countPixels(canvas, kBlack), 0);
+    canvas.dc.RestoreDC(-1);
 }
 
 TEST(DrawingObjects, BitmapsLoadFromImageFileBytes) {
