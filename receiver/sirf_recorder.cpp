@@ -17,6 +17,7 @@ void SirfRecorder::request(const std::filesystem::path& path, std::string header
         std::lock_guard lock(requestMutex_);
         path_ = path;
         headerTag_ = std::move(headerTag);
+        ++generation_;
     }
     requested_ = true;
 }
@@ -33,6 +34,7 @@ bool SirfRecorder::open() {
         std::lock_guard lock(requestMutex_);
         path = path_;
         tag = headerTag_;
+        openGeneration_ = generation_;
     }
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644);
     if (fd_ < 0)
@@ -87,6 +89,8 @@ void SirfRecorder::afterFrame(std::span<const uint8_t> frame, bool geodetic, boo
         closeFile();
         return;
     }
+    if (fd_ >= 0 && openGeneration_ != generation_)
+        closeFile();
     if (fd_ < 0 && !open()) {
         fail();
         return;

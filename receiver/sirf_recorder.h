@@ -63,6 +63,9 @@ class SirfRecorder {
     void fail();
 
     std::atomic<bool> requested_{false};
+    /// Counts the requests, so that a file opened for an earlier one is never written for a
+    /// later one (a stop and a start may both fall between two frames).
+    std::atomic<uint32_t> generation_{0};
     std::atomic<bool> fileOpen_{false};
     std::atomic<bool> writeError_{false};
     mutable std::mutex requestMutex_;  // guards the path and the tag
@@ -71,6 +74,7 @@ class SirfRecorder {
 
     // Reader thread only.
     int fd_ = -1;
+    uint32_t openGeneration_ = 0;
     uint32_t geodeticSinceFlush_ = 0;
     uint32_t lastPollTicks_ = 0;
     bool fixSeen_ = false;

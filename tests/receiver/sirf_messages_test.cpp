@@ -146,53 +146,6 @@ TEST(SirfMessagesTest, ShortPayloadsReadAsZerosAndChannelsAreCut) {
     EXPECT_EQ(table.entries[0].used, 0);
 }
 
-TEST(SirfMessagesTest, NavigationParametersGiveSbasAndTheMask) {
-    struct Row {
-        uint8_t source, mode;
-        bool sbas;
-    };
-    const Row rows[] = {{1, 0, true}, {1, 1, true}, {1, 2, false}, {0, 0, false}, {2, 0, false}};
-    for (const Row& row : rows) {
-        std::vector<uint8_t> p(65, 0);
-        p[0] = 19;
-        p[27] = row.source;
-        p[28] = row.mode;
-        EXPECT_EQ(NavigationParameters::fromPayload(p).sbasOn(), row.sbas)
-            << int(row.source) << "/" << int(row.mode);
-    }
-    std::vector<uint8_t> p(200, 0xFF);
-    put16(p, 20, 125);
-    EXPECT_EQ(NavigationParameters::fromPayload(p).navigationMaskTenths(), 125);
-    EXPECT_EQ(NavigationParameters::fromPayload(std::vector<uint8_t>{19, 1}).field32(60), 0u);
-}
-
-TEST(SirfMessagesTest, OutgoingMessagesCarryTheirFieldsWhereTheChipReadsThem) {
-    EXPECT_EQ(sirfBinarySwitchText(57600), "$PSRF100,0,57600,8,1,0*37\r\n");
-    EXPECT_EQ(sirfBinarySwitchText(4800), "$PSRF100,0,4800,8,1,0*0F\r\n");
-
-    const SirfPayload nmea = sirf::switchToNmea(9600);
-    ASSERT_EQ(nmea.size(), 24u);
-    EXPECT_EQ(nmea[1], 2);
-    EXPECT_EQ((nmea[22] << 8) | nmea[23], 9600);
-
-    const SirfPayload reset = sirf::initialiseNavigation();
-    ASSERT_EQ(reset.size(), 28u);
-    EXPECT_EQ(reset[1], 1);
-    EXPECT_EQ(reset[16] << 24 | reset[17] << 16 | reset[18] << 8 | reset[19], 96000);
-    EXPECT_EQ(reset[26], 12);
-    EXPECT_EQ(reset[27], 8);
-
-    const SirfPayload init = sirf::initialiseDataSource();
-    ASSERT_EQ(init.size(), 25u);
-    EXPECT_EQ(init[23], 12);
-    EXPECT_EQ(init[24], 16);
-
-    EXPECT_EQ(sirf::elevationMask(50, -25), (SirfPayload{139, 0, 50, 0xFF, 0xE7}));
-    EXPECT_EQ(sirf::setMessageRate(255, false), (SirfPayload{166, 0, 255, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(sirfFrame(SirfPayload{11, 133}),
-              std::string("\xA0\xA2\x00\x02\x0B\x85\x00\x90\xB0\xB3", 10));
-}
-
 TEST(SirfMessagesTest, TheReaderKeepsFlagsTextsAndSnapshots) {
     std::vector<uint8_t> version(120, 'v');
     version[0] = 6;

@@ -111,22 +111,6 @@ TEST(SirfRecordingTest, FilesAreNamedAfterTheHandheldAndTheDay) {
     }
 }
 
-TEST(SirfRecordingTest, AllHundredNamesOfADayTakenStillLeavesNumbersAbove99) {
-    test::ScratchDeviceRoot root;
-    test::ScopedEnv model("ZENTRIX_MODEL_CODE", "5678");
-    platform::ScopedLocalDate date({2013, 3, 18});
-    for (int n = 0; n < 100; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "5678130318%02d.grw", n);
-        touch(root.path() / "My Documents" / "GPS Raw Data" / name);
-    }
-    SirfReceiver receiver;
-    ASSERT_EQ(receiver.setRecording(true), 1u);
-    EXPECT_EQ(receiver.recordingPath().filename(),
-              "567813031810"
-              "0.grw");
-}
-
 // A stream as the chip sends it: frames of both kinds with line noise between them.
 std::string chipStream(std::vector<std::string>* frames) {
     std::vector<uint8_t> geodetic(91, 0);
@@ -192,6 +176,24 @@ TEST(SirfRecordingTest, FailuresSetTheWriteErrorFlagAndEndTheRecording) {
         reader.recorder().clearWriteError();
         EXPECT_FALSE(reader.recorder().writeError());
     }
+}
+
+TEST(SirfRecordingTest, AStopAndAStartBetweenTwoFramesGoToTheNewFile) {
+    test::ScratchFolder folder;
+    SirfRecorder recorder;
+    const std::string first = sirfFrame(SirfPayload{11, 1});
+    const std::string second = sirfFrame(SirfPayload{11, 2});
+    auto bytes = [](const std::string& s) {
+        return std::span(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+    };
+    recorder.request(folder.path() / "a.grw", "");
+    recorder.afterFrame(bytes(first), false, false, {});
+    recorder.cancel();
+    recorder.request(folder.path() / "b.grw", "");
+    recorder.afterFrame(bytes(second), false, false, {});
+    recorder.readerEnded();
+    EXPECT_EQ(readAll(folder.path() / "a.grw"), first);
+    EXPECT_EQ(readAll(folder.path() / "b.grw"), second);
 }
 
 TEST(SirfRecordingTest, AStoppedRecordingIsClosedWithoutAnotherFrame) {
