@@ -43,7 +43,8 @@ class CMainMenuDialog : public framework::CDialog {
     /// Runs `action` as a tap on its item does.
     void runAction(MenuAction action);
 
-    const ConnectionSettings& settings() const { return settings_; }
+    /// The menu's copy of the connection settings, which its sheets change.
+    ConnectionSettings& settings() { return settings_; }
     /// Whether the menu has disconnected the receiver (it does when it ends).
     bool disconnected() const { return disconnected_; }
     framework::CListCtrl& list() { return list_; }

@@ -1,0 +1,286 @@
+// The whole program against the simulated receiver, headless: start-up, the main menu, its
+// actions, and what is left in the registry afterwards. A modal handler plays the user.
+#include "app/zentrix_app.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+#include "app/about_dialog.h"
+#include "app/main_menu_dialog.h"
+#include "framework/message_box.h"
+#include "framework/resources.h"
+#include "platform/app_profile.h"
+#include "platform/clock.h"
+#include "platform/named_mutex.h"
+#include "platform/registry.h"
+#include "receiver/gnss_receiver.h"
+#include "receiver/sirf_receiver.h"
+#include "resources/resource_ids.h"
+#include "tests/support/test_support.h"
+#include "tools/sim/simulator.h"
+
+namespace zentrix::app {
+namespace {
+
+using framework::CWnd;
+using framework::IDNO;
+using framework::IDYES;
+using platform::WideString;
+using sim::SimFault;
+using sim::SimReceiver;
+using test::ScopedEnv;
+using test::ScratchDeviceRoot;
+
+/// What the user saw and did during one run of the program.
+struct ProgramRun {
+    int exitCode = -1;
+    bool menuShown = false;
+    std::string receiverKind;
+    WideString deviceName;
+    std::vector<WideString> menuItems;
+    std::vector<WideString> messages;
+};
+
+class ZentrixAppTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        framework::setModalHandler(nullptr);
+        framework::setMessageBoxHandler(nullptr);
+    }
+
+    bool startSimulator(SimReceiver kind, int com) {
+        sim::SimOptions options;
+        options.receiver = kind;
+        options.startUtcSeconds = 1700000000;
+        sim_ = std::make_unique<sim::Simulator>(options);
+        return sim_->openPseudoTerminal() && sim_->linkAsComPort(com) && sim_->start();
+    }
+
+    /// Runs the program; `onMenu` plays the user on the main menu and must end it.
+    ProgramRun runProgram(const std::function<void(CMainMenuDialog&)>& onMenu) {
+        ProgramRun run;
+        framework::clearMessageBoxLog();
+        framework::setMessageBoxHandler([this](const framework::MessageBoxRecord&) {
+            if (answers_.empty()) return IDNO;
+            const int answer = answers_.front();
+            answers_.pop_front();
+            return answer;
+        });
+        framework::setModalHandler([&](CWnd& window) {
+            if (auto* menu = dynamic_cast<CMainMenuDialog*>(&window)) {
+                run.menuShown = true;
+                for (int i = 0; i < menu->list().GetItemCount(); ++i) {
+                    run.menuItems.push_back(menu->list().GetItemText(i, 0));
+                }
+                onMenu(*menu);
+            } else if (auto* about = dynamic_cast<CAboutZentrix*>(&window)) {
+                onAbout_(*about);
+                about->EndDialog(framework::IDOK);
+            }
+        });
+        static int argc = 1;
+        static char name[] = "zentrix";
+        static char* argv[] = {name, nullptr};
+        run.exitCode = framework::runApplication(argc, argv, [&] {
+            auto app = std::make_unique<CZentrixApp>();
+            run.deviceName = app->deviceName();
+            if (dynamic_cast<receiver::GnssReceiver*>(app->receiver())) run.receiverKind = "board";
+            if (dynamic_cast<receiver::SirfReceiver*>(app->receiver())) run.receiverKind = "chip";
+            return app;
+        });
+        for (const auto& box : framework::messageBoxLog()) run.messages.push_back(box.text);
+        return run;
+    }
+
+    bool heard(const std::string& prefix) const {
+        for (const std::string& command : sim_->commandLog()) {
+            if (command.rfind(prefix, 0) == 0) return true;
+        }
+        return false;
+    }
+
+    platform::AppProfile storedProfile() const {
+        platform::AppProfile profile(platform::Registry::device(), u"GNSS Zentrix");
+        profile.setRegistryKey(u"Orvanex");
+        return profile;
+    }
+
+    platform::ScopedClockSpeed fast_{25};
+    ScratchDeviceRoot root_;
+    ScopedEnv language_{"LC_ALL", "C"};
+    std::unique_ptr<sim::Simulator> sim_;
+    std::deque<int> answers_;
+    std::function<void(CAboutZentrix&)> onAbout_ = [](CAboutZentrix&) {};
+};
+
+TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
+    struct Row {
+        const char* code;
+        SimReceiver simulated;
+        int com;
+        const char* kind;
+        const char16_t* device;
+        std::vector<WideString> menu;
+    };
+    const std::vector<Row> rows = {
+        {"", SimReceiver::SurveyBoard, 3, "board", u"COM3:", {u"Reset", u"About", u"Turn off GNSS"}},
+        {"0143", SimReceiver::SirfChip, 1, "chip", u"COM1:", {u"Reset", u"About"}},
+        {"0204", SimReceiver::SirfChip, 3, "chip", u"COM3:", {u"Reset", u"About"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        ScratchDeviceRoot root;
+        ScopedEnv code("ZENTRIX_MODEL_CODE", row.code);
+        ASSERT_TRUE(startSimulator(row.simulated, row.com));
+        const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
+        EXPECT_EQ(run.receiverKind, row.kind);
+        EXPECT_EQ(run.deviceName, row.device);
+        EXPECT_TRUE(run.menuShown);
+        EXPECT_EQ(run.menuItems, row.menu);
+        EXPECT_TRUE(run.messages.empty());
+        sim_.reset();
+    }
+}
+
+TEST_F(ZentrixAppTest, ResetAsksFirstAndSetsTheOutputsUpAgain) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    const ProgramRun run = runProgram([&](CMainMenuDialog& menu) {
+        sim_->clearCommandLog();
+        answers_ = {IDNO};
+        menu.runAction(MenuAction::Reset);
+        EXPECT_FALSE(heard("$PQELS,INI")) << "No sends nothing";
+
+        answers_ = {IDYES};
+        menu.runAction(MenuAction::Reset);
+        const auto log = sim_->commandLog();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.front(), "$PQELS,INI,1");
+        EXPECT_TRUE(heard("$PQELQ,PRT"));
+        EXPECT_TRUE(heard("$PQELS,NME,A,GGA,ON"));
+        EXPECT_TRUE(heard("$PQELS,NME,A,WTI,ON"));
+        EXPECT_TRUE(heard("$PQELS,NME,A,A2D,ON"));
+        menu.OnCancel();
+    });
+    EXPECT_EQ(run.messages, (std::vector<WideString>{u"Reset GNSS receiver?",
+                                                     u"Reset GNSS receiver?"}));
+}
+
+TEST_F(ZentrixAppTest, ResetOfAnExternalReceiverLeavesItsExtraOutputsOff) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    storedProfile().writeProfileInt(kSettingsSection, u"IsExternalGps", 1);
+    runProgram([&](CMainMenuDialog& menu) {
+        sim_->clearCommandLog();
+        answers_ = {IDYES};
+        menu.runAction(MenuAction::Reset);
+        EXPECT_TRUE(heard("$PQELS,NME,A,GGA,ON"));
+        EXPECT_FALSE(heard("$PQELS,NME,A,WTI"));
+        EXPECT_FALSE(heard("$PQELS,NME,A,A2D"));
+        menu.OnCancel();
+    });
+}
+
+TEST_F(ZentrixAppTest, TurnOffAsksReportsAFailureAndEndsTheMenuOnSuccess) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    bool menuEnded = false;
+    const ProgramRun run = runProgram([&](CMainMenuDialog& menu) {
+        sim_->clearCommandLog();
+        answers_ = {IDNO};
+        menu.runAction(MenuAction::TurnOffGnss);
+        EXPECT_FALSE(heard("$PQELS,PWR"));
+
+        sim_->setFault(SimFault::NakEverything);
+        answers_ = {IDYES, framework::IDOK};
+        menu.runAction(MenuAction::TurnOffGnss);
+        EXPECT_FALSE(menu.disconnected()) << "a failed power-off keeps the menu";
+        sim_->clearFaults();
+
+        answers_ = {IDYES};
+        menu.runAction(MenuAction::TurnOffGnss);
+        menuEnded = menu.disconnected();
+    });
+    EXPECT_TRUE(menuEnded) << "a power-off closes the menu as OK does";
+    EXPECT_TRUE(heard("$PQELS,PWR,OFF"));
+    EXPECT_EQ(run.messages, (std::vector<WideString>{u"Power off GNSS receiver?",
+                                                     u"Power off GNSS receiver?",
+                                                     u"Cannot power off the GNSS receiver.",
+                                                     u"Power off GNSS receiver?"}));
+}
+
+TEST_F(ZentrixAppTest, AboutShowsTheFirmwareOrHidesItsLines) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    std::vector<std::pair<WideString, bool>> seen;
+    onAbout_ = [&](CAboutZentrix& about) {
+        for (const unsigned id : {IDC_ABOUT_VERSION, IDC_ABOUT_GNSS_FIRMWARE,
+                                  IDC_ABOUT_SERVICE_LABEL}) {
+            seen.emplace_back(about.GetDlgItemText(id), about.GetDlgItem(id)->IsWindowVisible());
+        }
+    };
+    runProgram([&](CMainMenuDialog& menu) {
+        menu.runAction(MenuAction::About);
+        sim_->setFault(SimFault::Silence);
+        menu.runAction(MenuAction::About);
+        sim_->clearFaults();
+        menu.OnCancel();
+    });
+    ASSERT_EQ(seen.size(), 6u);
+    EXPECT_EQ(seen[0].first, u"Version: " + programVersion());
+    EXPECT_TRUE(seen[1].first.starts_with(u"GNSS Firmware: ") && seen[1].first.size() > 15);
+    EXPECT_TRUE(seen[1].second);
+    EXPECT_TRUE(seen[2].second);
+    EXPECT_EQ(seen[3].first, u"Version: " + programVersion()) << "the program's own version stays";
+    EXPECT_FALSE(seen[4].second) << "no answer hides the firmware";
+    EXPECT_FALSE(seen[5].second);
+}
+
+TEST_F(ZentrixAppTest, OnlyOkCopiesTheMenusSettingsBackAndExitSavesThem) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    const platform::AppProfile stored = storedProfile();
+    stored.writeProfileString(kSettingsSection, u"NtripAddress", u"caster.example.net");
+    stored.writeProfileInt(kSettingsSection, u"NtripPort", 2101);
+
+    const auto changeAndEnd = [](bool ok) {
+        return [ok](CMainMenuDialog& menu) {
+            EXPECT_EQ(menu.settings().ntripAddress, u"caster.example.net") << "loaded at start";
+            menu.settings().ntripAddress = u"other.example.org";
+            menu.settings().dialGsm = true;
+            ok ? menu.OnOK() : menu.OnCancel();
+            EXPECT_TRUE(menu.disconnected());
+        };
+    };
+    runProgram(changeAndEnd(false));
+    EXPECT_TRUE(heard("$PQELS,NME,ALL")) << "the menu disconnected the receiver";
+    EXPECT_EQ(stored.getProfileString(kSettingsSection, u"NtripAddress"), u"caster.example.net");
+    EXPECT_EQ(stored.getProfileInt(kSettingsSection, u"NtripPort", -1), 2101u);
+    EXPECT_EQ(stored.getProfileInt(kSettingsSection, u"DialGsm", -1), 0u) << "written at exit";
+
+    runProgram(changeAndEnd(true));
+    EXPECT_EQ(stored.getProfileString(kSettingsSection, u"NtripAddress"), u"other.example.org");
+    EXPECT_EQ(stored.getProfileInt(kSettingsSection, u"DialGsm", -1), 1u);
+}
+
+TEST_F(ZentrixAppTest, AStartThatCannotConnectSaysSoAndSavesNothing) {
+    ScopedEnv port("ZENTRIX_COM3", (root_.path() / "no-such-device").string());
+    const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
+    EXPECT_FALSE(run.menuShown);
+    EXPECT_EQ(run.messages, std::vector<WideString>{u"Cannot connect GPS"});
+    EXPECT_FALSE(platform::Registry::device()
+                     ->key(platform::RootKey::CurrentUser, u"Software\\Orvanex")
+                     .exists())
+        << "no registry key, nothing written";
+}
+
+TEST_F(ZentrixAppTest, ASecondStartEndsSilently) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    platform::NamedMutex first("ZenTrix");
+    ASSERT_TRUE(first.owned());
+    const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
+    EXPECT_FALSE(run.menuShown);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_TRUE(run.receiverKind.empty()) << "no receiver made";
+    EXPECT_TRUE(sim_->commandLog().empty()) << "the receiver was left alone";
+}
+
+}  // namespace
+}  // namespace zentrix::app
