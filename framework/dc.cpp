@@ -13,18 +13,16 @@ namespace zentrix::framework {
 
 namespace {
 
+QPoint clamped(const CPoint& point) {
+    return QPoint(clampCoordinate(point.x), clampCoordinate(point.y));
+}
+
 std::shared_ptr<GdiData> stockData(int index) {
     return GetStockObject(index)->data();
 }
 
 QRect normalized(int left, int top, int right, int bottom) {
-    if (left > right) {
-        std::swap(left, right);
-    }
-    if (top > bottom) {
-        std::swap(top, bottom);
-    }
-    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    return pixelRect(left, top, right, bottom);
 }
 
 // One step of 4-neighbour erosion: a pixel stays when its left, right, upper and lower
@@ -44,33 +42,34 @@ std::vector<Span> erode(const std::vector<Span>& rows) {
     return inner;
 }
 
-// The pixels of an ellipse inscribed in `rect`: those whose centres lie inside it. Every row
-// stays within the rectangle because the half-width never exceeds half the rectangle's width.
-std::vector<Span> ellipseRows(const QRect& rect) {
+// The pixels of an ellipse inscribed in `rect`: those whose centres lie inside it, for the
+// rows and columns of `visible`. Every row stays
+// within the rectangle because the half-width never exceeds half the rectangle's width.
+std::vector<Span> ellipseRows(const QRect& rect, const QRect& visible) {
     const double centreX = rect.left() + rect.width() / 2.0;
     const double centreY = rect.top() + rect.height() / 2.0;
     const double radiusX = rect.width() / 2.0;
     const double radiusY = rect.height() / 2.0;
-    std::vector<Span> rows(static_cast<std::size_t>(rect.height()));
-    for (int row = 0; row < rect.height(); ++row) {
-        const double dy = (rect.top() + row + 0.5 - centreY) / radiusY;
-        if (dy * dy >= 1.0) {
-            continue;
+    const int first = std::max(rect.top(), visible.top());
+    const int last = std::min(rect.bottom(), visible.bottom());
+    std::vector<Span> rows(static_cast<std::size_t>(std::max(last - first + 1, 0)));
+    for (int y = first; y <= last; ++y) {
+        const double dy = (y + 0.5 - centreY) / radiusY;
+        Span span;
+        if (dy * dy < 1.0) {
+            const double half = radiusX * std::sqrt(1.0 - dy * dy);
+            span = Span{static_cast<int>(std::ceil(centreX - half - 0.5)),
+                        static_cast<int>(std::floor(centreX + half - 0.5))};
         }
-        const double half = radiusX * std::sqrt(1.0 - dy * dy);
-        Span span{static_cast<int>(std::ceil(centreX - half - 0.5)),
-                  static_cast<int>(std::floor(centreX + half - 0.5))};
-        span.x0 = std::max(span.x0, rect.left());
-        span.x1 = std::min(span.x1, rect.right());
-        rows[static_cast<std::size_t>(row)] = span;
-    }
-    // A flat ellipse's end rows can come out empty; give them their centre pixel so that the
-    // shape still touches the top and bottom of its rectangle.
-    for (std::size_t row : {std::size_t{0}, rows.size() - 1}) {
-        if (rows[row].empty()) {
+        // A flat ellipse's end rows can come out empty; give them their centre pixel so that
+        // the shape still touches the top and bottom of its rectangle.
+        if (span.empty() && (y == rect.top() || y == rect.bottom())) {
             const int x = static_cast<int>(std::floor(centreX - 0.5));
-            rows[row] = Span{std::max(x, rect.left()), std::max(x, rect.left())};
+            span = Span{x, x};
         }
+        span.x0 = std::max({span.x0, rect.left(), visible.left()});
+        span.x1 = std::min({span.x1, rect.right(), visible.right()});
+        rows[static_cast<std::size_t>(y - first)] = span;
     }
     return rows;
 }
@@ -184,6 +183,20 @@ void CDC::Impl::applyClip() {
     painter->setClipRegion(region);
 }
 
+QRect CDC::Impl::drawableArea(int margin) const {
+    if (painter == nullptr || device == nullptr) {
+        return {};
+    }
+    const QRect pixels(0, 0, device->width(), device->height());
+    // Both readings of the device size: in device pixels mapped back through the painter, and
+    // as the device states it, which for some devices is already in logical pixels.
+    QRect area = painter->deviceTransform().inverted().mapRect(pixels).united(pixels);
+    if (state.clip) {
+        area = area.intersected(*state.clip);
+    }
+    return area.adjusted(-margin, -margin, margin, margin);
+}
+
 QPoint CDC::Impl::toDevice(int x, int y) const {
     return painter != nullptr ? painter->deviceTransform().map(QPoint(x, y)) : QPoint(x, y);
 }
@@ -264,10 +277,52 @@ void drawRegion(CDC::Impl& d, int top, const std::vector<Span>& rows) {
     }
 }
 
+// Cuts the segment to `box` (Liang-Barsky); false when it misses the box.
+bool clipSegment(const QRect& box, QPoint& from, QPoint& to) {
+    const double x0 = from.x();
+    const double y0 = from.y();
+    const double dx = to.x() - x0;
+    const double dy = to.y() - y0;
+    double enter = 0.0;
+    double leave = 1.0;
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {x0 - box.left(), box.right() - x0, y0 - box.top(), box.bottom() - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) {
+                return false;
+            }
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            enter = std::max(enter, t);
+        } else {
+            leave = std::min(leave, t);
+        }
+    }
+    if (enter > leave) {
+        return false;
+    }
+    to = QPoint(static_cast<int>(std::lround(x0 + leave * dx)),
+                static_cast<int>(std::lround(y0 + leave * dy)));
+    from = QPoint(static_cast<int>(std::lround(x0 + enter * dx)),
+                  static_cast<int>(std::lround(y0 + enter * dy)));
+    return true;
+}
+
+// Lines reaching further than this beyond the device are cut before they are rasterised; the
+// pixels of any line that stays within it are exactly those of the whole line.
+constexpr int kLineSlack = 4096;
+
 // A line without its last pixel, as runs of pixels (or pen-sized squares for wide pens).
 void drawLine(CDC::Impl& d, QPoint from, QPoint to) {
     QPainter::CompositionMode mode{};
     if (d.painter == nullptr || d.pen().style == PS_NULL || !d.mixMode(&mode) || from == to) {
+        return;
+    }
+    const QRect far = d.drawableArea(kLineSlack);
+    if ((!far.contains(from) || !far.contains(to)) && !clipSegment(far, from, to)) {
         return;
     }
     const int width = d.pen().width;
@@ -496,10 +551,14 @@ int CDC::GetDeviceCaps(int index) const {
 // ---- Lines and shapes ----
 
 CPoint CDC::MoveTo(int x, int y) {
+    x = clampCoordinate(x);
+    y = clampCoordinate(y);
     return std::exchange(impl_->state.position, CPoint(x, y));
 }
 
 bool CDC::LineTo(int x, int y) {
+    x = clampCoordinate(x);
+    y = clampCoordinate(y);
     const CPoint from = impl_->state.position;
     drawLine(*impl_, QPoint(from.x, from.y), QPoint(x, y));
     impl_->state.position = CPoint(x, y);
@@ -529,7 +588,7 @@ bool CDC::Polygon(const CPoint* points, int count) {
     if (impl_->painter != nullptr && !impl_->brush().null && impl_->mixMode(&mode)) {
         QPolygon polygon;
         for (int i = 0; i < count; ++i) {
-            polygon << QPoint(points[i].x, points[i].y);
+            polygon << clamped(points[i]);
         }
         QPainter& painter = *impl_->painter;
         painter.save();
@@ -541,9 +600,7 @@ bool CDC::Polygon(const CPoint* points, int count) {
         painter.restore();
     }
     for (int i = 0; i < count; ++i) {
-        const CPoint& a = points[i];
-        const CPoint& b = points[(i + 1) % count];
-        drawLine(*impl_, QPoint(a.x, a.y), QPoint(b.x, b.y));
+        drawLine(*impl_, clamped(points[i]), clamped(points[(i + 1) % count]));
     }
     return true;
 }
@@ -554,6 +611,9 @@ bool CDC::Rectangle(int left, int top, int right, int bottom) {
     if (impl_->pen().style == PS_NULL) {
         rect.adjust(0, 0, -1, -1);
     }
+    // Cut to what can show: a border the cut creates lies further out than the margin, so it
+    // never shows.
+    rect = rect.intersected(impl_->drawableArea(impl_->pen().width + 1));
     if (rect.isEmpty()) {
         return true;
     }
@@ -565,10 +625,11 @@ bool CDC::Rectangle(int left, int top, int right, int bottom) {
 
 bool CDC::Ellipse(int left, int top, int right, int bottom) {
     const QRect rect = normalized(left, top, right, bottom);
-    if (rect.isEmpty()) {
+    const QRect visible = impl_->drawableArea(impl_->pen().width + 1);
+    if (rect.isEmpty() || !rect.intersects(visible)) {
         return true;
     }
-    drawRegion(*impl_, rect.top(), ellipseRows(rect));
+    drawRegion(*impl_, std::max(rect.top(), visible.top()), ellipseRows(rect, visible));
     return true;
 }
 
@@ -594,10 +655,14 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF color) {
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {
-    FillSolidRect(CRect(x, y, x + cx, y + cy), color);
+    FillSolidRect(CRect(clampCoordinate(x), clampCoordinate(y),
+                        clampCoordinate(static_cast<long long>(x) + cx),
+                        clampCoordinate(static_cast<long long>(y) + cy)),
+                  color);
 }
 
-void CDC::FrameRect(const CRect& rect, CBrush* brush) {
+void CDC::FrameRect(const CRect& frame, CBrush* brush) {
+    const CRect rect = clampRect(frame);
     const CRect r = CRect(std::min(rect.left, rect.right), std::min(rect.top, rect.bottom),
                           std::max(rect.left, rect.right), std::max(rect.top, rect.bottom));
     if (r.IsRectEmpty()) {
@@ -609,7 +674,8 @@ void CDC::FrameRect(const CRect& rect, CBrush* brush) {
     FillRect(CRect(r.right - 1, r.top, r.right, r.bottom), brush);
 }
 
-void CDC::Draw3dRect(const CRect& rect, COLORREF topLeft, COLORREF bottomRight) {
+void CDC::Draw3dRect(const CRect& frame, COLORREF topLeft, COLORREF bottomRight) {
+    const CRect rect = clampRect(frame);
     const int x = rect.left;
     const int y = rect.top;
     const int cx = rect.Width();
@@ -626,6 +692,8 @@ void CDC::InvertRect(const CRect& rect) {
 }
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF color) {
+    x = clampCoordinate(x);
+    y = clampCoordinate(y);
     if (impl_->painter == nullptr) {
         return CLR_INVALID;
     }
@@ -637,6 +705,8 @@ COLORREF CDC::SetPixel(int x, int y, COLORREF color) {
 }
 
 COLORREF CDC::GetPixel(int x, int y) const {
+    x = clampCoordinate(x);
+    y = clampCoordinate(y);
     if (impl_->image == nullptr) {
         return CLR_INVALID;
     }

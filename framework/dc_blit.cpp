@@ -1,6 +1,7 @@
 // Block transfers between contexts: copies, exclusive-or, scaling and colour-keyed copies.
 #include <QImage>
 #include <algorithm>
+#include <cstdlib>
 
 #include "framework/dc.h"
 #include "framework/qt_dc.h"
@@ -8,6 +9,14 @@
 namespace zentrix::framework {
 
 namespace {
+
+// A scaled transfer builds its scaled image first; beyond this many pixels it is refused rather
+// than allocating gigabytes for a page's miscalculated size.
+constexpr long long kMaxScaledPixels = 4096LL * 4096LL;
+
+bool tooLarge(int width, int height) {
+    return static_cast<long long>(std::abs(width)) * std::abs(height) > kMaxScaledPixels;
+}
 
 bool compositionFor(DWORD rop, QPainter::CompositionMode* mode) {
     switch (rop) {
@@ -93,11 +102,15 @@ void drawPart(CDC::Impl& d, QPoint at, const QImage& part, QPainter::Composition
 bool transparentFromImage(CDC::Impl& d, int x, int y, int width, int height, const QImage& source,
                           int xSource, int ySource, int widthSource, int heightSource,
                           COLORREF transparent) {
-    if (width <= 0 || height <= 0 || widthSource <= 0 || heightSource <= 0 || source.isNull()) {
+    if (width <= 0 || height <= 0 || widthSource <= 0 || heightSource <= 0 || source.isNull() ||
+        tooLarge(width, height) || tooLarge(widthSource, heightSource)) {
         return false;
     }
     if (d.painter == nullptr) {
         return true;
+    }
+    for (int* value : {&x, &y, &xSource, &ySource}) {
+        *value = clampCoordinate(*value);
     }
     QImage keyed = scaledPart(source, width, height, xSource, ySource, widthSource, heightSource)
                        .convertToFormat(QImage::Format_ARGB32);
@@ -117,7 +130,8 @@ bool transparentFromImage(CDC::Impl& d, int x, int y, int width, int height, con
 }  // namespace
 
 bool CDC::PatBlt(int x, int y, int width, int height, DWORD rop) {
-    const QRect rect = QRect(x, y, width, height).normalized();
+    const QRect rect =
+        pixelRect(x, y, static_cast<long long>(x) + width, static_cast<long long>(y) + height);
     const BrushData& brush = impl_->brush();
     switch (rop) {
         case PATCOPY:
@@ -155,6 +169,9 @@ bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     if (from == nullptr) {
         return false;
     }
+    for (int* value : {&x, &y, &width, &height, &xSource, &ySource}) {
+        *value = clampCoordinate(*value);
+    }
     if (impl_->painter == nullptr || width <= 0 || height <= 0) {
         return true;
     }
@@ -171,13 +188,16 @@ bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSour
     if (!usesSource(rop)) {
         return PatBlt(x, y, width, height, rop);
     }
+    for (int* value : {&x, &y, &width, &height, &xSource, &ySource, &widthSource, &heightSource}) {
+        *value = clampCoordinate(*value);
+    }
     if (width == widthSource && height == heightSource && width > 0 && height > 0) {
         return BitBlt(x, y, width, height, source, xSource, ySource, rop);
     }
     QPainter::CompositionMode mode{};
     compositionFor(rop, &mode);
     const QImage* from = source != nullptr ? source->impl_->image : nullptr;
-    if (from == nullptr) {
+    if (from == nullptr || tooLarge(width, height) || tooLarge(widthSource, heightSource)) {
         return false;
     }
     if (impl_->painter == nullptr || width == 0 || height == 0 || widthSource == 0 ||

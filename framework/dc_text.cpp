@@ -191,6 +191,8 @@ bool CDC::ExtTextOut(int x, int y, UINT options, const CRect* rect, WideStringVi
     if (impl_->painter == nullptr) {
         return true;
     }
+    x = clampCoordinate(x);
+    y = clampCoordinate(y);
     const QFont font = impl_->drawingFont();
     const QFontMetrics metrics(font);
     TextLine line{toQString(text), -1};
@@ -209,13 +211,12 @@ bool CDC::ExtTextOut(int x, int y, UINT options, const CRect* rect, WideStringVi
     QPainter& painter = *impl_->painter;
     painter.save();
     if (rect != nullptr) {
-        const QRect box =
-            QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+        const QRect box = pixelRect(rect->left, rect->top, rect->right, rect->bottom);
         if ((options & ETO_OPAQUE) != 0) {
-            impl_->fill(box.normalized(), impl_->state.bkColor, QPainter::CompositionMode_Source);
+            impl_->fill(box, impl_->state.bkColor, QPainter::CompositionMode_Source);
         }
         if ((options & ETO_CLIPPED) != 0) {
-            painter.setClipRect(box.normalized(), Qt::IntersectClip);
+            painter.setClipRect(box, Qt::IntersectClip);
         }
     }
     if (!line.text.isEmpty()) {
@@ -225,10 +226,12 @@ bool CDC::ExtTextOut(int x, int y, UINT options, const CRect* rect, WideStringVi
     return true;
 }
 
-int CDC::DrawText(WideStringView text, CRect* rect, UINT format) {
-    if (rect == nullptr) {
+int CDC::DrawText(WideStringView text, CRect* target, UINT format) {
+    if (target == nullptr) {
         return 0;
     }
+    CRect clampedRect = clampRect(*target);
+    CRect* rect = &clampedRect;
     const QFont font = impl_->drawingFont();
     const QFontMetrics metrics(font);
     const int lineHeight =
@@ -242,8 +245,10 @@ int CDC::DrawText(WideStringView text, CRect* rect, UINT format) {
         for (const TextLine& line : lines) {
             widest = std::max(widest, metrics.horizontalAdvance(line.text));
         }
-        rect->right = rect->left + widest;
-        rect->bottom = rect->top + textHeight;
+        target->left = rect->left;
+        target->top = rect->top;
+        target->right = clampCoordinate(static_cast<long long>(rect->left) + widest);
+        target->bottom = clampCoordinate(static_cast<long long>(rect->top) + textHeight);
         return textHeight;
     }
 

@@ -172,7 +172,7 @@ bool CImageList::Draw(CDC* dc, int index, CPoint point, UINT style) {
         return true;
     }
     const QImage& image = impl_->images[static_cast<std::size_t>(index)];
-    const QPoint at(point.x, point.y);
+    const QPoint at(clampCoordinate(point.x), clampCoordinate(point.y));
     if ((style & ILD_MASK) != 0) {
         painter->setCompositionMode(QPainter::CompositionMode_Source);
         painter->drawImage(at, maskOf(image));

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -60,6 +61,10 @@ struct CDC::Impl {
     void applyClip();
     /// Device coordinates of a context point (window contexts may be scaled).
     QPoint toDevice(int x, int y) const;
+    /// The part of the context's coordinates that can show anything (the device within the
+    /// clip), widened by `margin` on every side; empty without a painter. Shapes are only
+    /// rasterised here, so that a page handing over absurd coordinates costs no time or memory.
+    QRect drawableArea(int margin) const;
 
     // Pixel output; each does nothing without a painter.
     void fill(const QRect& rect, COLORREF color, QPainter::CompositionMode mode);
@@ -71,6 +76,29 @@ struct CDC::Impl {
     /// The font text is drawn with: the selected font without antialiasing.
     QFont drawingFont() const;
 };
+
+/// Coordinates are held within this range, so that the sum of two never overflows; pages never
+/// come near it, but a miscalculated size must not become undefined arithmetic.
+constexpr int kCoordinateLimit = 1 << 27;
+
+constexpr int clampCoordinate(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, -kCoordinateLimit, kCoordinateLimit));
+}
+
+inline CRect clampRect(const CRect& rect) {
+    return CRect(clampCoordinate(rect.left), clampCoordinate(rect.top), clampCoordinate(rect.right),
+                 clampCoordinate(rect.bottom));
+}
+
+/// The pixels from (left, top) up to but excluding (right, bottom), whichever way round the
+/// corners are given.
+inline QRect pixelRect(long long left, long long top, long long right, long long bottom) {
+    const int x0 = clampCoordinate(std::min(left, right));
+    const int x1 = clampCoordinate(std::max(left, right));
+    const int y0 = clampCoordinate(std::min(top, bottom));
+    const int y1 = clampCoordinate(std::max(top, bottom));
+    return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
+}
 
 /// A row of a rasterised shape: pixels x0 to x1 inclusive (empty when x1 < x0).
 struct Span {

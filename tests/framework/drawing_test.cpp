@@ -144,6 +144,36 @@ TEST(DrawingShapes, EllipsesTouchEverySideOfTheirRectangleAndStayInside) {
     EXPECT_EQ(dot.at(3, 3), kWhite);  // the stock white brush
 }
 
+TEST(DrawingShapes, AbsurdCoordinatesAreCutToTheDevice) {
+    constexpr int kFar = 1'000'000'000;
+    Canvas canvas(16, 16);
+    CBrush red(kRed);
+    canvas.dc.SelectObject(&red);
+    canvas.dc.Rectangle(-kFar, -kFar, kFar, kFar);
+    EXPECT_EQ(countPixels(canvas, kRed), 16 * 16);  // the border lies far outside
+    canvas.dc.Ellipse(-kFar, -kFar, kFar, kFar);
+    EXPECT_EQ(countPixels(canvas, kRed), 16 * 16);
+    canvas.dc.Ellipse(-kFar, 4, kFar, 12);  // flat and wide: only its outline's rows show
+    EXPECT_EQ(canvas.at(8, 4), kBlack);
+    EXPECT_EQ(canvas.at(8, 11), kBlack);
+    EXPECT_EQ(canvas.at(8, 8), kRed);
+    canvas.dc.MoveTo(-kFar, 2);
+    canvas.dc.LineTo(kFar, 2);
+    for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(canvas.at(x, 2), kBlack) << x;
+    }
+    canvas.dc.MoveTo(3, -kFar);
+    canvas.dc.LineTo(3, 8);
+    EXPECT_EQ(canvas.at(3, 0), kBlack);
+    EXPECT_EQ(canvas.at(3, 7), kBlack);
+    EXPECT_EQ(canvas.at(3, 8), kRed);
+
+    Canvas source(4, 4);
+    EXPECT_FALSE(canvas.dc.StretchBlt(0, 0, kFar, kFar, &source.dc, 0, 0, 4, 4, SRCCOPY));
+    EXPECT_FALSE(canvas.dc.TransparentBlt(0, 0, kFar, 2, &source.dc, 0, 0, 4, 4, kWhite));
+    EXPECT_TRUE(canvas.dc.BitBlt(-kFar, -kFar, kFar, kFar, &source.dc, -kFar, 0, SRCCOPY));
+}
+
 // A sky-plot-like picture: rings, spokes, labels and a few odd pixels.
 void drawPlot(CDC& dc, int width, int height) {
     dc.FillSolidRect(0, 0, width, height, kWhite);
@@ -328,6 +358,13 @@ TEST(DrawingBlits, StretchingPicksTheNearestPixelAndMirrors) {
     ASSERT_TRUE(target.dc.StretchBlt(7, 4, -4, 4, &source.dc, 0, 0, 2, 2, SRCCOPY));
     EXPECT_EQ(target.at(7, 4), kRed);
     EXPECT_EQ(target.at(4, 7), kBlue);
+
+    // Pattern fills given from the far corner cover the same pixels as from the near one.
+    Canvas pattern(12, 2);
+    pattern.dc.PatBlt(10, 0, -3, 1, BLACKNESS);
+    pattern.dc.PatBlt(7, 1, 3, 1, BLACKNESS);
+    EXPECT_EQ(pattern.ink(), CRect(7, 0, 10, 2));
+    EXPECT_EQ(countPixels(pattern, kBlack), 6);
 }
 
 TEST(DrawingObjects, SelectionHandsBackThePreviousObjectEvenAfterItIsGone) {
