@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <iterator>
+#include <random>
 #include <string>
 
 #include "framework/dc.h"
@@ -167,6 +169,47 @@ TEST(DrawText, OpaqueBackgroundAndClipping) {
     TextCanvas unclipped(100, 40);
     unclipped.dc.DrawText(u"WWWW", &narrow, DT_SINGLELINE | DT_NOCLIP);
     EXPECT_GT(unclipped.ink().right, 14);
+}
+
+TEST(DrawText, AnyTextAndFormatStaysInsideItsRectangle) {
+    // Pieces that exercise prefixes, wrapping, line breaks, tabs and ellipsis together.
+    const char16_t* pieces[] = {u"&",      u"&&", u" ", u"  ",   u"\n",
+                                u"\r\n",   u"\t", u"W", u"word", u"Mountpoint_RTCM3",
+                                u"\u00e9", u"..."};
+    const UINT flags[] = {DT_CENTER,       DT_RIGHT,      DT_VCENTER,        DT_BOTTOM,
+                          DT_WORDBREAK,    DT_SINGLELINE, DT_EXPANDTABS,     DT_NOPREFIX,
+                          DT_END_ELLIPSIS, DT_HIDEPREFIX, DT_EXTERNALLEADING};
+    std::mt19937 random(20261207);
+    TextCanvas canvas(80, 60);
+    TEXTMETRIC metrics;
+    canvas.dc.GetTextMetrics(&metrics);
+    for (int round = 0; round < 300; ++round) {
+        std::u16string text;
+        const int count = static_cast<int>(random() % 12);
+        for (int i = 0; i < count; ++i) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        UINT format = 0;
+        for (const UINT flag : flags) {
+            format |= random() % 3 == 0 ? flag : 0;
+        }
+        const int width = static_cast<int>(random() % 60);
+        const CRect rect(10, 10, 10 + width, 10 + static_cast<int>(random() % 45));
+        SCOPED_TRACE(::testing::Message() << "round " << round << " format " << format);
+
+        CRect measured = rect;
+        const int height = canvas.dc.DrawText(text, &measured, format | DT_CALCRECT);
+        EXPECT_EQ(height % metrics.tmHeight, 0);
+        EXPECT_EQ(measured.TopLeft(), rect.TopLeft());
+        EXPECT_EQ(measured.Height(), height);
+
+        canvas.dc.FillSolidRect(0, 0, 80, 60, kWhite);
+        CRect box = rect;
+        canvas.dc.DrawText(text, &box, format);
+        EXPECT_EQ(box, rect);
+        const CRect ink = canvas.ink();
+        EXPECT_TRUE(ink.IsRectEmpty() || rect.IntersectWith(ink) == ink);
+    }
 }
 
 TEST(Fonts, ArialHasTheMetricsOfLiberationSans) {
