@@ -14,6 +14,7 @@
 #include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QTabBar>
+#include <utility>
 
 #include "framework/dialog_template.h"
 #include "framework/list_ctrl.h"
@@ -54,13 +55,19 @@ public:
     using QComboBox::QComboBox;
     void showPopup() override {
         notify(this, CBN_DROPDOWN);
+        open_ = true;
         QComboBox::showPopup();
     }
     void hidePopup() override {
         QComboBox::hidePopup();
-        notify(this, CBN_CLOSEUP);
+        // Qt also closes a list that never opened (when the combo hides); only a real close
+        // counts.
+        if (std::exchange(open_, false)) notify(this, CBN_CLOSEUP);
     }
     bool sorted = false;
+
+private:
+    bool open_ = false;
 };
 
 QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {

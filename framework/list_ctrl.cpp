@@ -309,6 +309,8 @@ public:
                 NotifyInfo info;
                 info.code = NM_RETURN;
                 notifyFromWidget(this, info);
+                // The list keeps its Return: it is not the dialog's OK.
+                return true;
             }
         }
         return false;

@@ -21,6 +21,7 @@
 
 #include <vector>
 
+#include "framework/controls.h"
 #include "framework/dialog.h"
 
 namespace zentrix::framework {

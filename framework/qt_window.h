@@ -16,7 +16,10 @@ namespace zentrix::framework {
 
 class WindowData : public QObject {
 public:
-    explicit WindowData(QWidget* widget) : QObject(widget) {}
+    explicit WindowData(QWidget* widget);
+    ~WindowData() override;
+    /// Whether `widget` is a live window (stale handles are common in window code).
+    static bool isLive(const QWidget* widget);
     CWnd* owner = nullptr;
     UINT id = 0;
     DWORD style = 0;
@@ -30,6 +33,9 @@ public:
     /// The object a dialog template made for the control; a page's object may take its place
     /// as owner, this one stays until the widget goes.
     std::unique_ptr<CWnd> defaultWrapper;
+
+private:
+    QWidget* widget_;
 };
 
 /// The data of `widget`, made on first use.

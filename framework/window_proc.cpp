@@ -165,8 +165,8 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* widget = reinterpret_cast<QWidget*>(window);
     if (!CWnd::FromHandle(window)) return false;
+    auto* widget = reinterpret_cast<QWidget*>(window);
     QTimer::singleShot(0, widget, [window, message, wParam, lParam] {
         SendMessage(window, message, wParam, lParam);
     });

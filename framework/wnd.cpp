@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <cmath>
+#include <unordered_set>
 
 #include "framework/controls.h"
 #include "framework/message_box.h"
@@ -20,6 +21,21 @@
 namespace zentrix::framework {
 
 // ---- Widget side ----
+
+namespace {
+std::unordered_set<const QWidget*>& liveWindows() {
+    static std::unordered_set<const QWidget*> windows;
+    return windows;
+}
+}  // namespace
+
+WindowData::WindowData(QWidget* widget) : QObject(widget), widget_(widget) {
+    liveWindows().insert(widget);
+}
+
+WindowData::~WindowData() { liveWindows().erase(widget_); }
+
+bool WindowData::isLive(const QWidget* widget) { return liveWindows().count(widget) != 0; }
 
 WindowData& windowData(QWidget* widget) {
     if (auto* data = findWindowData(widget)) return *data;
@@ -169,8 +185,13 @@ struct CWnd::State {
 CWnd::CWnd() : state_(std::make_unique<State>()) {}
 
 CWnd::~CWnd() {
+    // The derived object is gone by now: whatever the widget's destruction still reports
+    // (hidden lists closing, selections cleared) must not reach its handlers.
+    mapEntries_.clear();
     if (state_->owned && state_->widget) {
-        delete state_->widget.data();
+        QWidget* w = state_->widget.data();
+        if (WindowData* data = findWindowData(w); data && data->owner == this) data->owner = nullptr;
+        delete w;
     } else {
         detachWidget();
     }
@@ -242,11 +263,14 @@ bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 
 HWND CWnd::GetSafeHwnd() const { return reinterpret_cast<HWND>(widget()); }
 
-CWnd* CWnd::FromHandle(HWND hwnd) { return fromWidget(reinterpret_cast<QWidget*>(hwnd)); }
+CWnd* CWnd::FromHandle(HWND hwnd) {
+    auto* widget = reinterpret_cast<QWidget*>(hwnd);
+    return WindowData::isLive(widget) ? fromWidget(widget) : nullptr;
+}
 
 bool CWnd::SubclassWindow(HWND hwnd) {
     auto* w = reinterpret_cast<QWidget*>(hwnd);
-    if (!w || IsWindow() || !findWindowData(w)) return false;
+    if (!WindowData::isLive(w) || IsWindow()) return false;
     attachWidget(w, false);
     return true;
 }
