@@ -74,14 +74,28 @@ bool clipToSource(const QImage& source, int& x, int& y, int& width, int& height,
 }
 
 // The source rectangle scaled to the destination size, nearest pixel, mirrored where exactly
-// one of the two widths (or heights) is negative. Outside the source the pixels are black.
+// one of the two widths (or heights) is negative. Opaque RGB32 with black outside the source;
+// with `keepAlpha` ARGB32 with the source's own alpha and transparency outside it.
 QImage scaledPart(const QImage& source, int width, int height, int xSource, int ySource,
-                  int widthSource, int heightSource) {
+                  int widthSource, int heightSource, bool keepAlpha) {
     const QRect from = QRect(QPoint(xSource, ySource),
                              QPoint(xSource + widthSource - (widthSource > 0 ? 1 : -1),
                                     ySource + heightSource - (heightSource > 0 ? 1 : -1)))
                            .normalized();
-    QImage part = opaque(source.copy(from));
+    QImage part;
+    if (keepAlpha) {
+        part = QImage(from.size(), QImage::Format_ARGB32);
+        part.fill(Qt::transparent);
+        const QRect inside = from.intersected(source.rect());
+        if (!inside.isEmpty()) {
+            QPainter painter(&part);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(inside.topLeft() - from.topLeft(),
+                              source.copy(inside).convertToFormat(QImage::Format_ARGB32));
+        }
+    } else {
+        part = opaque(source.copy(from));
+    }
     const bool flipX = (width < 0) != (widthSource < 0);
     const bool flipY = (height < 0) != (heightSource < 0);
     if (flipX || flipY) {
@@ -112,15 +126,18 @@ bool transparentFromImage(CDC::Impl& d, int x, int y, int width, int height, con
     for (int* value : {&x, &y, &xSource, &ySource}) {
         *value = clampCoordinate(*value);
     }
-    QImage keyed = scaledPart(source, width, height, xSource, ySource, widthSource, heightSource)
-                       .convertToFormat(QImage::Format_ARGB32);
+    QImage keyed =
+        scaledPart(source, width, height, xSource, ySource, widthSource, heightSource, true);
     const QRgb key = qRgb(GetRValue(transparent), GetGValue(transparent), GetBValue(transparent));
     for (int row = 0; row < keyed.height(); ++row) {
         auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(row));
         for (int column = 0; column < keyed.width(); ++column) {
-            const QRgb colour = line[column] | 0xFF000000u;
-            // Alpha is only ever 0 or 255 here, so source-over copies the kept pixels exactly.
-            line[column] = colour == key ? 0u : colour;
+            // An image file's own transparency counts as well as the key colour. Bitmaps made
+            // here are opaque, so source-over then copies every kept pixel exactly.
+            const QRgb colour = line[column];
+            if ((colour | 0xFF000000u) == key || qAlpha(colour) == 0) {
+                line[column] = 0u;
+            }
         }
     }
     drawPart(d, QPoint(x, y), keyed, QPainter::CompositionMode_SourceOver);
@@ -205,7 +222,7 @@ bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSour
         return true;
     }
     const QImage part =
-        scaledPart(*from, width, height, xSource, ySource, widthSource, heightSource);
+        scaledPart(*from, width, height, xSource, ySource, widthSource, heightSource, false);
     drawPart(*impl_, QPoint(std::min(x, x + width + 1), std::min(y, y + height + 1)), part, mode);
     return true;
 }

@@ -55,7 +55,7 @@ struct CImageList::Impl {
     int cy = 0;
     UINT flags = 0;
     COLORREF bkColor = CLR_NONE;
-    /// Format_ARGB32, alpha 0 (masked) or 255, except icons added with an alpha of their own.
+    /// Format_ARGB32: alpha 0 where masked, else the image's own (255 for bitmaps made here).
     std::vector<QImage> images;
 
     int add(const QImage& strip, bool masked, COLORREF mask);
@@ -65,7 +65,8 @@ int CImageList::Impl::add(const QImage& strip, bool masked, COLORREF mask) {
     if (!created || strip.isNull() || strip.width() < cx) {
         return -1;
     }
-    const QImage source = strip.convertToFormat(QImage::Format_RGB32);
+    // ARGB32 keeps an image file's own transparency; a bitmap made here is opaque.
+    const QImage source = strip.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = qRgb(GetRValue(mask), GetGValue(mask), GetBValue(mask));
     const int first = static_cast<int>(images.size());
     const int rows = std::min(cy, source.height());
@@ -77,8 +78,10 @@ int CImageList::Impl::add(const QImage& strip, bool masked, COLORREF mask) {
                 reinterpret_cast<const QRgb*>(source.constScanLine(row)) + index * cx;
             auto* to = reinterpret_cast<QRgb*>(image.scanLine(row));
             for (int column = 0; column < cx; ++column) {
-                const QRgb pixel = from[column] | 0xFF000000u;
-                to[column] = masked && pixel == key ? 0u : pixel;
+                const QRgb pixel = from[column];
+                const bool transparent =
+                    qAlpha(pixel) == 0 || (masked && (pixel | 0xFF000000u) == key);
+                to[column] = transparent ? 0u : pixel;
             }
         }
         images.push_back(std::move(image));

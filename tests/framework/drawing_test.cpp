@@ -309,6 +309,19 @@ TEST(DrawingBlits, TransparentBlitsLeaveKeyColouredPixelsUntouched) {
     EXPECT_EQ(doubled.at(4, 4), kRed);
     EXPECT_EQ(doubled.at(11, 11), kRed);
     EXPECT_EQ(doubled.at(1, 15), kBlue);
+
+    // An image file's own transparent pixels stay transparent too, and so does whatever of the
+    // source rectangle lies outside the bitmap.
+    QImage icon(4, 4, QImage::Format_ARGB32);
+    icon.fill(qRgba(0, 0, 255, 255));
+    icon.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    CBitmap withAlpha;
+    setImage(withAlpha, icon);
+    Canvas onGreen(8, 8, RGB(0, 128, 0));
+    ASSERT_TRUE(TransparentImage(&onGreen.dc, 0, 0, 6, 4, &withAlpha, 0, 0, 6, 4, kWhite));
+    EXPECT_EQ(onGreen.at(0, 0), RGB(0, 128, 0));
+    EXPECT_EQ(onGreen.at(1, 0), kBlue);
+    EXPECT_EQ(onGreen.at(4, 1), RGB(0, 128, 0));
 }
 
 TEST(DrawingBlits, AnOffScreenDrawingCopiedEqualsTheSameDrawingMadeDirectly) {

@@ -82,6 +82,18 @@ TEST(ImageList, StylesAndAListWithoutAMask) {
     masked.Draw(&background.dc, 0, CPoint(0, 0), ILD_NORMAL);
     EXPECT_EQ(background.at(0, 0), RGB(1, 2, 3));
 
+    // An image file's own transparency needs no mask colour.
+    QImage icons(16, 8, QImage::Format_ARGB32);
+    icons.fill(qRgba(200, 0, 0, 255));
+    icons.setPixel(9, 1, qRgba(0, 0, 0, 0));
+    CBitmap withAlpha;
+    setImage(withAlpha, icons);
+    EXPECT_EQ(opaque.Add(&withAlpha), 2);
+    Canvas alpha(8, 8, kGreen);
+    opaque.Draw(&alpha.dc, 3, CPoint(0, 0), ILD_NORMAL);
+    EXPECT_EQ(alpha.at(1, 1), kGreen);
+    EXPECT_EQ(alpha.at(2, 1), RGB(200, 0, 0));
+
     CImageList notCreated;
     EXPECT_EQ(notCreated.Add(&strip.bitmap, kMagenta), -1);
     CImageList tooWide;
