@@ -14,8 +14,8 @@
 // - a window context, made by the window side through qt_drawing.h around the widget's painter
 //   (paint contexts) or the window's backing image (client contexts);
 // - an empty context, which draws nothing.
-// Coordinates are the layer's logical pixels; a window context on a high-resolution screen is
-// scaled by its painter.
+// Contexts and drawing objects belong to the user-interface thread. Coordinates are the layer's
+// logical pixels; a window context on a high-resolution screen is scaled by its painter.
 #pragma once
 
 #include <memory>

@@ -278,7 +278,9 @@ CGdiObject* GetStockObject(int index) {
             }
         }
     };
-    static Stock stock;
+    // Never destroyed: the stock font holds a QFont, which must not be released after the
+    // application object is gone, and contexts may refer to stock objects until the very end.
+    static Stock& stock = *new Stock;
     switch (index) {
         case WHITE_BRUSH:
             return &stock.white;
