@@ -6,6 +6,7 @@
 #include "framework/dc.h"
 #include "framework/qt_drawing.h"
 #include "framework/system_colors.h"
+#include "resources/resource_ids.h"
 #include "tests/framework/drawing_support.h"
 
 namespace zentrix::framework {
@@ -100,6 +101,22 @@ TEST(ImageList, StylesAndAListWithoutAMask) {
     ASSERT_TRUE(tooWide.Create(32, 32, ILC_MASK, 1, 1));
     EXPECT_EQ(tooWide.Add(&strip.bitmap, kMagenta), -1);
     EXPECT_FALSE(tooWide.Create(0, 16, ILC_MASK, 1, 1));
+}
+
+TEST(ImageList, TheMainMenuStripFromTheResources) {
+    drawtest::ensureGuiApplication();
+    CBitmap strip;
+    ASSERT_TRUE(strip.LoadBitmap(IDB_MAIN_MENU));
+    const CSize size = strip.GetSize();
+    EXPECT_EQ(size.cy, 32);
+    CImageList list;
+    ASSERT_TRUE(list.Create(32, 32, ILC_COLOR16 | ILC_MASK, 8, 1));
+    EXPECT_EQ(list.Add(&strip, RGB(255, 0, 255)), 0);
+    EXPECT_EQ(list.GetImageCount(), size.cx / 32);
+
+    CBitmap missing;
+    EXPECT_FALSE(missing.LoadBitmap(0xFFFF));
+    EXPECT_EQ(missing.GetSafeHandle(), nullptr);
 }
 
 }  // namespace
