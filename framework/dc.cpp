@@ -95,6 +95,10 @@ void CDC::Impl::resetState() {
 }
 
 void CDC::Impl::releaseDevice() {
+    if (painterSaved && painter != nullptr && painter->isActive()) {
+        painter->restore();
+    }
+    painterSaved = false;
     if (ownPainter) {
         ownPainter->end();
         ownPainter.reset();
@@ -730,6 +734,8 @@ void attachPainter(CDC& dc, QPainter& painter, QPaintDevice& device) {
     if (painter.hasClipping()) {
         d.outerClip = painter.clipRegion();
     }
+    painter.save();
+    d.painterSaved = true;
     painter.setRenderHint(QPainter::Antialiasing, false);
     d.applyClip();
 }

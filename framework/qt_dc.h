@@ -43,6 +43,8 @@ struct CDC::Impl {
     QImage* image = nullptr;
     bool memory = false;
     bool attached = false;
+    /// The attached painter's state was saved on attaching and is restored on detaching.
+    bool painterSaved = false;
     std::optional<QRegion> outerClip;  ///< the attached painter's own clip
     std::shared_ptr<GdiData> bitmap;   ///< memory contexts: the selected bitmap
     /// Stand-ins handed back by SelectObject for objects that no longer exist.

@@ -49,9 +49,10 @@ int addImage(CImageList& list, const QImage& image);
 // ---- Contexts on Qt devices ----
 
 /// Makes `dc` draw through `painter` on `device` (neither owned) until `detachPainter` or the
-/// context's destruction. The painter must be active on the device. The context changes the
-/// painter's composition mode, pen, brush, font and clip while it draws and leaves them
-/// changed; the painter's clip at the time of attaching stays the outer limit.
+/// context's destruction. The painter must be active on the device and outlive the attachment. The
+/// context changes the painter's composition mode, pen, brush, font and clip while it draws;
+/// detaching gives the painter back its state from the time of attaching (a save and a restore).
+/// The painter's clip at the time of attaching stays the outer limit.
 void attachPainter(CDC& dc, QPainter& painter, QPaintDevice& device);
 /// Makes `dc` draw on `image` (not owned) with a painter of its own, e.g. a window's backing
 /// image outside painting. Drawing is visible in `image` at once.

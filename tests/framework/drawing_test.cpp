@@ -354,6 +354,18 @@ TEST(DrawingBlits, AnOffScreenDrawingCopiedEqualsTheSameDrawingMadeDirectly) {
         drawPlot(paint, 80, 80);
     }
     EXPECT_EQ(painted.copy(0, 0, 40, 80), direct.copy(0, 0, 40, 80));
+    {
+        // The window side's painter gets its own state back when the context lets go of it.
+        QPainter painter(&painted);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        CDC paint;
+        attachPainter(paint, painter, painted);
+        Canvas marker(2, 2, kWhite);
+        paint.BitBlt(0, 0, 2, 2, &marker.dc, 0, 0, SRCINVERT);
+        detachPainter(paint);
+        EXPECT_EQ(painter.compositionMode(), QPainter::CompositionMode_SourceOver);
+        EXPECT_FALSE(painter.hasClipping());
+    }
     EXPECT_EQ(painted.pixel(60, 60), QColor(Qt::green).rgb());
 }
 
