@@ -295,6 +295,8 @@ void CStatic::DefaultPaint(CDC& dc) {
     QPainter* painter = painterOf(dc);
     WindowData* data = findWindowData(widget());
     if (!painter || !data) return;
+    // The erase handler's context may have left its own mode on the shared painter.
+    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     CRect rect;
     GetClientRect(&rect);
     const QRect area(0, 0, rect.Width(), rect.Height());
@@ -302,17 +304,18 @@ void CStatic::DefaultPaint(CDC& dc) {
     if (type == SS_BITMAP || type == SS_ICON) {
         QImage image = data->bitmap ? imageOf(*data->bitmap) : data->image;
         if (image.isNull()) return;
-        // Icons stand for themselves: the mask colour of a template image is see-through.
+        // Icons stand for themselves: the magenta mask of a template image shows the
+        // background. Composed here into an opaque image, so the painter's mode does not matter.
         if (data->image.cacheKey() == image.cacheKey() && !image.hasAlphaChannel()) {
-            QImage masked = image.convertToFormat(QImage::Format_ARGB32);
-            const QRgb key = qRgb(255, 0, 255);
-            for (int y = 0; y < masked.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
-                for (int x = 0; x < masked.width(); ++x) {
-                    if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF)) line[x] = 0;
+            QImage composed = image.convertToFormat(QImage::Format_RGB32);
+            const QRgb background = toQColor(BackgroundColor()).rgb();
+            for (int y = 0; y < composed.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(composed.scanLine(y));
+                for (int x = 0; x < composed.width(); ++x) {
+                    if ((line[x] & 0xFFFFFF) == 0xFF00FF) line[x] = background;
                 }
             }
-            image = masked;
+            image = composed;
         }
         QPoint at(0, 0);
         if (data->style & SS_CENTERIMAGE || type == SS_ICON) {

@@ -206,9 +206,9 @@ public:
             list->setMovement(QListView::Static);
             list->setResizeMode(QListView::Adjust);
             list->setWrapping(true);
-            list->setWordWrap(true);
-            list->setUniformItemSizes(true);
-            list->setSpacing(4);
+            // Qt wraps icon captions to the icon's width; one line across the cell reads better.
+            list->setWordWrap(false);
+            list->setSpacing(0);
             list->setModel(&model);
             view = list;
         } else {
@@ -674,8 +674,8 @@ CImageList* CListCtrl::SetImageList(CImageList* images, int kind) {
         view->setIconSize(QSize(size.cx, size.cy));
         // Cells wide enough for a caption under the icon and tall enough for two lines of it.
         const int lineHeight = view->fontMetrics().height();
-        view->setGridSize(QSize(std::max(size.cx * 2, size.cx + 24),
-                                size.cy + 2 * lineHeight + 8));
+        view->setGridSize(QSize(std::max(size.cx + ScaleX(40), ScaleX(76)),
+                                size.cy + 2 * lineHeight + ScaleY(8)));
     }
     list->updateRowHeight();
     if (list->model.rowCount() > 0) {

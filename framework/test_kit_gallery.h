@@ -1,0 +1,48 @@
+// The gallery's registry: every dialog and sheet the program wants to see rendered registers a
+// named entry that makes the window object (not yet opened). zentrix-gallery opens each entry
+// headless and saves it as a PNG file, or shows one on the screen.
+//
+// A library with pages adds a function that registers its entries and the gallery's main calls
+// it (static registration would be dropped by the linker from a static library):
+//
+//     void registerStatusGallery(GalleryRegistry& gallery) {
+//         gallery.add("gnss_status", [] { return std::make_unique<CGnssStatusSheet>(...); });
+//     }
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/wnd.h"
+
+namespace zentrix::framework {
+
+class ScopedTestKit;
+
+struct GalleryEntry {
+    std::string name;  ///< the file name, without ".png"
+    /// Makes the dialog (a CDialog with its template id) or sheet (a CPropertySheet with its
+    /// pages) to open.
+    std::function<std::unique_ptr<CWnd>()> make;
+};
+
+class GalleryRegistry {
+public:
+    void add(std::string name, std::function<std::unique_ptr<CWnd>()> make);
+    const std::vector<GalleryEntry>& entries() const { return entries_; }
+    const GalleryEntry* find(const std::string& name) const;
+
+private:
+    std::vector<GalleryEntry> entries_;
+};
+
+/// The framework's own samples: a dialog with a few controls of every kind, a property sheet
+/// and an icon menu.
+void registerSampleGallery(GalleryRegistry& gallery);
+
+/// Opens `window` modeless through `kit` (a dialog or a sheet); false for anything else.
+bool openGalleryWindow(ScopedTestKit& kit, CWnd& window);
+
+}  // namespace zentrix::framework
