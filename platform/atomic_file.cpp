@@ -27,12 +27,9 @@ std::error_code readAll(int fd, std::string& bytes) {
     char buffer[16384];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return lastError();
-        if (got == 0)
-            return {};
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return lastError();
+        if (got == 0) return {};
         bytes.append(buffer, static_cast<size_t>(got));
     }
 }
@@ -40,12 +37,9 @@ std::error_code readAll(int fd, std::string& bytes) {
 std::error_code writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0)
-            return lastError();
-        if (put == 0)
-            return std::make_error_code(std::errc::no_space_on_device);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return lastError();
+        if (put == 0) return std::make_error_code(std::errc::no_space_on_device);
         bytes.remove_prefix(static_cast<size_t>(put));
     }
     return {};
@@ -68,11 +62,9 @@ fs::path temporaryNameFor(const fs::path& file) {
 std::error_code syncFolder(const fs::path& folder) {
     const int fd =
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return lastError();
+    if (fd < 0) return lastError();
     std::error_code error;
-    if (::fsync(fd) != 0)
-        error = lastError();
+    if (::fsync(fd) != 0) error = lastError();
     const auto closed = closeChecked(fd);
     return error ? error : closed;
 }
@@ -91,8 +83,7 @@ FileContents readWholeFile(const fs::path& file) {
     }
     contents.error = readAll(fd, contents.bytes);
     ::close(fd);
-    if (contents.error)
-        contents.bytes.clear();
+    if (contents.error) contents.bytes.clear();
     return contents;
 }
 
@@ -102,23 +93,25 @@ std::error_code replaceFile(const fs::path& file, std::string_view bytes, FileAc
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temporary = temporaryNameFor(file);
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, modeFor(access));
-        if (fd < 0 && errno != EEXIST && errno != EINTR)
-            return lastError();
+        if (fd < 0 && errno != EEXIST && errno != EINTR) return lastError();
     }
-    if (fd < 0)
-        return std::make_error_code(std::errc::file_exists);
+    if (fd < 0) return std::make_error_code(std::errc::file_exists);
 
     std::error_code error = writeAll(fd, bytes);
-    // The umask may only narrow the mode, but a password file must never be wider than 0600.
-    if (!error && access == FileAccess::OwnerOnly && ::fchmod(fd, 0600) != 0)
+    // A password file is never wider than 0600, whatever it was before; any other file keeps the
+    // mode its owner gave it.
+    struct stat old {};
+    if (!error && access == FileAccess::OwnerOnly && ::fchmod(fd, 0600) != 0) {
         error = lastError();
-    if (!error && ::fsync(fd) != 0)
+    }
+    if (!error && access == FileAccess::Shared && ::stat(file.c_str(), &old) == 0 &&
+        ::fchmod(fd, old.st_mode & 07777) != 0) {
         error = lastError();
+    }
+    if (!error && ::fsync(fd) != 0) error = lastError();
     const auto closed = closeChecked(fd);
-    if (!error)
-        error = closed;
-    if (!error && ::rename(temporary.c_str(), file.c_str()) != 0)
-        error = lastError();
+    if (!error) error = closed;
+    if (!error && ::rename(temporary.c_str(), file.c_str()) != 0) error = lastError();
     if (error) {
         ::unlink(temporary.c_str());
         return error;
@@ -134,8 +127,7 @@ std::optional<fs::path> keepDamagedCopy(const fs::path& file) {
             syncFolder(file.parent_path());  // the copy is a safety net; a late flush is no failure
             return copy;
         }
-        if (errno != EEXIST)
-            return std::nullopt;
+        if (errno != EEXIST) return std::nullopt;
     }
     return std::nullopt;
 }
@@ -184,14 +176,12 @@ FileContents HeldFile::read() const {
         return contents;
     }
     contents.error = readAll(fd_, contents.bytes);
-    if (contents.error)
-        contents.bytes.clear();
+    if (contents.error) contents.bytes.clear();
     return contents;
 }
 
 void HeldFile::close() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
 

@@ -18,8 +18,8 @@ namespace zentrix::platform {
 
 /// Who may read a file that is written anew.
 enum class FileAccess {
-    Shared,     // 0666 less the umask, like any file the program creates
-    OwnerOnly,  // 0600: the file holds passwords
+    Shared,     // the mode of the file it replaces, else 0666 less the umask
+    OwnerOnly,  // always 0600: the file holds passwords
 };
 
 /// The whole contents of `file`, or the error that kept it from being read (ENOENT when missing).
@@ -48,7 +48,7 @@ std::optional<std::filesystem::path> keepDamagedCopy(const std::filesystem::path
 /// has it. Replacing the file with `replaceFile` while it is held is fine: the lock stays with the
 /// old file until the holder closes it.
 class HeldFile {
-  public:
+public:
     HeldFile() = default;
     HeldFile(const std::filesystem::path& file, FileAccess access);
     ~HeldFile();
@@ -64,7 +64,7 @@ class HeldFile {
     FileContents read() const;
     void close();
 
-  private:
+private:
     int fd_ = -1;
     std::error_code openError_;
 };

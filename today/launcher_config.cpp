@@ -21,8 +21,7 @@ SaveSettingsResult saveSettings(const LauncherSettings& settings, platform::Regi
     // nothing behind a failed write.
     result.dataFileError = saveDataFile(settings);
     result.registry = clearRegistryGroups(registry);
-    if (!result.dataFileError)
-        return result;
+    if (!result.dataFileError) return result;
     result.registry.append(saveRegistryGeneral(settings, registry));
     result.registry.append(saveRegistryGroups(settings, registry));
     result.registryWritten = result.registry.ok();

@@ -29,19 +29,16 @@ std::vector<WideString> splitLines(std::string_view bytes) {
                                                 static_cast<uint8_t>(bytes[i + 1]) << 8);
         open = true;
         if (unit == u'\n') {
-            if (!line.empty() && line.back() == u'\r')
-                line.pop_back();
+            if (!line.empty() && line.back() == u'\r') line.pop_back();
             lines.push_back(fieldText(line));
             line.clear();
             open = false;
             continue;
         }
-        if (line.size() <= kMaxTextLength)
-            line += unit;
+        if (line.size() <= kMaxTextLength) line += unit;
     }
     if (open) {
-        if (!line.empty() && line.back() == u'\r')
-            line.pop_back();
+        if (!line.empty() && line.back() == u'\r') line.pop_back();
         lines.push_back(fieldText(line));
     }
     return lines;
@@ -53,20 +50,18 @@ int32_t wideDecimal(WideStringView text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
     constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
     int64_t value = 0;
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
         value = std::min<int64_t>(value * 10 + (text[i] - u'0'), kLimit);
     }
-    if (negative)
-        return static_cast<int32_t>(-value);
+    if (negative) return static_cast<int32_t>(-value);
     return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
 class LineCursor {
-  public:
+public:
     explicit LineCursor(std::vector<WideString> lines) : lines_(std::move(lines)) {}
 
     const WideString* next() { return position_ < lines_.size() ? &lines_[position_++] : nullptr; }
@@ -78,16 +73,14 @@ class LineCursor {
     }
     std::optional<int32_t> nextNumber() {
         const auto* line = next();
-        if (!line)
-            return std::nullopt;
+        if (!line) return std::nullopt;
         return wideDecimal(*line);
     }
 
     template <class Record>
     bool read(Record& record, const LauncherField<Record>& field) {
         const auto* line = next();
-        if (!line)
-            return false;
+        if (!line) return false;
         if (field.number) {
             record.*field.number = wideDecimal(*line);
         } else {
@@ -96,20 +89,18 @@ class LineCursor {
         return true;
     }
 
-  private:
+private:
     std::vector<WideString> lines_;
     size_t position_ = 0;
 };
 
 bool readGroup(LineCursor& lines, int version, LauncherGroup& group) {
     for (const auto& field : kGroupFields) {
-        if (!lines.read(group, field))
-            return false;
+        if (!lines.read(group, field)) return false;
     }
     if (version >= kImportFolderVersion) {
         const auto* folder = lines.next();
-        if (!folder)
-            return false;
+        if (!folder) return false;
         group.importFolder = *folder;
     }
     const auto count = lines.nextNumber();
@@ -137,7 +128,7 @@ WideString lineText(WideStringView text) {
 }
 
 class LineWriter {
-  public:
+public:
     void line(WideStringView text) {
         for (const char16_t unit : text) put(unit);
         put(u'\r');
@@ -154,7 +145,7 @@ class LineWriter {
     }
     std::string take() { return std::move(bytes_); }
 
-  private:
+private:
     void put(char16_t unit) {
         bytes_ += static_cast<char>(unit & 0xFF);
         bytes_ += static_cast<char>(unit >> 8);
@@ -167,29 +158,22 @@ class LineWriter {
 std::optional<LauncherSettings> parseLauncherData(std::string_view bytes,
                                                   const LauncherSettings& current) {
     LineCursor lines(splitLines(bytes));
-    if (!lines.next())
-        return std::nullopt;  // the byte-order mark's line
-    if (!lines.nextEquals(kSignature))
-        return std::nullopt;
+    if (!lines.next()) return std::nullopt;  // the byte-order mark's line
+    if (!lines.nextEquals(kSignature)) return std::nullopt;
     const auto version = lines.nextNumber();
-    if (!version || *version < kOldestVersion)
-        return std::nullopt;
-    if (!lines.nextEquals(kSectionMarker))
-        return std::nullopt;
+    if (!version || *version < kOldestVersion) return std::nullopt;
+    if (!lines.nextEquals(kSectionMarker)) return std::nullopt;
 
     LauncherSettings settings = current;
     for (const auto& field : kGeneralFields) {
-        if (field.firstVersion > *version)
-            continue;
-        if (!lines.read(settings, field))
-            return std::nullopt;
+        if (field.firstVersion > *version) continue;
+        if (!lines.read(settings, field)) return std::nullopt;
     }
     if (!lines.nextEquals(kSectionMarker) || !lines.nextEquals(u"8") || !lines.nextEquals(u"19")) {
         return std::nullopt;
     }
     for (auto& group : settings.groups) {
-        if (!readGroup(lines, *version, group))
-            return std::nullopt;
+        if (!readGroup(lines, *version, group)) return std::nullopt;
     }
     return settings;
 }
@@ -225,11 +209,9 @@ std::filesystem::path dataFilePath() {
 
 bool loadDataFile(LauncherSettings& settings) {
     const auto file = platform::readWholeFile(dataFilePath());
-    if (!file)
-        return false;
+    if (!file) return false;
     auto parsed = parseLauncherData(file.bytes, settings);
-    if (!parsed)
-        return false;
+    if (!parsed) return false;
     settings = std::move(*parsed);
     return true;
 }

@@ -26,8 +26,7 @@ WideString cantEnumerate(WideStringView key, WideStringView subkey, size_t posit
 WideString numbered(WideStringView base, size_t group) {
     WideString name(kSettingsKey);
     name.append(u"\\").append(base);
-    if (group > 0)
-        name += platform::fromUtf8(std::to_string(group));
+    if (group > 0) name += platform::fromUtf8(std::to_string(group));
     return name;
 }
 
@@ -39,8 +38,7 @@ template <class Record, size_t N>
 void readValues(const RegistryKey& key, Record& record,
                 const std::array<LauncherField<Record>, N>& fields) {
     for (const auto& field : fields) {
-        if (!field.registryName)
-            continue;
+        if (!field.registryName) continue;
         if (field.number) {
             if (const auto value = key.dword(field.registryName)) {
                 record.*field.number = static_cast<int32_t>(*value);
@@ -56,8 +54,7 @@ bool writeValues(const RegistryKey& key, const Record& record,
                  const std::array<LauncherField<Record>, N>& fields) {
     bool ok = true;
     for (const auto& field : fields) {
-        if (!field.registryName)
-            continue;
+        if (!field.registryName) continue;
         if (field.number) {
             ok &= key.setDword(field.registryName, static_cast<uint32_t>(record.*field.number));
         } else {
@@ -139,8 +136,9 @@ RegistryResult loadRegistryGroups(LauncherSettings& settings, platform::Registry
             items.reserve(names->size());
             for (size_t i = 0; i < names->size(); ++i) {
                 const auto itemKey = list.subkey((*names)[i]);
-                if (!itemKey.exists())
+                if (!itemKey.exists()) {
                     result.errors.push_back(cantEnumerate(listName, (*names)[i], i));
+                }
                 items.push_back(readItem(itemKey, (*names)[i]));
             }
             if (items.size() >= 2) {
@@ -171,8 +169,7 @@ RegistryResult saveRegistryGroups(const LauncherSettings& settings, platform::Re
         }
         const auto values = userKey(registry, groupSettingKeyName(g));
         ok = ok && values.create() && writeValues(values, group, kGroupFields);
-        if (!ok)
-            result.errors.emplace_back(kCantAccess);
+        if (!ok) result.errors.emplace_back(kCantAccess);
     }
     return result;
 }

@@ -27,8 +27,7 @@ void killWhileSaving(int rounds, Save save, Check check) {
         if (child == 0) {
             for (uint64_t i = 0;; ++i) save(i);
         }
-        if (child < 0)
-            return;
+        if (child < 0) return;
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
         ::kill(child, SIGKILL);
         int status = 0;
@@ -42,8 +41,7 @@ inline int leftoverTemporaryFiles(const std::filesystem::path& folder) {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const auto name = entry.path().filename().string();
-        if (name.starts_with(".") && name.ends_with(".tmp"))
-            ++count;
+        if (name.starts_with(".") && name.ends_with(".tmp")) ++count;
     }
     return count;
 }

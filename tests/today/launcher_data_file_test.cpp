@@ -210,8 +210,7 @@ TEST(LauncherDataFile, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
         [&] {
             LauncherSettings read;
             read.launcherHeight = -1;
-            if (!loadDataFile(read) || (read != versions[0] && read != versions[1]))
-                ++damaged;
+            if (!loadDataFile(read) || (read != versions[0] && read != versions[1])) ++damaged;
         });
     EXPECT_EQ(damaged, 0);
 }

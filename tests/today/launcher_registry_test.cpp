@@ -18,7 +18,7 @@ using platform::RegistryKey;
 using platform::RootKey;
 
 class LauncherRegistry : public ::testing::Test {
-  protected:
+protected:
     RegistryKey key(WideStringView path) { return registry_.key(RootKey::CurrentUser, path); }
 
     test::ScratchDeviceRoot root_;
@@ -50,13 +50,6 @@ LauncherSettings indexed(LauncherSettings settings) {
         }
     }
     return settings;
-}
-
-TEST_F(LauncherRegistry, KeyNamesCarryTheGroupNumberFromOne) {
-    EXPECT_EQ(fileListKeyName(0), u"Software\\Zentrix\\FileList");
-    EXPECT_EQ(fileListKeyName(7), u"Software\\Zentrix\\FileList7");
-    EXPECT_EQ(groupSettingKeyName(0), u"Software\\Zentrix\\GroupSetting");
-    EXPECT_EQ(groupSettingKeyName(3), u"Software\\Zentrix\\GroupSetting3");
 }
 
 TEST_F(LauncherRegistry, ItemsAreSortedByIndexWhateverTheirOrderInTheRegistry) {
@@ -164,8 +157,7 @@ TEST_F(LauncherRegistry, WhenTheDataFileCannotBeWrittenTheRegistryHoldsTheSettin
 TEST_F(LauncherRegistry, AStoreThatCannotBeOpenedIsReportedAsText) {
     fs::create_directories(root_.path() / "not-a-store" / "registry.db");
     Registry broken(root_.path() / "not-a-store" / "registry.db");
-    if (broken.isOpen())
-        GTEST_SKIP() << "the store opened after all";
+    if (broken.isOpen()) GTEST_SKIP() << "the store opened after all";
     LauncherSettings settings;
     const auto result = loadRegistryGroups(settings, broken);
     ASSERT_FALSE(result.ok());

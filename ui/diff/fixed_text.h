@@ -12,7 +12,7 @@ namespace zentrix::diff {
 
 template <size_t Width>
 class FixedText {
-  public:
+public:
     static constexpr size_t kWidth = Width;
 
     FixedText() = default;
@@ -38,7 +38,7 @@ class FixedText {
         return out << text.text_;
     }
 
-  private:
+private:
     std::string text_;
 };
 

@@ -27,8 +27,7 @@ ProfileTable<Record> parseProfileFields(std::string_view bytes) {
     // value: it is what a single record with an empty PIN gives.
     for (size_t field = 0; position < bytes.size(); ++field) {
         const auto line = nextLine(bytes, position);
-        if (field >= Record::kFieldCount)
-            continue;
+        if (field >= Record::kFieldCount) continue;
         const auto end = std::min(line.find_first_of("\r\n"), line.size());
         const auto text = line.substr(0, end);
         size_t values = 0;
@@ -39,8 +38,7 @@ ProfileTable<Record> parseProfileFields(std::string_view bytes) {
                 text.substr(start, separator == std::string_view::npos ? std::string_view::npos
                                                                        : separator - start);
             table.records[values++].setField(field, value);
-            if (separator == std::string_view::npos)
-                break;
+            if (separator == std::string_view::npos) break;
             start = separator + 1;
         }
         table.count = values;

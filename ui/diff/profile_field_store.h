@@ -18,7 +18,7 @@ namespace zentrix::diff {
 /// profiles in it.
 template <class Record>
 class ProfileFieldStore {
-  public:
+public:
     static constexpr size_t kSlots = ProfileTable<Record>::kSlots;
     /// `add` appends only while fewer records than this are held.
     static constexpr size_t kMaxAdded = 99;
@@ -44,7 +44,7 @@ class ProfileFieldStore {
     /// when the file was never opened). The destructor calls it.
     bool write();
 
-  private:
+private:
     std::string fileName_;
     platform::HeldFile file_;
     ProfileTable<Record> table_;

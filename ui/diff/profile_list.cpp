@@ -40,12 +40,10 @@ bool ProfileList<Record>::load() {
 template <class Record>
 bool ProfileList<Record>::save() {
     const auto path = platform::devicePath(fileName_);
-    if (!platform::createParentFolders(path))
-        return false;
+    if (!platform::createParentFolders(path)) return false;
     std::error_code error;
     const bool oldFileThere = std::filesystem::exists(path, error);
-    if (keepOldFile_ && oldFileThere && !platform::keepDamagedCopy(path))
-        return false;
+    if (keepOldFile_ && oldFileThere && !platform::keepDamagedCopy(path)) return false;
     keepOldFile_ = false;
     return !platform::replaceFile(path, formatProfiles(std::span<const Record>(records_)),
                                   Record::kAccess);
@@ -54,8 +52,7 @@ bool ProfileList<Record>::save() {
 template <class Record>
 int ProfileList<Record>::find(const Record& probe) const {
     for (size_t i = 0; i < records_.size(); ++i) {
-        if (records_[i].sameServer(probe))
-            return static_cast<int>(i);
+        if (records_[i].sameServer(probe)) return static_cast<int>(i);
     }
     return -1;
 }
@@ -67,16 +64,14 @@ void ProfileList<Record>::insert(bool atFront, const Record& record) {
 
 template <class Record>
 bool ProfileList<Record>::replace(size_t index, const Record& record) {
-    if (index >= records_.size())
-        return false;
+    if (index >= records_.size()) return false;
     records_[index] = record;
     return true;
 }
 
 template <class Record>
 bool ProfileList<Record>::remove(size_t index) {
-    if (index >= records_.size())
-        return false;
+    if (index >= records_.size()) return false;
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
     return true;
 }

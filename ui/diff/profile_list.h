@@ -18,7 +18,7 @@ namespace zentrix::diff {
 /// list then holds only what could be read, and writing that alone would lose the rest.
 template <class Record>
 class ProfileList {
-  public:
+public:
     /// A list kept in `fileName` at the device root; by default the record's own file.
     explicit ProfileList(std::string fileName = std::string(Record::kFileName));
 
@@ -42,7 +42,7 @@ class ProfileList {
     const std::vector<Record>& records() const { return records_; }
     const std::string& fileName() const { return fileName_; }
 
-  private:
+private:
     std::string fileName_;
     std::vector<Record> records_;
     bool keepOldFile_ = false;  // the last load could not read the existing file whole

@@ -16,12 +16,11 @@ constexpr size_t kMaxOldValueBytes = 511;
 
 // Successive lines of at most `maxBytes` bytes, each ending after its LF.
 class LineReader {
-  public:
+public:
     LineReader(std::string_view bytes, size_t maxBytes) : bytes_(bytes), maxBytes_(maxBytes) {}
 
     std::optional<std::string_view> next() {
-        if (position_ >= bytes_.size())
-            return std::nullopt;
+        if (position_ >= bytes_.size()) return std::nullopt;
         const auto rest = bytes_.substr(position_, maxBytes_);
         const auto lf = rest.find('\n');
         const auto line = lf == std::string_view::npos ? rest : rest.substr(0, lf + 1);
@@ -29,7 +28,7 @@ class LineReader {
         return line;
     }
 
-  private:
+private:
     std::string_view bytes_;
     size_t maxBytes_;
     size_t position_ = 0;
@@ -52,8 +51,7 @@ std::optional<std::array<std::string_view, N>> splitFields(std::string_view line
     size_t start = 0;
     for (size_t i = 0; i + 1 < N; ++i) {
         const auto separator = line.find(';', start);
-        if (separator == std::string_view::npos)
-            return std::nullopt;
+        if (separator == std::string_view::npos) return std::nullopt;
         parts[i] = line.substr(start, separator - start);
         start = separator + 1;
     }
@@ -63,8 +61,7 @@ std::optional<std::array<std::string_view, N>> splitFields(std::string_view line
 
 std::optional<DirectIpProfile> parseDirectIpLine(std::string_view line) {
     const auto parts = splitFields<3>(line);
-    if (!parts || (*parts)[2].find('\r') == std::string_view::npos)
-        return std::nullopt;
+    if (!parts || (*parts)[2].find('\r') == std::string_view::npos) return std::nullopt;
     DirectIpProfile record;
     record.name = (*parts)[0];
     record.host = (*parts)[1];
@@ -74,12 +71,10 @@ std::optional<DirectIpProfile> parseDirectIpLine(std::string_view line) {
 
 std::optional<NtripProfile> parseNtripLine(std::string_view line) {
     const auto parts = splitFields<6>(line);
-    if (!parts)
-        return std::nullopt;
+    if (!parts) return std::nullopt;
     const auto rest = (*parts)[5];
     const auto cr = rest.find('\r');
-    if (cr == std::string_view::npos)
-        return std::nullopt;
+    if (cr == std::string_view::npos) return std::nullopt;
     NtripProfile record;
     record.name = (*parts)[0];
     record.host = (*parts)[1];
@@ -97,8 +92,7 @@ ProfileFileContents<Record> parseCurrentLayout(LineReader& lines, ParseLine pars
         const auto line = cString(*raw);
         auto record = parseLine(line);
         if (!record) {
-            if (!isBlank(*raw))
-                contents.whole = false;
+            if (!isBlank(*raw)) contents.whole = false;
             continue;
         }
         if (contents.records.size() >= kMaxProfileRecords) {
@@ -118,7 +112,7 @@ struct OldLine {
 };
 
 class OldLayoutReader {
-  public:
+public:
     explicit OldLayoutReader(std::string_view bytes) : bytes_(bytes) {}
 
     OldLine next() {
@@ -126,8 +120,7 @@ class OldLayoutReader {
         std::string value;
         while (position_ < bytes_.size()) {
             const char c = bytes_[position_++];
-            if (c == '\r')
-                continue;
+            if (c == '\r') continue;
             if (c == ';' || c == '\n') {
                 line.values.push_back(std::move(value));
                 value.clear();
@@ -137,17 +130,15 @@ class OldLayoutReader {
                 }
                 continue;
             }
-            if (value.size() < kMaxOldValueBytes)
-                value += c;
+            if (value.size() < kMaxOldValueBytes) value += c;
         }
-        if (!value.empty() || !line.values.empty())
-            line.values.push_back(std::move(value));
+        if (!value.empty() || !line.values.empty()) line.values.push_back(std::move(value));
         return line;
     }
 
     bool restIsBlank() const { return isBlank(bytes_.substr(position_)); }
 
-  private:
+private:
     std::string_view bytes_;
     size_t position_ = 0;
 };
@@ -164,18 +155,15 @@ ProfileFileContents<DirectIpProfile> parseOldDirectIp(std::string_view bytes) {
     const auto ports = reader.next();
     ProfileFileContents<DirectIpProfile> contents;
     for (size_t i = 0; i < hosts.values.size(); ++i) {
-        if (hosts.values[i].empty())
-            continue;
+        if (hosts.values[i].empty()) continue;
         DirectIpProfile record;
         record.name = hosts.values[i];
         record.host = hosts.values[i];
         record.port = decimalPrefix(valueAt(ports, i));
-        if (contents.records.size() >= kMaxProfileRecords)
-            contents.whole = false;
+        if (contents.records.size() >= kMaxProfileRecords) contents.whole = false;
         insertProfile(contents.records, false, record);
     }
-    if (!reader.restIsBlank())
-        contents.whole = false;
+    if (!reader.restIsBlank()) contents.whole = false;
     return contents;
 }
 
@@ -186,13 +174,11 @@ ProfileFileContents<NtripProfile> parseOldNtrip(std::string_view bytes) {
     std::array<OldLine, 5> lines;
     for (size_t i = 0; i < lines.size(); ++i) {
         lines[i] = reader.next();
-        if (i < 4 && !lines[i].endedByLf)
-            return {.records = {}, .loaded = false, .whole = false};
+        if (i < 4 && !lines[i].endedByLf) return {.records = {}, .loaded = false, .whole = false};
     }
     ProfileFileContents<NtripProfile> contents;
     for (size_t i = 0; i < lines[0].values.size(); ++i) {
-        if (lines[0].values[i].empty())
-            continue;
+        if (lines[0].values[i].empty()) continue;
         if (contents.records.size() >= kMaxProfileRecords) {
             contents.whole = false;
             break;
@@ -206,8 +192,7 @@ ProfileFileContents<NtripProfile> parseOldNtrip(std::string_view bytes) {
         record.mountPoint = valueAt(lines[4], i);
         insertProfile(contents.records, false, record);
     }
-    if (!reader.restIsBlank())
-        contents.whole = false;
+    if (!reader.restIsBlank()) contents.whole = false;
     return contents;
 }
 
@@ -215,8 +200,7 @@ ProfileFileContents<NtripProfile> parseOldNtrip(std::string_view bytes) {
 // beginning with it (the version after it is not examined).
 bool hasHeader(std::string_view header, LineReader& lines) {
     const auto first = lines.next();
-    if (!first)
-        return false;
+    if (!first) return false;
     const auto line = cString(*first);
     return line.size() > header.size() && line.substr(0, header.size()) == header;
 }
@@ -231,29 +215,25 @@ int32_t decimalPrefix(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
     int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = std::min(value * 10 + (text[i] - '0'), kLimit);
     }
-    if (negative)
-        return static_cast<int32_t>(-value);
+    if (negative) return static_cast<int32_t>(-value);
     return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
 ProfileFileContents<DirectIpProfile> parseDirectIpProfiles(std::string_view bytes) {
     LineReader lines(bytes, kMaxLineBytes);
-    if (!hasHeader(DirectIpProfile::kHeader, lines))
-        return parseOldDirectIp(bytes);
+    if (!hasHeader(DirectIpProfile::kHeader, lines)) return parseOldDirectIp(bytes);
     return parseCurrentLayout<DirectIpProfile>(lines, parseDirectIpLine);
 }
 
 ProfileFileContents<NtripProfile> parseNtripProfiles(std::string_view bytes) {
     LineReader lines(bytes, kMaxLineBytes);
-    if (!hasHeader(NtripProfile::kHeader, lines))
-        return parseOldNtrip(bytes);
+    if (!hasHeader(NtripProfile::kHeader, lines)) return parseOldNtrip(bytes);
     return parseCurrentLayout<NtripProfile>(lines, parseNtripLine);
 }
 

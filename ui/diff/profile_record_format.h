@@ -25,8 +25,7 @@ template <class Record>
 void insertProfile(std::vector<Record>& records, bool atFront, const Record& record) {
     if (atFront && !records.empty()) {
         records.insert(records.begin(), record);
-        if (records.size() > kMaxProfileRecords)
-            records.pop_back();
+        if (records.size() > kMaxProfileRecords) records.pop_back();
         return;
     }
     records.push_back(record);

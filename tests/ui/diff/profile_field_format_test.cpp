@@ -100,13 +100,5 @@ TEST(ProfileFieldFormat, AtMostOneHundredValuesALine) {
     EXPECT_EQ(table.records[99], gsm("99", "99"));
 }
 
-TEST(ProfileFieldFormat, LongLinesArriveInPiecesOfTenThousandBytes) {
-    // The second piece of the long first line is read as the second line.
-    const auto table = parseProfileFields<GsmProfile>(std::string(10000, '1') + "2;3\r\n");
-    EXPECT_EQ(table.count, 2u);
-    EXPECT_EQ(table.records[0], gsm("11111111", "2"));
-    EXPECT_EQ(table.records[1], gsm("", "3"));
-}
-
 }  // namespace
 }  // namespace zentrix::diff
