@@ -171,7 +171,7 @@ TEST(DialogDataExchange, MembersGoToTheControlsAndComeBackOnOk) {
         EXPECT_EQ(dialog.hostCombo.GetCurSel(), 0);  // sorted: caster before rtk
         EXPECT_EQ(dialog.GetDlgItem(IDC_SAMPLE_HOST), &dialog.hostCombo);
 
-        kit.type(dialog, IDC_SAMPLE_NAME, u"rover 12");
+        kit.type(dialog, IDC_SAMPLE_NAME, u"rover 123");  // cut at DDV_MaxChars' 8
         kit.type(dialog, IDC_SAMPLE_PORT, u"80x81");  // the letter is refused
         kit.click(dialog, IDC_SAMPLE_CHECK);
         kit.click(dialog, IDC_SAMPLE_METRES);
