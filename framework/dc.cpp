@@ -191,10 +191,11 @@ QRect CDC::Impl::drawableArea(int margin) const {
     if (painter == nullptr || device == nullptr) {
         return {};
     }
-    const QRect pixels(0, 0, device->width(), device->height());
-    // Both readings of the device size: in device pixels mapped back through the painter, and
-    // as the device states it, which for some devices is already in logical pixels.
-    QRect area = painter->deviceTransform().inverted().mapRect(pixels).united(pixels);
+    // An image states its size in device pixels, a widget in logical ones.
+    const QRect logical = image != nullptr
+                              ? QRect(QPoint(0, 0), image->deviceIndependentSize().toSize())
+                              : QRect(0, 0, device->width(), device->height());
+    QRect area = painter->worldTransform().inverted().mapRect(logical);
     if (state.clip) {
         area = area.intersected(*state.clip);
     }
@@ -517,6 +518,25 @@ void CDC::IntersectClipRect(const CRect& rect) {
     const QRect limit = normalized(rect.left, rect.top, rect.right, rect.bottom);
     impl_->state.clip = impl_->state.clip ? impl_->state.clip->intersected(limit) : limit;
     impl_->applyClip();
+}
+
+int CDC::GetClipBox(CRect* rect) const {
+    if (rect == nullptr) {
+        return 0;
+    }
+    *rect = CRect();
+    if (impl_->painter == nullptr) {
+        return 0;
+    }
+    QRect area = impl_->drawableArea(0);
+    if (impl_->outerClip) {
+        area = area.intersected(impl_->outerClip->boundingRect());
+    }
+    if (area.isEmpty()) {
+        return 1;
+    }
+    *rect = CRect(area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+    return 2;
 }
 
 int CDC::SaveDC() {

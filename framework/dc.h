@@ -151,6 +151,9 @@ class CDC {
 
     /// Further restricts drawing to `rect`; undone by `RestoreDC`.
     void IntersectClipRect(const CRect& rect);
+    /// The smallest rectangle around what can be drawn: the device within the clipping. Returns
+    /// the platform's region kind (1 empty, 2 a rectangle, 0 without a device).
+    int GetClipBox(CRect* rect) const;
     /// Saves colours, modes, selected objects, position and clipping; returns a level > 0.
     int SaveDC();
     /// Restores the level `SaveDC` returned (-1: the last one); false for an unknown level.
@@ -179,11 +182,31 @@ class CDC {
 
     // Fills that ignore the pen and the mix mode.
     void FillRect(const CRect& rect, CBrush* brush);
+    void FillRect(const CRect* rect, CBrush* brush) {
+        if (rect != nullptr) {
+            FillRect(*rect, brush);
+        }
+    }
     void FillSolidRect(const CRect& rect, COLORREF color);
+    void FillSolidRect(const CRect* rect, COLORREF color) {
+        if (rect != nullptr) {
+            FillSolidRect(*rect, color);
+        }
+    }
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
     void FrameRect(const CRect& rect, CBrush* brush);
+    void FrameRect(const CRect* rect, CBrush* brush) {
+        if (rect != nullptr) {
+            FrameRect(*rect, brush);
+        }
+    }
     void Draw3dRect(const CRect& rect, COLORREF topLeft, COLORREF bottomRight);
     void InvertRect(const CRect& rect);
+    void InvertRect(const CRect* rect) {
+        if (rect != nullptr) {
+            InvertRect(*rect);
+        }
+    }
 
     COLORREF SetPixel(int x, int y, COLORREF color);
     COLORREF SetPixel(CPoint point, COLORREF color) { return SetPixel(point.x, point.y, color); }

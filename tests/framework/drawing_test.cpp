@@ -263,6 +263,9 @@ TEST(DrawingBlits, ExclusiveOrRestoresWindowImagesOfEveryFormatAndScale) {
                       before.pixel(9 * scale, 9 * scale) ^ qRgb(200, 100, 50) ^ 0xFF000000u);
             EXPECT_EQ(dc.GetPixel(9, 9), fromQColor(QColor(window.pixel(9 * scale, 9 * scale))));
             dc.BitBlt(5, 5, 10, 10, &marker.dc, 0, 0, SRCINVERT);
+            CRect box;
+            dc.GetClipBox(&box);
+            EXPECT_EQ(box, CRect(0, 0, 40, 40));
             // An exclusive-or pen drawn twice, as the sky plot's track points are.
             CPen track(PS_SOLID, 1, RGB(0, 255, 0));
             dc.SelectObject(&track);
@@ -443,12 +446,17 @@ TEST(DrawingObjects, SaveAndRestoreBringBackColoursObjectsAndClipping) {
     canvas.dc.FillSolidRect(8, 8, 2, 2, kBlue);
     EXPECT_EQ(canvas.at(9, 9), kBlue);
 
+    CRect box;
+    EXPECT_EQ(canvas.dc.GetClipBox(&box), 2);
+    EXPECT_EQ(box, CRect(0, 0, 10, 10));
+
     // Clipping to nothing draws nothing.
     canvas.dc.SaveDC();
     canvas.dc.IntersectClipRect(CRect(0, 0, 4, 4));
     canvas.dc.IntersectClipRect(CRect(6, 6, 9, 9));
     canvas.dc.FillSolidRect(0, 0, 10, 10, kBlack);
     EXPECT_EQ(countPixels(canvas, kBlack), 0);
+    EXPECT_EQ(canvas.dc.GetClipBox(&box), 1);
     canvas.dc.RestoreDC(-1);
 }
 
