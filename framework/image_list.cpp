@@ -129,6 +129,13 @@ int CImageList::Add(CBitmap* bitmap) {
     return impl_->add(imageOf(*bitmap), false, 0);
 }
 
+int CImageList::AddIcon(CBitmap* icon) {
+    if (icon == nullptr) {
+        return -1;
+    }
+    return addImage(*this, imageOf(*icon));
+}
+
 bool CImageList::Remove(int index) {
     // -1 removes every image, as on the platform.
     if (index == -1 && impl_->created) {

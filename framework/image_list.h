@@ -54,6 +54,9 @@ class CImageList {
     int Add(CBitmap* bitmap, COLORREF mask);
     /// As above, without a mask colour.
     int Add(CBitmap* bitmap);
+    /// Adds one image made from a whole icon file's bitmap, scaled smoothly to the list's size
+    /// and keeping its own transparency (the platform's icon add). Returns its index or -1.
+    int AddIcon(CBitmap* icon);
     bool Remove(int index);
     int GetImageCount() const;
     bool GetImageInfo(int index, IMAGEINFO* info) const;

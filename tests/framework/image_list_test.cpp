@@ -95,6 +95,22 @@ TEST(ImageList, StylesAndAListWithoutAMask) {
     EXPECT_EQ(alpha.at(1, 1), kGreen);
     EXPECT_EQ(alpha.at(2, 1), RGB(200, 0, 0));
 
+    // An icon of another size is scaled to the list's and keeps its transparent corner.
+    QImage bigIcon(32, 32, QImage::Format_ARGB32);
+    bigIcon.fill(qRgba(200, 0, 0, 255));
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            bigIcon.setPixel(x, y, qRgba(0, 0, 0, 0));
+        }
+    }
+    CBitmap iconBitmap;
+    setImage(iconBitmap, bigIcon);
+    EXPECT_EQ(opaque.AddIcon(&iconBitmap), 4);
+    Canvas icon(8, 8, kGreen);
+    opaque.Draw(&icon.dc, 4, CPoint(0, 0), ILD_NORMAL);
+    EXPECT_EQ(icon.at(0, 0), kGreen);
+    EXPECT_EQ(icon.at(6, 6), RGB(200, 0, 0));
+
     CImageList notCreated;
     EXPECT_EQ(notCreated.Add(&strip.bitmap, kMagenta), -1);
     CImageList tooWide;
