@@ -317,6 +317,10 @@ void CStatic::DefaultPaint(CDC& dc) {
             }
             image = composed;
         }
+        if (screenScale() != 1.0) {
+            image = image.scaled(image.size() * screenScale(), Qt::IgnoreAspectRatio,
+                                 Qt::FastTransformation);
+        }
         QPoint at(0, 0);
         if (data->style & SS_CENTERIMAGE || type == SS_ICON) {
             at = QPoint((area.width() - image.width()) / 2, (area.height() - image.height()) / 2);

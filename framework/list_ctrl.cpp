@@ -66,6 +66,11 @@ public:
             CImageList* list = iconView ? normalImages : smallImages;
             if (!list) return {};
             QImage image = imageListImage(*list, row.image);
+            // Images are drawn for 96 DPI; a finer screen gets them enlarged, pixel for pixel.
+            if (!image.isNull() && screenScale() != 1.0) {
+                image = image.scaled(image.size() * screenScale(), Qt::IgnoreAspectRatio,
+                                     Qt::FastTransformation);
+            }
             if (!image.isNull()) return image;
         }
         if (role == Qt::TextAlignmentRole && column < columns.size()) {
@@ -237,6 +242,7 @@ public:
                 notifyFromWidget(this, info);
             });
             view = table;
+            updateRowHeight();
         }
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setSelectionMode((style & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection
@@ -319,12 +325,17 @@ public:
     void updateRowHeight() {
         if (!table) return;
         int height = table->fontMetrics().height() + 2;
-        if (model.smallImages) height = std::max(height, model.smallImages->GetImageSize().cy);
-        table->verticalHeader()->setDefaultSectionSize(height);
         if (model.smallImages) {
-            CSize size = model.smallImages->GetImageSize();
-            table->setIconSize(QSize(size.cx, size.cy));
+            const CSize size = model.smallImages->GetImageSize();
+            height = std::max(height, ScaleY(size.cy));
+            table->setIconSize(QSize(ScaleX(size.cx), ScaleY(size.cy)));
         }
+        table->verticalHeader()->setDefaultSectionSize(height);
+    }
+
+    void changeEvent(QEvent* event) override {
+        QWidget::changeEvent(event);
+        if (event->type() == QEvent::FontChange) updateRowHeight();
     }
 
     bool validRow(int row) const { return row >= 0 && row < model.rowCount(); }
@@ -670,6 +681,7 @@ CImageList* CListCtrl::SetImageList(CImageList* images, int kind) {
     slot = images;
     if (kind == LVSIL_NORMAL && images && list->model.iconView) {
         CSize size = images->GetImageSize();
+        size = CSize(ScaleX(size.cx), ScaleY(size.cy));
         auto* view = static_cast<QListView*>(list->view);
         view->setIconSize(QSize(size.cx, size.cy));
         // Cells wide enough for a caption under the icon and tall enough for two lines of it.

@@ -33,11 +33,17 @@ std::vector<int> buttonsOf(UINT type) {
     }
 }
 
-int defaultAnswer(UINT type) {
+}  // namespace
+
+int defaultMessageBoxAnswer(UINT type) {
     const auto buttons = buttonsOf(type);
     const size_t index = (type & MB_DEFMASK) >> 8;
     return buttons[index < buttons.size() ? index : 0];
 }
+
+namespace {
+
+int defaultAnswer(UINT type) { return defaultMessageBoxAnswer(type); }
 
 bool headless() {
     return QGuiApplication::platformName() == QLatin1String("offscreen") ||

@@ -47,6 +47,9 @@ int AfxMessageBox(WideStringView text, UINT type = MB_OK);
 /// The string-table text `stringId`.
 int AfxMessageBox(UINT stringId, UINT type = MB_OK);
 
+/// The answer of a box's default button (MB_DEFBUTTON2 makes it the second).
+int defaultMessageBoxAnswer(UINT type);
+
 /// Answers message boxes in place of the user (the test kit installs one); it receives the box
 /// with `answer` unset and returns the answer.
 using MessageBoxHandler = std::function<int(const MessageBoxRecord&)>;

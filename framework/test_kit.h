@@ -70,8 +70,8 @@ public:
     /// Lets queued work (posted messages, deferred paints) run.
     void processEvents();
 
-    /// Answers for the next message boxes, in order; without one a box gets its default answer
-    /// and counts as unanswered.
+    /// Answers for the next message boxes, in order; without one a box gets its default
+    /// button's answer and counts as unanswered.
     void queueMessageBoxAnswers(const std::vector<int>& answers);
     const std::vector<MessageBoxRecord>& messageBoxes() const;
     int unansweredMessageBoxes() const { return unansweredBoxes_; }

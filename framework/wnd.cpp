@@ -23,9 +23,10 @@ namespace zentrix::framework {
 // ---- Widget side ----
 
 namespace {
+// Never destroyed: widgets may still go while the application object ends after main.
 std::unordered_set<const QWidget*>& liveWindows() {
-    static std::unordered_set<const QWidget*> windows;
-    return windows;
+    static auto* windows = new std::unordered_set<const QWidget*>;
+    return *windows;
 }
 }  // namespace
 
