@@ -137,6 +137,11 @@ bool CDC::Impl::selectBitmap(const std::shared_ptr<GdiData>& data) {
     next.selectedInto = &self;
     if (!next.image.isNull()) {
         ownPainter = std::make_unique<QPainter>(&next.image);
+        if (!ownPainter->isActive()) {
+            // An image format Qt cannot paint on: the context draws nothing.
+            ownPainter.reset();
+            return true;
+        }
         painter = ownPainter.get();
         device = &next.image;
         image = &next.image;
@@ -767,6 +772,10 @@ void attachImage(CDC& dc, QImage& image) {
         return;
     }
     d.ownPainter = std::make_unique<QPainter>(&image);
+    if (!d.ownPainter->isActive()) {
+        d.ownPainter.reset();
+        return;
+    }
     d.painter = d.ownPainter.get();
     d.device = &image;
     d.image = &image;
