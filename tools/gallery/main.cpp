@@ -12,6 +12,7 @@
 #include "framework/test_kit.h"
 #include "framework/test_kit_gallery.h"
 #include "framework/win_app.h"
+#include "tools/gallery/program_entries.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ using namespace zentrix::framework;
 GalleryRegistry makeRegistry() {
     GalleryRegistry gallery;
     registerSampleGallery(gallery);
+    zentrix::gallery::registerProgramGallery(gallery);
     return gallery;
 }
 
