@@ -126,6 +126,8 @@ bool CDialog::createWindow(QWidget* parent) {
     w->setFont(toQFont(*data.ownedFont));
     const CRect client = toPixels(CRect(0, 0, t->size.cx, t->size.cy), data.baseUnits);
     w->resize(client.Width(), client.Height());
+    // Controls sit where the template puts them; a top-level dialog keeps its size.
+    if (!parent) w->setFixedSize(client.Width(), client.Height());
     attachWidget(w, true);
     const int comboHeight = toPixels(CRect(0, 0, 0, 13), data.baseUnits).Height();
     for (const ControlTemplate& control : t->controls) {

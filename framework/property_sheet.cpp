@@ -172,7 +172,7 @@ void CPropertySheet::layout() {
     const int buttonWidth = (width - 3 * kMargin) / 2;
     ok->setGeometry(kMargin, y, buttonWidth, buttonHeight);
     cancel->setGeometry(2 * kMargin + buttonWidth, y, buttonWidth, buttonHeight);
-    w->resize(width, y + buttonHeight + kMargin);
+    w->setFixedSize(width, y + buttonHeight + kMargin);
 }
 
 bool CPropertySheet::createSheetWindow(QWidget* owner) {
