@@ -81,10 +81,11 @@ TEST(WindowProcedures, AWindowClassReceivesCreatePaintTimerPenAndDestroy) {
     EXPECT_FALSE(kit.fireTimer(*wnd, 2));  // the procedure killed it
     EXPECT_TRUE(kit.tap(*wnd, CPoint(30, 12)));
     EXPECT_EQ(SendMessage(hwnd, WM_USER + 242, 0, 0), 1);
+    const size_t before = g_messages.size();
     EXPECT_TRUE(PostMessage(hwnd, WM_LBUTTONUP, 0, 0));
-    EXPECT_EQ(g_messages.back(), "down 30,12");  // posted: not yet
+    EXPECT_EQ(g_messages.size(), before);  // posted: not yet
     kit.processEvents();
-    EXPECT_EQ(g_messages.back(), "up");
+    EXPECT_EQ(g_messages.size(), before + 1);
     EXPECT_TRUE(DestroyWindow(hwnd));
     EXPECT_EQ(g_messages, (std::vector<std::string>{"create 7", "erase", "paint", "timer 2",
                                                     "down 30,12", "up", "up", "destroy"}));
