@@ -5,6 +5,9 @@
 // WM_TIMER, WM_LBUTTONDOWN/UP, WM_SIZE, WM_DESTROY, WM_COMMAND and WM_NOTIFY from its controls,
 // and anything sent with SendMessage. Dialog procedures receive WM_INITDIALOG, WM_COMMAND
 // (IDOK and IDCANCEL too: the procedure ends the dialog itself), WM_NOTIFY and WM_TIMER.
+// WM_NOTIFY's lParam points to the NotifyInfo (wnd.h); sliders report as WM_HSCROLL. Controls
+// are used as objects rather than through control messages:
+//     auto* list = static_cast<CListCtrl*>(CWnd::FromHandle(GetDlgItem(hwnd, 1000)));
 #pragma once
 
 #include "framework/wnd.h"
