@@ -105,6 +105,12 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
                     break;
                 }
             }
+            // The style draws check marks and radio dots for 96 DPI; a finger on a finer screen
+            // needs them as large as the text beside them.
+            if (screenScale() > 1.0 && button->isCheckable()) {
+                button->setStyleSheet(QStringLiteral("::indicator { width: %1px; height: %1px; }")
+                                          .arg(ScaleX(13)));
+            }
             QObject::connect(button, &QAbstractButton::clicked, button, [button, style] {
                 // A plain (not automatic) check box leaves the state to the program.
                 if ((style & BS_TYPEMASK) == BS_CHECKBOX) button->setChecked(!button->isChecked());

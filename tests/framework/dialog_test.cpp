@@ -152,6 +152,7 @@ public:
         DDX_Text(dx, IDC_SAMPLE_NAME, name);
         DDV_MaxChars(dx, name, 8);
         DDX_Text(dx, IDC_SAMPLE_PORT, port);
+        DDV_MinMaxInt(dx, port, 1, 65535);
         DDX_Check(dx, IDC_SAMPLE_CHECK, useSbas);
         DDX_Radio(dx, IDC_SAMPLE_METRES, unit);
         DDX_CBIndex(dx, IDC_SAMPLE_MODE, mode);
@@ -199,10 +200,16 @@ TEST(DialogDataExchange, AnInvalidFieldKeepsTheDialogOpen) {
     EXPECT_EQ(dialog.GetResult(), -1);
     ASSERT_EQ(kit.messageBoxes().size(), 1u);
     EXPECT_EQ(kit.messageBoxes()[0].text, u"Please enter an integer.");
+    kit.type(dialog, IDC_SAMPLE_PORT, u"70000");
+    EXPECT_TRUE(kit.click(dialog, IDOK));
+    EXPECT_EQ(dialog.GetResult(), -1);
+    ASSERT_EQ(kit.messageBoxes().size(), 2u);
+    EXPECT_EQ(kit.messageBoxes()[1].text, u"Please enter an integer between 1 and 65535.");
     kit.type(dialog, IDC_SAMPLE_PORT, u"7");
     EXPECT_TRUE(kit.click(dialog, IDCANCEL));
     EXPECT_EQ(dialog.GetResult(), IDCANCEL);
-    EXPECT_EQ(dialog.port, 2101);  // Cancel exchanges nothing
+    // As on the platform, a field is stored before its check fails; Cancel then stores nothing.
+    EXPECT_EQ(dialog.port, 70000);
 }
 
 }  // namespace

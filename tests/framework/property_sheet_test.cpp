@@ -179,6 +179,11 @@ TEST_F(PropertySheetTest, PagesComeAndGoWhileTheSheetIsOpen) {
     EXPECT_EQ(sheet.GetActivePage(), &c);
     EXPECT_EQ(sheet.GetActiveIndex(), 0);
 
+    // Apply now: the current page lets go and every made page applies; the sheet stays open.
+    EXPECT_TRUE(sheet.PressButton(PSBTN_APPLYNOW));
+    EXPECT_EQ(take(), (Transcript{"C: KillActive", "C: Apply", "C: OK"}));
+    EXPECT_TRUE(sheet.IsWindowVisible());
+
     // The only page stays.
     sheet.RemovePage(&c);
     EXPECT_EQ(sheet.GetPageCount(), 1);

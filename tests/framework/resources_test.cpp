@@ -4,6 +4,7 @@
 
 #include "framework/dialog.h"
 #include "framework/dialog_template.h"
+#include "framework/property_sheet.h"
 #include "framework/resource_format.h"
 #include "framework/resources.h"
 #include "framework/test_kit.h"
@@ -126,6 +127,11 @@ TEST(LanguageLibrary, ReplacesStringsAndDialogsUnderTheSameIds) {
         CDialog untouched(IDD_SAMPLE_PAGE_OUTPUT);
         ASSERT_TRUE(kit.open(untouched));
         EXPECT_EQ(untouched.GetWindowText(), u"Output");
+        // A page's tab is named by its dialog's caption, so it follows the language too.
+        CPropertyPage page(IDD_SAMPLE_PAGE_EXTRA);
+        EXPECT_EQ(page.GetCaption(), u"Weiteres");
+        CPropertyPage named(IDD_SAMPLE_PAGE_EXTRA, IDS_SAMPLE_GREETING);
+        EXPECT_EQ(named.GetCaption(), u"Gr\u00FC\u00DFe aus der Tabelle");
     }
     unloadLanguageLibrary();
     EXPECT_EQ(loadString(IDS_SAMPLE_GREETING), u"Hello from the string table");
