@@ -107,7 +107,7 @@ CDialog::~CDialog() = default;
 
 const DialogTemplate* CDialog::GetTemplate() const { return findDialogTemplate(templateId_); }
 
-bool CDialog::createWindow(QWidget* parent) {
+bool CDialog::createWindow(QWidget* parent, CSize clientSize) {
     const DialogTemplate* t = GetTemplate();
     if (!t || IsWindow()) return false;
     auto* w = new WndWidget(parent);
@@ -124,7 +124,8 @@ bool CDialog::createWindow(QWidget* parent) {
     data.font = data.ownedFont.get();
     data.baseUnits = f.baseUnits;
     w->setFont(toQFont(*data.ownedFont));
-    const CRect client = toPixels(CRect(0, 0, t->size.cx, t->size.cy), data.baseUnits);
+    CRect client = toPixels(CRect(0, 0, t->size.cx, t->size.cy), data.baseUnits);
+    if (clientSize.cx > 0 && clientSize.cy > 0) client = CRect(CPoint(0, 0), clientSize);
     w->resize(client.Width(), client.Height());
     // Controls sit where the template puts them; a top-level dialog keeps its size.
     if (!parent) w->setFixedSize(client.Width(), client.Height());

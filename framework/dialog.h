@@ -58,8 +58,9 @@ public:
     bool OnNotify(const NotifyInfo& info) override;
 
     /// Internal: makes the dialog's window from its template as a child of `parent` (a page in
-    /// a sheet) or as a top-level window (`parent` null); runs OnInitDialog.
-    bool createWindow(QWidget* parent);
+    /// a sheet) or as a top-level window (`parent` null); runs OnInitDialog. A non-empty
+    /// `clientSize` replaces the template's size (a page fills its sheet's page area).
+    bool createWindow(QWidget* parent, CSize clientSize = {});
 
 protected:
     UINT templateId_;

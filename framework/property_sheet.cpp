@@ -127,10 +127,11 @@ bool CPropertySheet::createPage(CPropertyPage* page) {
     if (page->IsWindow()) return true;
     page->m_bFirstSetActive = true;
     page->setSheet(this);
-    if (!page->createWindow(widget())) return false;
+    // The page fills the page area before OnInitDialog, which may size controls to it.
+    if (!page->createWindow(widget(), pageArea_)) return false;
     QWidget* w = page->widget();
     w->hide();
-    w->setGeometry(kMargin, kMargin, pageArea_.cx, pageArea_.cy);
+    w->move(kMargin, kMargin);
     return true;
 }
 

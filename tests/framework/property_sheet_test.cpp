@@ -25,8 +25,10 @@ public:
     bool refuseApply = false;
     bool refuseCancel = false;
 
+    CRect clientAtInit;
     bool OnInitDialog() override {
         record("InitDialog");
+        GetClientRect(&clientAtInit);
         return CPropertyPage::OnInitDialog();
     }
     bool OnSetActive() override {
@@ -83,6 +85,11 @@ TEST_F(PropertySheetTest, PagesAreMadeWhenFirstShownAndRefusalsKeepTheSheetWhere
 
     EXPECT_TRUE(kit.switchPage(sheet, 2));
     EXPECT_EQ(take(), (Transcript{"A: KillActive", "C: InitDialog", "C: SetActive"}));
+    // Every page fills the page area from its OnInitDialog on, whatever its template's size.
+    CRect area;
+    a.GetClientRect(&area);
+    EXPECT_EQ(c.clientAtInit, area);
+    EXPECT_EQ(a.clientAtInit, area);
 
     // B refuses to become active: its window is made, the sheet stays on C.
     b.refuseActivation = true;
