@@ -217,6 +217,7 @@ bool createControl(CWnd& object, ControlClass controlClass, WideStringView text,
     w->setGeometry(rect.left, rect.top, std::max(0, rect.Width()), std::max(0, rect.Height()));
     w->setEnabled(!(style & WS_DISABLED));
     object.attachWidget(w, true);
+    object.PreSubclassWindow();
     if (!text.empty()) object.SetWindowText(text);
     w->setVisible(style & WS_VISIBLE);
     return true;

@@ -421,6 +421,7 @@ bool CListCtrl::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id) {
     data.style = style;
     w->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
     attachWidget(w, true);
+    PreSubclassWindow();
     w->setVisible(style & WS_VISIBLE);
     return true;
 }

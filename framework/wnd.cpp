@@ -237,6 +237,7 @@ bool CWnd::Create(WideStringView text, DWORD style, const CRect& rect, CWnd* par
     w->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
     w->setEnabled(!(style & WS_DISABLED));
     attachWidget(w, true);
+    PreSubclassWindow();
     if (style & WS_VISIBLE) w->show();
     return true;
 }
@@ -245,6 +246,11 @@ bool CWnd::DestroyWindow() {
     QWidget* w = widget();
     if (!w) return false;
     OnDestroy();
+    // Then every window inside, parents before their children.
+    const auto children = w->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (CWnd* wnd = fromWidget(child); wnd && wnd != this) wnd->OnDestroy();
+    }
     const bool owned = state_->owned;
     detachWidget();
     if (owned) {
@@ -273,6 +279,7 @@ bool CWnd::SubclassWindow(HWND hwnd) {
     auto* w = reinterpret_cast<QWidget*>(hwnd);
     if (!WindowData::isLive(w) || IsWindow()) return false;
     attachWidget(w, false);
+    PreSubclassWindow();
     return true;
 }
 
@@ -548,6 +555,7 @@ void CWnd::OnLButtonUp(UINT, CPoint) {}
 void CWnd::OnMouseMove(UINT, CPoint) {}
 void CWnd::OnSize(UINT, int, int) {}
 void CWnd::OnDestroy() {}
+void CWnd::PreSubclassWindow() {}
 
 void CWnd::OnKeyCommand(UINT id) {
     NotifyInfo info;

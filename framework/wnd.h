@@ -177,7 +177,11 @@ public:
     virtual void OnLButtonUp(UINT flags, CPoint point);
     virtual void OnMouseMove(UINT flags, CPoint point);
     virtual void OnSize(UINT type, int cx, int cy);
+    /// The window is going; children hear it after their parent, as on the platform.
     virtual void OnDestroy();
+    /// Runs when this object takes over a window, by Create or by subclassing, before anything
+    /// else reaches it (the place for a control class to set itself up).
+    virtual void PreSubclassWindow();
     /// The window's close box, Escape or Return: the default sends IDCANCEL or IDOK as a click to
     /// this window's own notification handling (dialogs end on them).
     virtual void OnKeyCommand(UINT id);

@@ -239,3 +239,44 @@ TEST(ResourceCompiler, ABrokenDataFileFailsTheBuildWithItsLine) {
 
 }  // namespace
 }  // namespace zentrix::framework
+
+namespace zentrix::framework {
+namespace {
+
+// A control class that sets itself up when it takes a window and cleans up when it goes, as
+// the sortable list does with its rows' data.
+class SelfSettingList : public CListCtrl {
+public:
+    int setups = 0;
+    int destroys = 0;
+    void PreSubclassWindow() override {
+        ++setups;
+        SetExtendedStyle(GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+    }
+    void OnDestroy() override {
+        ++destroys;
+        DeleteAllItems();
+    }
+};
+
+TEST(WindowLifetime, ControlClassesSetUpOnTakingAWindowAndHearTheirDialogGo) {
+    ScopedTestKit kit;
+    CDialog dialog(IDD_SAMPLE);
+    ASSERT_TRUE(kit.open(dialog));
+    SelfSettingList fromTemplate;
+    SelfSettingList fromCode;
+    ASSERT_TRUE(fromTemplate.SubclassDlgItem(IDC_SAMPLE_LIST, &dialog));
+    ASSERT_TRUE(fromCode.Create(WS_CHILD | LVS_REPORT, CRect(0, 0, 50, 50), &dialog, 807));
+    EXPECT_EQ(fromTemplate.setups, 1);
+    EXPECT_EQ(fromCode.setups, 1);
+    EXPECT_EQ(fromTemplate.GetExtendedStyle(), LVS_EX_FULLROWSELECT);
+    fromTemplate.InsertItem(0, u"row");
+    EXPECT_TRUE(dialog.DestroyWindow());
+    EXPECT_EQ(fromTemplate.destroys, 1);
+    EXPECT_EQ(fromCode.destroys, 1);
+    EXPECT_FALSE(fromTemplate.IsWindow());
+    EXPECT_FALSE(fromCode.IsWindow());
+}
+
+}  // namespace
+}  // namespace zentrix::framework
