@@ -27,8 +27,12 @@
 namespace zentrix::framework {
 namespace {
 
-QString qs(WideStringView text) { return QString::fromStdU16String(WideString(text)); }
-WideString ws(const QString& text) { return text.toStdU16String(); }
+QString qs(WideStringView text) {
+    return QString::fromStdU16String(WideString(text));
+}
+WideString ws(const QString& text) {
+    return text.toStdU16String();
+}
 
 void notify(QWidget* control, UINT code, int item = -1, int pos = 0) {
     NotifyInfo info;
@@ -40,18 +44,20 @@ void notify(QWidget* control, UINT code, int item = -1, int pos = 0) {
 
 // Focus changes of edits, which Qt reports as events rather than signals.
 class FocusNotifier : public QObject {
-public:
+  public:
     using QObject::QObject;
     bool eventFilter(QObject* object, QEvent* event) override {
         auto* widget = qobject_cast<QWidget*>(object);
-        if (event->type() == QEvent::FocusIn) notify(widget, EN_SETFOCUS);
-        if (event->type() == QEvent::FocusOut) notify(widget, EN_KILLFOCUS);
+        if (event->type() == QEvent::FocusIn)
+            notify(widget, EN_SETFOCUS);
+        if (event->type() == QEvent::FocusOut)
+            notify(widget, EN_KILLFOCUS);
         return false;
     }
 };
 
 class ComboWidget : public QComboBox {
-public:
+  public:
     using QComboBox::QComboBox;
     void showPopup() override {
         notify(this, CBN_DROPDOWN);
@@ -62,17 +68,19 @@ public:
         QComboBox::hidePopup();
         // Qt also closes a list that never opened (when the combo hides); only a real close
         // counts.
-        if (std::exchange(open_, false)) notify(this, CBN_CLOSEUP);
+        if (std::exchange(open_, false))
+            notify(this, CBN_CLOSEUP);
     }
     bool sorted = false;
 
-private:
+  private:
     bool open_ = false;
 };
 
 QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
     switch (controlClass) {
-        case ControlClass::Static: return new WndWidget(parent);
+        case ControlClass::Static:
+            return new WndWidget(parent);
         case ControlClass::Button: {
             QAbstractButton* button = nullptr;
             switch (style & BS_TYPEMASK) {
@@ -82,7 +90,9 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
                     return box;
                 }
                 case BS_CHECKBOX:
-                case BS_AUTOCHECKBOX: button = new QCheckBox(parent); break;
+                case BS_AUTOCHECKBOX:
+                    button = new QCheckBox(parent);
+                    break;
                 case BS_RADIOBUTTON:
                 case BS_AUTORADIOBUTTON: {
                     auto* radio = new QRadioButton(parent);
@@ -108,12 +118,13 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
             // The style draws check marks and radio dots for 96 DPI; a finger on a finer screen
             // needs them as large as the text beside them.
             if (screenScale() > 1.0 && button->isCheckable()) {
-                button->setStyleSheet(QStringLiteral("::indicator { width: %1px; height: %1px; }")
-                                          .arg(ScaleX(13)));
+                button->setStyleSheet(
+                    QStringLiteral("::indicator { width: %1px; height: %1px; }").arg(ScaleX(13)));
             }
             QObject::connect(button, &QAbstractButton::clicked, button, [button, style] {
                 // A plain (not automatic) check box leaves the state to the program.
-                if ((style & BS_TYPEMASK) == BS_CHECKBOX) button->setChecked(!button->isChecked());
+                if ((style & BS_TYPEMASK) == BS_CHECKBOX)
+                    button->setChecked(!button->isChecked());
                 notify(button, BN_CLICKED);
             });
             return button;
@@ -127,15 +138,18 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
                 return edit;
             }
             auto* edit = new QLineEdit(parent);
-            if (style & ES_PASSWORD) edit->setEchoMode(QLineEdit::Password);
+            if (style & ES_PASSWORD)
+                edit->setEchoMode(QLineEdit::Password);
             if (style & ES_NUMBER) {
                 edit->setValidator(
                     new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
             }
             edit->setReadOnly(style & ES_READONLY);
             edit->setFrame(style & WS_BORDER);
-            if (style & ES_CENTER) edit->setAlignment(Qt::AlignCenter);
-            if (style & ES_RIGHT) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (style & ES_CENTER)
+                edit->setAlignment(Qt::AlignCenter);
+            if (style & ES_RIGHT)
+                edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (style & (ES_UPPERCASE | ES_LOWERCASE)) {
                 QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, style](QString t) {
                     int cursor = edit->cursorPosition();
@@ -163,12 +177,14 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
                              [combo](int index) { notify(combo, CBN_SELCHANGE, index); });
             return combo;
         }
-        case ControlClass::ListView: return createListWidget(style, parent);
+        case ControlClass::ListView:
+            return createListWidget(style, parent);
         case ControlClass::TabControl: {
             auto* tabs = new QTabBar(parent);
             tabs->setExpanding(false);
             tabs->setDrawBase(true);
-            if (style & TCS_BOTTOM) tabs->setShape(QTabBar::RoundedSouth);
+            if (style & TCS_BOTTOM)
+                tabs->setShape(QTabBar::RoundedSouth);
             QObject::connect(tabs, &QTabBar::currentChanged, tabs,
                              [tabs](int index) { notify(tabs, TCN_SELCHANGE, index); });
             return tabs;
@@ -176,7 +192,8 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
         case ControlClass::Slider: {
             auto* slider = new QSlider((style & TBS_VERT) ? Qt::Vertical : Qt::Horizontal, parent);
             slider->setRange(0, 100);
-            if (style & TBS_AUTOTICKS) slider->setTickPosition(QSlider::TicksBelow);
+            if (style & TBS_AUTOTICKS)
+                slider->setTickPosition(QSlider::TicksBelow);
             QObject::connect(slider, &QSlider::sliderMoved, slider,
                              [slider](int pos) { notify(slider, TB_THUMBTRACK, -1, pos); });
             QObject::connect(slider, &QSlider::sliderReleased, slider, [slider] {
@@ -185,7 +202,8 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
             });
             // Steps by keys or by tapping beside the thumb end a track of their own.
             QObject::connect(slider, &QSlider::valueChanged, slider, [slider](int pos) {
-                if (!slider->isSliderDown()) notify(slider, TB_ENDTRACK, -1, pos);
+                if (!slider->isSliderDown())
+                    notify(slider, TB_ENDTRACK, -1, pos);
             });
             return slider;
         }
@@ -195,13 +213,20 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
 
 std::unique_ptr<CWnd> makeObject(ControlClass controlClass) {
     switch (controlClass) {
-        case ControlClass::Static: return std::make_unique<CStatic>();
-        case ControlClass::Button: return std::make_unique<CButton>();
-        case ControlClass::Edit: return std::make_unique<CEdit>();
-        case ControlClass::ComboBox: return std::make_unique<CComboBox>();
-        case ControlClass::ListView: return std::make_unique<CListCtrl>();
-        case ControlClass::TabControl: return std::make_unique<CTabCtrl>();
-        case ControlClass::Slider: return std::make_unique<CSliderCtrl>();
+        case ControlClass::Static:
+            return std::make_unique<CStatic>();
+        case ControlClass::Button:
+            return std::make_unique<CButton>();
+        case ControlClass::Edit:
+            return std::make_unique<CEdit>();
+        case ControlClass::ComboBox:
+            return std::make_unique<CComboBox>();
+        case ControlClass::ListView:
+            return std::make_unique<CListCtrl>();
+        case ControlClass::TabControl:
+            return std::make_unique<CTabCtrl>();
+        case ControlClass::Slider:
+            return std::make_unique<CSliderCtrl>();
     }
     return std::make_unique<CWnd>();
 }
@@ -209,7 +234,8 @@ std::unique_ptr<CWnd> makeObject(ControlClass controlClass) {
 // Makes a control from code: the widget, owned by `object`, as a child of `parent`.
 bool createControl(CWnd& object, ControlClass controlClass, WideStringView text, DWORD style,
                    const CRect& rect, CWnd* parent, UINT id) {
-    if (object.IsWindow() || !parent || !parent->widget()) return false;
+    if (object.IsWindow() || !parent || !parent->widget())
+        return false;
     QWidget* w = makeWidget(controlClass, style, parent->widget());
     WindowData& data = windowData(w);
     data.id = id;
@@ -218,7 +244,8 @@ bool createControl(CWnd& object, ControlClass controlClass, WideStringView text,
     w->setEnabled(!(style & WS_DISABLED));
     object.attachWidget(w, true);
     object.PreSubclassWindow();
-    if (!text.empty()) object.SetWindowText(text);
+    if (!text.empty())
+        object.SetWindowText(text);
     w->setVisible(style & WS_VISIBLE);
     return true;
 }
@@ -231,7 +258,8 @@ QImage imageResource(const WideString& nameOrNumber) {
     } catch (...) {
         const BuiltInResources& r = zentrixBuiltInResources();
         for (std::size_t i = 0; i < r.imageCount; ++i) {
-            if (key == r.images[i].name) id = r.images[i].id;
+            if (key == r.images[i].name)
+                id = r.images[i].id;
         }
     }
     QImage image;
@@ -285,7 +313,8 @@ bool CStatic::Create(WideStringView text, DWORD style, const CRect& rect, CWnd* 
 
 CBitmap* CStatic::SetBitmap(CBitmap* bitmap) {
     QWidget* w = widget();
-    if (!w) return nullptr;
+    if (!w)
+        return nullptr;
     WindowData& data = windowData(w);
     CBitmap* previous = data.bitmap;
     data.bitmap = bitmap;
@@ -301,7 +330,8 @@ CBitmap* CStatic::GetBitmap() const {
 void CStatic::DefaultPaint(CDC& dc) {
     QPainter* painter = painterOf(dc);
     WindowData* data = findWindowData(widget());
-    if (!painter || !data) return;
+    if (!painter || !data)
+        return;
     // The erase handler's context may have left its own mode on the shared painter.
     painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     CRect rect;
@@ -310,7 +340,8 @@ void CStatic::DefaultPaint(CDC& dc) {
     const DWORD type = data->style & SS_TYPEMASK;
     if (type == SS_BITMAP || type == SS_ICON) {
         QImage image = data->bitmap ? imageOf(*data->bitmap) : data->image;
-        if (image.isNull()) return;
+        if (image.isNull())
+            return;
         // Icons stand for themselves: the magenta mask of a template image shows the
         // background. Composed here into an opaque image, so the painter's mode does not matter.
         if (data->image.cacheKey() == image.cacheKey() && !image.hasAlphaChannel()) {
@@ -319,7 +350,8 @@ void CStatic::DefaultPaint(CDC& dc) {
             for (int y = 0; y < composed.height(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(composed.scanLine(y));
                 for (int x = 0; x < composed.width(); ++x) {
-                    if ((line[x] & 0xFFFFFF) == 0xFF00FF) line[x] = background;
+                    if ((line[x] & 0xFFFFFF) == 0xFF00FF)
+                        line[x] = background;
                 }
             }
             image = composed;
@@ -336,9 +368,11 @@ void CStatic::DefaultPaint(CDC& dc) {
         return;
     }
     auto* ww = dynamic_cast<WndWidget*>(widget());
-    if (!ww) return;
+    if (!ww)
+        return;
     int flags = Qt::TextShowMnemonic;
-    if (data->style & SS_NOPREFIX) flags = 0;
+    if (data->style & SS_NOPREFIX)
+        flags = 0;
     if (type == SS_CENTER) {
         flags |= Qt::AlignHCenter;
     } else if (type == SS_RIGHT) {
@@ -366,14 +400,17 @@ int CButton::GetCheck() const {
 
 void CButton::SetCheck(int check) {
     auto* button = as<QAbstractButton>(this);
-    if (!button || !button->isCheckable()) return;
+    if (!button || !button->isCheckable())
+        return;
     // A radio button's group is exclusive only through the program or the user's tap, as on the
     // platform: checking one here does not clear the others unless the group says so.
     auto* group = button->group();
     const bool exclusive = group && group->exclusive();
-    if (group && check != BST_CHECKED) group->setExclusive(false);
+    if (group && check != BST_CHECKED)
+        group->setExclusive(false);
     button->setChecked(check == BST_CHECKED);
-    if (group) group->setExclusive(exclusive);
+    if (group)
+        group->setExclusive(exclusive);
 }
 
 void CButton::SetWindowText(WideStringView text) {
@@ -385,8 +422,10 @@ void CButton::SetWindowText(WideStringView text) {
 }
 
 WideString CButton::GetWindowText() const {
-    if (auto* button = as<QAbstractButton>(this)) return ws(button->text());
-    if (auto* box = as<QGroupBox>(this)) return ws(box->title());
+    if (auto* button = as<QAbstractButton>(this))
+        return ws(button->text());
+    if (auto* box = as<QGroupBox>(this))
+        return ws(box->title());
     return {};
 }
 
@@ -397,7 +436,8 @@ bool CEdit::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id) {
 }
 
 void CEdit::LimitText(int maxChars) {
-    if (auto* edit = as<QLineEdit>(this)) edit->setMaxLength(maxChars > 0 ? maxChars : 32767);
+    if (auto* edit = as<QLineEdit>(this))
+        edit->setMaxLength(maxChars > 0 ? maxChars : 32767);
 }
 
 int CEdit::GetLimitText() const {
@@ -412,7 +452,8 @@ void CEdit::SetSel(int start, int end) {
             edit->deselect();
             return;
         }
-        if (end < 0 || end > length) end = length;
+        if (end < 0 || end > length)
+            end = length;
         start = std::clamp(start, 0, length);
         edit->setSelection(start, end - start);
     }
@@ -439,8 +480,10 @@ void CEdit::ReplaceSel(WideStringView text) {
 }
 
 void CEdit::SetReadOnly(bool readOnly) {
-    if (auto* edit = as<QLineEdit>(this)) edit->setReadOnly(readOnly);
-    if (auto* plain = as<QPlainTextEdit>(this)) plain->setReadOnly(readOnly);
+    if (auto* edit = as<QLineEdit>(this))
+        edit->setReadOnly(readOnly);
+    if (auto* plain = as<QPlainTextEdit>(this))
+        plain->setReadOnly(readOnly);
 }
 
 void CEdit::SetPasswordChar(char16_t ch) {
@@ -460,8 +503,10 @@ void CEdit::SetWindowText(WideStringView text) {
 }
 
 WideString CEdit::GetWindowText() const {
-    if (auto* edit = as<QLineEdit>(this)) return ws(edit->text());
-    if (auto* plain = as<QPlainTextEdit>(this)) return ws(plain->toPlainText());
+    if (auto* edit = as<QLineEdit>(this))
+        return ws(edit->text());
+    if (auto* plain = as<QPlainTextEdit>(this))
+        return ws(plain->toPlainText());
     return {};
 }
 
@@ -473,7 +518,8 @@ bool CComboBox::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id) {
 
 int CComboBox::AddString(WideStringView text) {
     auto* combo = dynamic_cast<ComboWidget*>(widget());
-    if (!combo) return CB_ERR;
+    if (!combo)
+        return CB_ERR;
     int index = combo->count();
     if (combo->sorted) {
         const QString t = qs(text);
@@ -488,21 +534,26 @@ int CComboBox::AddString(WideStringView text) {
 
 int CComboBox::InsertString(int index, WideStringView text) {
     auto* combo = as<QComboBox>(this);
-    if (!combo || index > combo->count()) return CB_ERR;
-    if (index < 0) index = combo->count();
+    if (!combo || index > combo->count())
+        return CB_ERR;
+    if (index < 0)
+        index = combo->count();
     const QSignalBlocker block(combo);
     const QString editText = combo->isEditable() ? combo->currentText() : QString();
     const int selected = combo->currentIndex();
     combo->insertItem(index, qs(text), QVariant::fromValue<qulonglong>(0));
     // Inserting into an empty list must not select the new entry: the platform keeps none.
-    if (selected < 0) combo->setCurrentIndex(-1);
-    if (combo->isEditable()) combo->setEditText(editText);
+    if (selected < 0)
+        combo->setCurrentIndex(-1);
+    if (combo->isEditable())
+        combo->setEditText(editText);
     return index;
 }
 
 int CComboBox::DeleteString(UINT index) {
     auto* combo = as<QComboBox>(this);
-    if (!combo || static_cast<int>(index) >= combo->count()) return CB_ERR;
+    if (!combo || static_cast<int>(index) >= combo->count())
+        return CB_ERR;
     const QSignalBlocker block(combo);
     combo->removeItem(static_cast<int>(index));
     return combo->count();
@@ -512,7 +563,8 @@ void CComboBox::ResetContent() {
     if (auto* combo = as<QComboBox>(this)) {
         const QSignalBlocker block(combo);
         combo->clear();
-        if (combo->isEditable()) combo->setEditText({});
+        if (combo->isEditable())
+            combo->setEditText({});
     }
 }
 
@@ -528,7 +580,8 @@ int CComboBox::GetCurSel() const {
 
 int CComboBox::SetCurSel(int index) {
     auto* combo = as<QComboBox>(this);
-    if (!combo) return CB_ERR;
+    if (!combo)
+        return CB_ERR;
     const QSignalBlocker block(combo);
     if (index < 0 || index >= combo->count()) {
         combo->setCurrentIndex(-1);
@@ -540,7 +593,8 @@ int CComboBox::SetCurSel(int index) {
 
 int CComboBox::GetLBText(int index, WideString& text) const {
     auto* combo = as<QComboBox>(this);
-    if (!combo || index < 0 || index >= combo->count()) return CB_ERR;
+    if (!combo || index < 0 || index >= combo->count())
+        return CB_ERR;
     text = ws(combo->itemText(index));
     return static_cast<int>(text.size());
 }
@@ -558,30 +612,35 @@ int CComboBox::GetLBTextLen(int index) const {
 
 int CComboBox::SetItemData(int index, DWORD_PTR data) {
     auto* combo = as<QComboBox>(this);
-    if (!combo || index < 0 || index >= combo->count()) return CB_ERR;
+    if (!combo || index < 0 || index >= combo->count())
+        return CB_ERR;
     combo->setItemData(index, QVariant::fromValue<qulonglong>(data));
     return 0;
 }
 
 DWORD_PTR CComboBox::GetItemData(int index) const {
     auto* combo = as<QComboBox>(this);
-    if (!combo || index < 0 || index >= combo->count()) return static_cast<DWORD_PTR>(CB_ERR);
+    if (!combo || index < 0 || index >= combo->count())
+        return static_cast<DWORD_PTR>(CB_ERR);
     return static_cast<DWORD_PTR>(combo->itemData(index).value<qulonglong>());
 }
 
 namespace {
 
 int findInCombo(const QComboBox* combo, int startAfter, const QString& text, bool exact) {
-    if (!combo) return CB_ERR;
+    if (!combo)
+        return CB_ERR;
     const int count = combo->count();
-    if (count == 0) return CB_ERR;
+    if (count == 0)
+        return CB_ERR;
     const int first = (startAfter < 0 || startAfter >= count) ? 0 : startAfter + 1;
     for (int n = 0; n < count; ++n) {
         const int i = (first + n) % count;
         const QString item = combo->itemText(i);
         const bool match = exact ? QString::compare(item, text, Qt::CaseInsensitive) == 0
                                  : item.startsWith(text, Qt::CaseInsensitive);
-        if (match) return i;
+        if (match)
+            return i;
     }
     return CB_ERR;
 }
@@ -598,13 +657,15 @@ int CComboBox::FindStringExact(int startAfter, WideStringView text) const {
 
 int CComboBox::SelectString(int startAfter, WideStringView prefix) {
     int index = FindString(startAfter, prefix);
-    if (index != CB_ERR) SetCurSel(index);
+    if (index != CB_ERR)
+        SetCurSel(index);
     return index;
 }
 
 bool CComboBox::LimitText(int maxChars) {
     auto* combo = as<QComboBox>(this);
-    if (!combo || !combo->lineEdit()) return false;
+    if (!combo || !combo->lineEdit())
+        return false;
     combo->lineEdit()->setMaxLength(maxChars > 0 ? maxChars : 32767);
     return true;
 }
@@ -645,14 +706,16 @@ bool CTabCtrl::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id) {
 
 int CTabCtrl::InsertItem(int index, WideStringView text) {
     auto* tabs = as<QTabBar>(this);
-    if (!tabs) return -1;
+    if (!tabs)
+        return -1;
     const QSignalBlocker block(tabs);
     return tabs->insertTab(index, qs(text));
 }
 
 bool CTabCtrl::DeleteItem(int index) {
     auto* tabs = as<QTabBar>(this);
-    if (!tabs || index < 0 || index >= tabs->count()) return false;
+    if (!tabs || index < 0 || index >= tabs->count())
+        return false;
     const QSignalBlocker block(tabs);
     tabs->removeTab(index);
     return true;
@@ -660,7 +723,8 @@ bool CTabCtrl::DeleteItem(int index) {
 
 bool CTabCtrl::DeleteAllItems() {
     auto* tabs = as<QTabBar>(this);
-    if (!tabs) return false;
+    if (!tabs)
+        return false;
     const QSignalBlocker block(tabs);
     while (tabs->count() > 0) tabs->removeTab(0);
     return true;
@@ -678,7 +742,8 @@ int CTabCtrl::GetCurSel() const {
 
 int CTabCtrl::SetCurSel(int index) {
     auto* tabs = as<QTabBar>(this);
-    if (!tabs || index < 0 || index >= tabs->count()) return -1;
+    if (!tabs || index < 0 || index >= tabs->count())
+        return -1;
     const int previous = tabs->currentIndex();
     const QSignalBlocker block(tabs);
     tabs->setCurrentIndex(index);
@@ -692,14 +757,16 @@ WideString CTabCtrl::GetItemText(int index) const {
 
 bool CTabCtrl::SetItemText(int index, WideStringView text) {
     auto* tabs = as<QTabBar>(this);
-    if (!tabs || index < 0 || index >= tabs->count()) return false;
+    if (!tabs || index < 0 || index >= tabs->count())
+        return false;
     tabs->setTabText(index, qs(text));
     return true;
 }
 
 bool CTabCtrl::GetItemRect(int index, CRect* rect) const {
     auto* tabs = as<QTabBar>(this);
-    if (!tabs || index < 0 || index >= tabs->count()) return false;
+    if (!tabs || index < 0 || index >= tabs->count())
+        return false;
     QRect r = tabs->tabRect(index);
     *rect = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
     return true;
@@ -747,12 +814,14 @@ int CSliderCtrl::GetPos() const {
 }
 
 void CSliderCtrl::SetTicFreq(int frequency) {
-    if (auto* slider = as<QSlider>(this)) slider->setTickInterval(frequency);
+    if (auto* slider = as<QSlider>(this))
+        slider->setTickInterval(frequency);
 }
 
 int CSliderCtrl::SetPageSize(int size) {
     auto* slider = as<QSlider>(this);
-    if (!slider) return 0;
+    if (!slider)
+        return 0;
     const int previous = slider->pageStep();
     slider->setPageStep(size);
     return previous;
@@ -760,7 +829,8 @@ int CSliderCtrl::SetPageSize(int size) {
 
 int CSliderCtrl::SetLineSize(int size) {
     auto* slider = as<QSlider>(this);
-    if (!slider) return 0;
+    if (!slider)
+        return 0;
     const int previous = slider->singleStep();
     slider->setSingleStep(size);
     return previous;

@@ -16,7 +16,7 @@ constexpr int LB_ERR = -1;
 
 /// Text, bitmap or icon; derive from it and override OnPaint for a custom-drawn control.
 class CStatic : public CWnd {
-public:
+  public:
     bool Create(WideStringView text, DWORD style, const CRect& rect, CWnd* parent,
                 UINT id = IDC_STATIC_ID) override;
     /// Shows `bitmap` (not owned; it must outlive the control or be replaced). Returns the
@@ -28,7 +28,7 @@ public:
 };
 
 class CButton : public CWnd {
-public:
+  public:
     /// The kind comes from `style`: BS_PUSHBUTTON, BS_AUTOCHECKBOX, BS_AUTORADIOBUTTON ...
     bool Create(WideStringView text, DWORD style, const CRect& rect, CWnd* parent, UINT id);
     int GetCheck() const;
@@ -38,7 +38,7 @@ public:
 };
 
 class CEdit : public CWnd {
-public:
+  public:
     bool Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
     /// At most `maxChars` characters (0: the platform's default, no practical limit). Longer
     /// text already there stays; typing and SetWindowText are cut.
@@ -55,7 +55,7 @@ public:
 };
 
 class CComboBox : public CWnd {
-public:
+  public:
     /// CBS_DROPDOWNLIST (choose only) or CBS_DROPDOWN (editable), CBS_SORT to keep the list
     /// sorted (ignoring case, as the platform sorts).
     bool Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
@@ -91,7 +91,7 @@ public:
 };
 
 class CTabCtrl : public CWnd {
-public:
+  public:
     bool Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
     int InsertItem(int index, WideStringView text);
     bool DeleteItem(int index);
@@ -106,7 +106,7 @@ public:
 };
 
 class CSliderCtrl : public CWnd {
-public:
+  public:
     bool Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
     void SetRange(int minimum, int maximum, bool redraw = false);
     void GetRange(int& minimum, int& maximum) const;

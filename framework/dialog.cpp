@@ -58,8 +58,10 @@ TemplateFont templateFont(int points, const WideString& face) {
 
 CSize dialogTemplatePixelSize(UINT templateId) {
     const DialogTemplate* t = findDialogTemplate(templateId);
-    if (!t) return {};
-    return toPixels(CRect(0, 0, t->size.cx, t->size.cy), templateFont(t->fontPoints, t->fontFace).baseUnits)
+    if (!t)
+        return {};
+    return toPixels(CRect(0, 0, t->size.cx, t->size.cy),
+                    templateFont(t->fontPoints, t->fontFace).baseUnits)
         .Size();
 }
 
@@ -68,7 +70,9 @@ void applyChromeFont(QWidget* widget) {
     widget->setFont(toQFont(*f.font));
 }
 
-void setModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
+void setModalHandler(ModalHandler handler) {
+    modalHandler() = std::move(handler);
+}
 
 void ModalLoop::run(CWnd& window) {
     if (QWidget* w = window.widget()) {
@@ -80,7 +84,8 @@ void ModalLoop::run(CWnd& window) {
         ModalHandler handler = modalHandler();
         handler(window);
     }
-    if (ended_) return;
+    if (ended_)
+        return;
     QEventLoop loop;
     loop_ = &loop;
     running_ = true;
@@ -92,7 +97,8 @@ void ModalLoop::run(CWnd& window) {
 void ModalLoop::end(int result) {
     ended_ = true;
     result_ = result;
-    if (loop_) static_cast<QEventLoop*>(loop_)->quit();
+    if (loop_)
+        static_cast<QEventLoop*>(loop_)->quit();
 }
 
 struct CDialog::Modal {
@@ -105,11 +111,14 @@ CDialog::CDialog(UINT templateId, CWnd* parent)
 
 CDialog::~CDialog() = default;
 
-const DialogTemplate* CDialog::GetTemplate() const { return findDialogTemplate(templateId_); }
+const DialogTemplate* CDialog::GetTemplate() const {
+    return findDialogTemplate(templateId_);
+}
 
 bool CDialog::createWindow(QWidget* parent, CSize clientSize) {
     const DialogTemplate* t = GetTemplate();
-    if (!t || IsWindow()) return false;
+    if (!t || IsWindow())
+        return false;
     auto* w = new WndWidget(parent);
     if (!parent) {
         w->setWindowFlag(Qt::Window);
@@ -125,10 +134,12 @@ bool CDialog::createWindow(QWidget* parent, CSize clientSize) {
     data.baseUnits = f.baseUnits;
     w->setFont(toQFont(*data.ownedFont));
     CRect client = toPixels(CRect(0, 0, t->size.cx, t->size.cy), data.baseUnits);
-    if (clientSize.cx > 0 && clientSize.cy > 0) client = CRect(CPoint(0, 0), clientSize);
+    if (clientSize.cx > 0 && clientSize.cy > 0)
+        client = CRect(CPoint(0, 0), clientSize);
     w->resize(client.Width(), client.Height());
     // Controls sit where the template puts them; a top-level dialog keeps its size.
-    if (!parent) w->setFixedSize(client.Width(), client.Height());
+    if (!parent)
+        w->setFixedSize(client.Width(), client.Height());
     attachWidget(w, true);
     const int comboHeight = toPixels(CRect(0, 0, 0, 13), data.baseUnits).Height();
     for (const ControlTemplate& control : t->controls) {
@@ -151,8 +162,10 @@ int CDialog::DoModal() {
         modal_->modal = false;
         return -1;
     }
-    if (owner && widget()) widget()->setParent(owner->window(), widget()->windowFlags());
-    if (!modal_->loop.ended()) modal_->loop.run(*this);
+    if (owner && widget())
+        widget()->setParent(owner->window(), widget()->windowFlags());
+    if (!modal_->loop.ended())
+        modal_->loop.run(*this);
     const int result = modal_->loop.result();
     DestroyWindow();
     modal_->modal = false;
@@ -165,19 +178,27 @@ bool CDialog::Create(UINT templateId, CWnd* parent) {
     modal_->loop.reset();
     modal_->modal = false;
     QWidget* owner = parent ? parent->widget() : nullptr;
-    if (!createWindow(nullptr)) return false;
-    if (owner && widget()) widget()->setParent(owner->window(), widget()->windowFlags());
-    if (widget() && (GetTemplate()->style & WS_VISIBLE)) widget()->show();
+    if (!createWindow(nullptr))
+        return false;
+    if (owner && widget())
+        widget()->setParent(owner->window(), widget()->windowFlags());
+    if (widget() && (GetTemplate()->style & WS_VISIBLE))
+        widget()->show();
     return true;
 }
 
 void CDialog::EndDialog(int result) {
     modal_->loop.end(result);
-    if (QWidget* w = widget(); w && w->isWindow()) w->hide();
+    if (QWidget* w = widget(); w && w->isWindow())
+        w->hide();
 }
 
-bool CDialog::IsModal() const { return modal_->modal; }
-int CDialog::GetResult() const { return modal_->loop.result(); }
+bool CDialog::IsModal() const {
+    return modal_->modal;
+}
+int CDialog::GetResult() const {
+    return modal_->loop.result();
+}
 
 bool CDialog::OnInitDialog() {
     UpdateData(false);
@@ -185,16 +206,20 @@ bool CDialog::OnInitDialog() {
 }
 
 void CDialog::OnOK() {
-    if (!UpdateData(true)) return;
+    if (!UpdateData(true))
+        return;
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 bool CDialog::UpdateData(bool saveAndValidate) {
-    if (!IsWindow()) return false;
+    if (!IsWindow())
+        return false;
     CDataExchange dx(this, saveAndValidate);
     DoDataExchange(&dx);
     return !dx.failed;
@@ -212,7 +237,8 @@ CSize CDialog::GetDialogBaseUnits() const {
 void CDialog::SetIcon(UINT iconId, bool) {
     QWidget* w = widget();
     auto bytes = bitmapResourceBytes(iconId);
-    if (!w || !bytes) return;
+    if (!w || !bytes)
+        return;
     QImage image;
     image.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
                        static_cast<int>(bytes->size()));
@@ -220,7 +246,8 @@ void CDialog::SetIcon(UINT iconId, bool) {
 }
 
 bool CDialog::OnNotify(const NotifyInfo& info) {
-    if (CWnd::OnNotify(info)) return true;
+    if (CWnd::OnNotify(info))
+        return true;
     if (info.code == BN_CLICKED && info.idFrom == static_cast<UINT>(IDOK)) {
         OnOK();
         return true;
@@ -236,7 +263,8 @@ bool CDialog::OnNotify(const NotifyInfo& info) {
 
 void CDataExchange::Fail() {
     failed = true;
-    if (lastControl_) lastControl_->SetFocus();
+    if (lastControl_)
+        lastControl_->SetFocus();
 }
 
 CWnd* CDataExchange::PrepareCtrl(UINT id) {
@@ -245,9 +273,11 @@ CWnd* CDataExchange::PrepareCtrl(UINT id) {
 }
 
 void DDX_Text(CDataExchange* dx, UINT id, WideString& value) {
-    if (dx->failed) return;
+    if (dx->failed)
+        return;
     CWnd* control = dx->PrepareCtrl(id);
-    if (!control) return;
+    if (!control)
+        return;
     if (dx->m_bSaveAndValidate) {
         value = control->GetWindowText();
     } else {
@@ -256,9 +286,11 @@ void DDX_Text(CDataExchange* dx, UINT id, WideString& value) {
 }
 
 void DDX_Text(CDataExchange* dx, UINT id, int& value) {
-    if (dx->failed) return;
+    if (dx->failed)
+        return;
     CWnd* control = dx->PrepareCtrl(id);
-    if (!control) return;
+    if (!control)
+        return;
     if (!dx->m_bSaveAndValidate) {
         dx->m_pDlgWnd->SetDlgItemInt(id, value);
         return;
@@ -274,9 +306,11 @@ void DDX_Text(CDataExchange* dx, UINT id, int& value) {
 }
 
 void DDX_Check(CDataExchange* dx, UINT id, int& value) {
-    if (dx->failed) return;
+    if (dx->failed)
+        return;
     auto* button = dynamic_cast<CButton*>(dx->PrepareCtrl(id));
-    if (!button) return;
+    if (!button)
+        return;
     if (dx->m_bSaveAndValidate) {
         value = button->GetCheck();
     } else {
@@ -285,16 +319,19 @@ void DDX_Check(CDataExchange* dx, UINT id, int& value) {
 }
 
 void DDX_Radio(CDataExchange* dx, UINT firstId, int& value) {
-    if (dx->failed) return;
+    if (dx->failed)
+        return;
     CWnd* first = dx->PrepareCtrl(firstId);
-    if (!first || !first->widget() || !first->widget()->parentWidget()) return;
+    if (!first || !first->widget() || !first->widget()->parentWidget())
+        return;
     // The group: the first button and the radio buttons after it up to the next WS_GROUP.
     std::vector<CButton*> group;
     bool inGroup = false;
     for (QObject* child : first->widget()->parentWidget()->children()) {
         auto* w = qobject_cast<QWidget*>(child);
         WindowData* data = findWindowData(w);
-        if (!data) continue;
+        if (!data)
+            continue;
         if (w == first->widget()) {
             inGroup = true;
         } else if (inGroup && (data->style & WS_GROUP)) {
@@ -307,19 +344,23 @@ void DDX_Radio(CDataExchange* dx, UINT firstId, int& value) {
     if (dx->m_bSaveAndValidate) {
         value = -1;
         for (size_t i = 0; i < group.size(); ++i) {
-            if (group[i] && group[i]->GetCheck()) value = static_cast<int>(i);
+            if (group[i] && group[i]->GetCheck())
+                value = static_cast<int>(i);
         }
     } else {
         for (size_t i = 0; i < group.size(); ++i) {
-            if (group[i]) group[i]->SetCheck(static_cast<int>(i) == value ? 1 : 0);
+            if (group[i])
+                group[i]->SetCheck(static_cast<int>(i) == value ? 1 : 0);
         }
     }
 }
 
 void DDX_CBIndex(CDataExchange* dx, UINT id, int& index) {
-    if (dx->failed) return;
+    if (dx->failed)
+        return;
     auto* combo = dynamic_cast<CComboBox*>(dx->PrepareCtrl(id));
-    if (!combo) return;
+    if (!combo)
+        return;
     if (dx->m_bSaveAndValidate) {
         index = combo->GetCurSel();
     } else {
@@ -328,9 +369,11 @@ void DDX_CBIndex(CDataExchange* dx, UINT id, int& index) {
 }
 
 void DDX_CBString(CDataExchange* dx, UINT id, WideString& value) {
-    if (dx->failed) return;
+    if (dx->failed)
+        return;
     auto* combo = dynamic_cast<CComboBox*>(dx->PrepareCtrl(id));
-    if (!combo) return;
+    if (!combo)
+        return;
     if (dx->m_bSaveAndValidate) {
         value = combo->GetWindowText();
     } else if (combo->SelectString(-1, value) == CB_ERR) {
@@ -339,25 +382,30 @@ void DDX_CBString(CDataExchange* dx, UINT id, WideString& value) {
 }
 
 void DDX_Control(CDataExchange* dx, UINT id, CWnd& control) {
-    if (dx->failed || control.IsWindow()) return;
+    if (dx->failed || control.IsWindow())
+        return;
     control.SubclassDlgItem(id, dx->m_pDlgWnd);
 }
 
 void DDV_MaxChars(CDataExchange* dx, const WideString& value, int maxChars) {
-    if (dx->failed) return;
+    if (dx->failed)
+        return;
     if (dx->m_bSaveAndValidate) {
-        if (static_cast<int>(value.size()) > maxChars) dx->Fail();
+        if (static_cast<int>(value.size()) > maxChars)
+            dx->Fail();
         return;
     }
     // Loading: the field itself refuses longer input from now on.
-    if (auto* edit = dynamic_cast<CEdit*>(dx->lastControl())) edit->LimitText(maxChars);
+    if (auto* edit = dynamic_cast<CEdit*>(dx->lastControl()))
+        edit->LimitText(maxChars);
 }
 
 void DDV_MinMaxInt(CDataExchange* dx, int value, int minimum, int maximum) {
-    if (dx->failed || !dx->m_bSaveAndValidate) return;
+    if (dx->failed || !dx->m_bSaveAndValidate)
+        return;
     if (value < minimum || value > maximum) {
-        std::string text = "Please enter an integer between " + std::to_string(minimum) +
-                           " and " + std::to_string(maximum) + ".";
+        std::string text = "Please enter an integer between " + std::to_string(minimum) + " and " +
+                           std::to_string(maximum) + ".";
         showMessageBox(dx->m_pDlgWnd, WideString(text.begin(), text.end()), {},
                        MB_OK | MB_ICONEXCLAMATION);
         dx->Fail();

@@ -19,9 +19,8 @@ namespace zentrix::framework {
 struct DialogTemplate;
 class CDataExchange;
 
-
 class CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(UINT templateId = 0, CWnd* parent = nullptr);
     ~CDialog() override;
 
@@ -62,11 +61,11 @@ public:
     /// `clientSize` replaces the template's size (a page fills its sheet's page area).
     bool createWindow(QWidget* parent, CSize clientSize = {});
 
-protected:
+  protected:
     UINT templateId_;
     CWnd* parent_;
 
-private:
+  private:
     struct Modal;
     std::unique_ptr<Modal> modal_;
 };
@@ -78,7 +77,7 @@ void applyChromeFont(QWidget* widget);
 
 /// The direction and target of a data exchange; a failed field stops it.
 class CDataExchange {
-public:
+  public:
     CDataExchange(CWnd* dialog, bool saveAndValidate)
         : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
     bool m_bSaveAndValidate;
@@ -91,7 +90,7 @@ public:
     /// The control of the last PrepareCtrl, for the DDV_ checks that follow it.
     CWnd* lastControl() const { return lastControl_; }
 
-private:
+  private:
     CWnd* lastControl_ = nullptr;
 };
 
@@ -116,7 +115,7 @@ void setModalHandler(ModalHandler handler);
 
 /// Internal: the modal wait shared by dialogs and sheets.
 class ModalLoop {
-public:
+  public:
     /// Shows `window` modally and waits until `end` is called; runs the modal handler first.
     void run(CWnd& window);
     void end(int result);
@@ -128,7 +127,7 @@ public:
         result_ = -1;
     }
 
-private:
+  private:
     bool running_ = false;
     bool ended_ = false;
     int result_ = -1;

@@ -39,7 +39,8 @@ struct DialogTemplate {
 
     const ControlTemplate* control(UINT controlId) const {
         for (const auto& c : controls) {
-            if (c.id == controlId) return &c;
+            if (c.id == controlId)
+                return &c;
         }
         return nullptr;
     }

@@ -19,13 +19,18 @@
 namespace zentrix::framework {
 namespace {
 
-QString qs(WideStringView text) { return QString::fromStdU16String(WideString(text)); }
+QString qs(WideStringView text) {
+    return QString::fromStdU16String(WideString(text));
+}
 
 Qt::Alignment alignmentOf(int format) {
     switch (format & HDF_JUSTIFYMASK) {
-        case LVCFMT_RIGHT: return Qt::AlignRight | Qt::AlignVCenter;
-        case LVCFMT_CENTER: return Qt::AlignHCenter | Qt::AlignVCenter;
-        default: return Qt::AlignLeft | Qt::AlignVCenter;
+        case LVCFMT_RIGHT:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case LVCFMT_CENTER:
+            return Qt::AlignHCenter | Qt::AlignVCenter;
+        default:
+            return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
 
@@ -42,7 +47,7 @@ struct ListColumn {
 };
 
 class ListModel : public QAbstractTableModel {
-public:
+  public:
     std::vector<ListRow> rows;
     std::vector<ListColumn> columns;
     CImageList* normalImages = nullptr;
@@ -56,7 +61,8 @@ public:
         return parent.isValid() ? 0 : std::max<int>(1, static_cast<int>(columns.size()));
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= rowCount()) return {};
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
         const ListRow& row = rows[static_cast<size_t>(index.row())];
         const auto column = static_cast<size_t>(index.column());
         if (role == Qt::DisplayRole) {
@@ -64,14 +70,16 @@ public:
         }
         if (role == Qt::DecorationRole && column == 0 && row.image >= 0) {
             CImageList* list = iconView ? normalImages : smallImages;
-            if (!list) return {};
+            if (!list)
+                return {};
             QImage image = imageListImage(*list, row.image);
             // Images are drawn for 96 DPI; a finer screen gets them enlarged, pixel for pixel.
             if (!image.isNull() && screenScale() != 1.0) {
                 image = image.scaled(image.size() * screenScale(), Qt::IgnoreAspectRatio,
                                      Qt::FastTransformation);
             }
-            if (!image.isNull()) return image;
+            if (!image.isNull())
+                return image;
         }
         if (role == Qt::TextAlignmentRole && column < columns.size()) {
             return static_cast<int>(alignmentOf(columns[column].format));
@@ -83,7 +91,8 @@ public:
             section >= static_cast<int>(columns.size())) {
             return {};
         }
-        if (role == Qt::DisplayRole) return columns[static_cast<size_t>(section)].heading;
+        if (role == Qt::DisplayRole)
+            return columns[static_cast<size_t>(section)].heading;
         if (role == Qt::TextAlignmentRole) {
             return static_cast<int>(alignmentOf(columns[static_cast<size_t>(section)].format));
         }
@@ -111,27 +120,32 @@ public:
     void insertColumnAt(int column, ListColumn value) {
         // The view always shows at least one column, so the first real one replaces it.
         const bool first = columns.empty();
-        if (!first) beginInsertColumns({}, column, column);
+        if (!first)
+            beginInsertColumns({}, column, column);
         columns.insert(columns.begin() + column, std::move(value));
         for (auto& row : rows) {
             if (static_cast<size_t>(column) <= row.texts.size() && !first) {
                 row.texts.insert(row.texts.begin() + column, QString());
             }
         }
-        if (!first) endInsertColumns();
+        if (!first)
+            endInsertColumns();
         emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(columns.size()) - 1);
     }
     void removeColumnAt(int column) {
         const bool last = columns.size() == 1;
-        if (!last) beginRemoveColumns({}, column, column);
+        if (!last)
+            beginRemoveColumns({}, column, column);
         columns.erase(columns.begin() + column);
         for (auto& row : rows) {
             if (static_cast<size_t>(column) < row.texts.size() && !(last && column == 0)) {
                 row.texts.erase(row.texts.begin() + column);
             }
         }
-        if (!last) endRemoveColumns();
-        emit headerDataChanged(Qt::Horizontal, 0, std::max<int>(0, static_cast<int>(columns.size()) - 1));
+        if (!last)
+            endRemoveColumns();
+        emit headerDataChanged(Qt::Horizontal, 0,
+                               std::max<int>(0, static_cast<int>(columns.size()) - 1));
     }
     void changedRow(int at) { emit dataChanged(index(at, 0), index(at, columnCount() - 1)); }
 
@@ -148,8 +162,8 @@ public:
         const QModelIndexList before = persistentIndexList();
         QModelIndexList after;
         for (const QModelIndex& index : before) {
-            after.push_back(this->index(newPosition[static_cast<size_t>(index.row())],
-                                        index.column()));
+            after.push_back(
+                this->index(newPosition[static_cast<size_t>(index.row())], index.column()));
         }
         changePersistentIndexList(before, after);
         emit layoutChanged();
@@ -158,14 +172,15 @@ public:
 
 // A header whose owner-drawn items the header's CWnd paints.
 class HeaderView : public QHeaderView {
-public:
+  public:
     HeaderView(ListModel* model, QWidget* parent)
         : QHeaderView(Qt::Horizontal, parent), model_(model) {}
 
-protected:
+  protected:
     void paintSection(QPainter* painter, const QRect& rect, int section) const override {
-        const bool ownerDrawn = section >= 0 && section < static_cast<int>(model_->columns.size()) &&
-                                (model_->columns[static_cast<size_t>(section)].format & HDF_OWNERDRAW);
+        const bool ownerDrawn =
+            section >= 0 && section < static_cast<int>(model_->columns.size()) &&
+            (model_->columns[static_cast<size_t>(section)].format & HDF_OWNERDRAW);
         auto* header = dynamic_cast<CHeaderCtrl*>(CWnd::fromWidget(this));
         if (!ownerDrawn || !header || !painter->device()) {
             QHeaderView::paintSection(painter, rect, section);
@@ -178,8 +193,8 @@ protected:
         item.itemID = static_cast<UINT>(section);
         item.itemState = section == pressed_ ? ODS_SELECTED : 0;
         item.pDC = &dc;
-        item.rcItem = CRect(rect.left(), rect.top(), rect.left() + rect.width(),
-                            rect.top() + rect.height());
+        item.rcItem =
+            CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
         header->DrawItem(&item);
         detachPainter(dc);
     }
@@ -194,13 +209,13 @@ protected:
         QHeaderView::mouseReleaseEvent(event);
     }
 
-private:
+  private:
     ListModel* model_;
     int pressed_ = -1;
 };
 
 class ListWidget : public QWidget {
-public:
+  public:
     ListWidget(DWORD style, QWidget* parent) : QWidget(parent) {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -260,8 +275,10 @@ public:
                          });
         QObject::connect(selection, &QItemSelectionModel::currentRowChanged, this,
                          [this](const QModelIndex& current, const QModelIndex& previous) {
-                             if (previous.isValid()) notifyState(previous.row(), LVIS_FOCUSED, 0);
-                             if (current.isValid()) notifyState(current.row(), 0, LVIS_FOCUSED);
+                             if (previous.isValid())
+                                 notifyState(previous.row(), LVIS_FOCUSED, 0);
+                             if (current.isValid())
+                                 notifyState(current.row(), 0, LVIS_FOCUSED);
                          });
         QObject::connect(view, &QAbstractItemView::activated, this, [this](const QModelIndex& i) {
             NotifyInfo info;
@@ -273,7 +290,8 @@ public:
     }
 
     void notifyState(int row, UINT oldState, UINT newState) {
-        if (muted) return;
+        if (muted)
+            return;
         NotifyInfo info;
         info.code = LVN_ITEMCHANGED;
         info.iItem = row;
@@ -290,7 +308,8 @@ public:
     void notifyRows(const QItemSelection& rows, UINT oldState, UINT newState) {
         std::vector<int> seen;
         for (const QModelIndex& index : rows.indexes()) {
-            if (std::find(seen.begin(), seen.end(), index.row()) != seen.end()) continue;
+            if (std::find(seen.begin(), seen.end(), index.row()) != seen.end())
+                continue;
             seen.push_back(index.row());
         }
         std::sort(seen.begin(), seen.end());
@@ -323,7 +342,8 @@ public:
     }
 
     void updateRowHeight() {
-        if (!table) return;
+        if (!table)
+            return;
         int height = table->fontMetrics().height() + 2;
         if (model.smallImages) {
             const CSize size = model.smallImages->GetImageSize();
@@ -335,7 +355,8 @@ public:
 
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
-        if (event->type() == QEvent::FontChange) updateRowHeight();
+        if (event->type() == QEvent::FontChange)
+            updateRowHeight();
     }
 
     bool validRow(int row) const { return row >= 0 && row < model.rowCount(); }
@@ -350,7 +371,9 @@ public:
 
 }  // namespace
 
-QWidget* createListWidget(DWORD style, QWidget* parent) { return new ListWidget(style, parent); }
+QWidget* createListWidget(DWORD style, QWidget* parent) {
+    return new ListWidget(style, parent);
+}
 
 // ---- CHeaderCtrl ----
 
@@ -358,7 +381,9 @@ namespace {
 
 ListModel* headerModel(const CHeaderCtrl* header) {
     auto* view = qobject_cast<QHeaderView*>(header->widget());
-    auto* list = view ? dynamic_cast<ListWidget*>(view->parentWidget() ? view->parentWidget()->parentWidget() : nullptr) : nullptr;
+    auto* list = view ? dynamic_cast<ListWidget*>(
+                            view->parentWidget() ? view->parentWidget()->parentWidget() : nullptr)
+                      : nullptr;
     return list ? &list->model : nullptr;
 }
 
@@ -372,24 +397,34 @@ int CHeaderCtrl::GetItemCount() const {
 bool CHeaderCtrl::GetItem(int index, HDITEM* item) const {
     ListModel* model = headerModel(this);
     auto* view = qobject_cast<QHeaderView*>(widget());
-    if (!model || !view || index < 0 || index >= GetItemCount()) return false;
+    if (!model || !view || index < 0 || index >= GetItemCount())
+        return false;
     const ListColumn& column = model->columns[static_cast<size_t>(index)];
-    if (item->mask & HDI_TEXT) item->pszText = column.heading.toStdU16String();
-    if (item->mask & HDI_FORMAT) item->fmt = column.format | HDF_STRING;
-    if (item->mask & HDI_WIDTH) item->cxy = view->sectionSize(index);
-    if (item->mask & HDI_LPARAM) item->lParam = column.param;
+    if (item->mask & HDI_TEXT)
+        item->pszText = column.heading.toStdU16String();
+    if (item->mask & HDI_FORMAT)
+        item->fmt = column.format | HDF_STRING;
+    if (item->mask & HDI_WIDTH)
+        item->cxy = view->sectionSize(index);
+    if (item->mask & HDI_LPARAM)
+        item->lParam = column.param;
     return true;
 }
 
 bool CHeaderCtrl::SetItem(int index, const HDITEM* item) {
     ListModel* model = headerModel(this);
     auto* view = qobject_cast<QHeaderView*>(widget());
-    if (!model || !view || index < 0 || index >= GetItemCount()) return false;
+    if (!model || !view || index < 0 || index >= GetItemCount())
+        return false;
     ListColumn& column = model->columns[static_cast<size_t>(index)];
-    if (item->mask & HDI_TEXT) column.heading = qs(item->pszText);
-    if (item->mask & HDI_FORMAT) column.format = item->fmt & ~HDF_STRING;
-    if (item->mask & HDI_WIDTH) view->resizeSection(index, item->cxy);
-    if (item->mask & HDI_LPARAM) column.param = item->lParam;
+    if (item->mask & HDI_TEXT)
+        column.heading = qs(item->pszText);
+    if (item->mask & HDI_FORMAT)
+        column.format = item->fmt & ~HDF_STRING;
+    if (item->mask & HDI_WIDTH)
+        view->resizeSection(index, item->cxy);
+    if (item->mask & HDI_LPARAM)
+        column.param = item->lParam;
     emit model->headerDataChanged(Qt::Horizontal, index, index);
     view->viewport()->update();
     return true;
@@ -397,7 +432,8 @@ bool CHeaderCtrl::SetItem(int index, const HDITEM* item) {
 
 bool CHeaderCtrl::GetItemRect(int index, CRect* rect) const {
     auto* view = qobject_cast<QHeaderView*>(widget());
-    if (!view || index < 0 || index >= GetItemCount()) return false;
+    if (!view || index < 0 || index >= GetItemCount())
+        return false;
     const int left = view->sectionViewportPosition(index);
     *rect = CRect(left, 0, left + view->sectionSize(index), view->height());
     return true;
@@ -409,12 +445,15 @@ void CHeaderCtrl::DrawItem(DRAWITEMSTRUCT*) {}
 
 namespace {
 
-ListWidget* listOf(const CListCtrl* list) { return dynamic_cast<ListWidget*>(list->widget()); }
+ListWidget* listOf(const CListCtrl* list) {
+    return dynamic_cast<ListWidget*>(list->widget());
+}
 
 }  // namespace
 
 bool CListCtrl::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id) {
-    if (IsWindow() || !parent || !parent->widget()) return false;
+    if (IsWindow() || !parent || !parent->widget())
+        return false;
     QWidget* w = createListWidget(style, parent->widget());
     WindowData& data = windowData(w);
     data.id = id;
@@ -428,10 +467,12 @@ bool CListCtrl::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id) {
 
 int CListCtrl::InsertColumn(int column, WideStringView heading, int format, int width, int) {
     ListWidget* list = listOf(this);
-    if (!list || column < 0) return -1;
+    if (!list || column < 0)
+        return -1;
     column = std::min<int>(column, static_cast<int>(list->model.columns.size()));
     list->model.insertColumnAt(column, ListColumn{qs(heading), format, 0});
-    if (list->table && width >= 0) list->table->setColumnWidth(column, width);
+    if (list->table && width >= 0)
+        list->table->setColumnWidth(column, width);
     return column;
 }
 
@@ -451,7 +492,8 @@ int CListCtrl::GetColumnWidth(int column) const {
 
 bool CListCtrl::SetColumnWidth(int column, int width) {
     ListWidget* list = listOf(this);
-    if (!list || !list->table) return false;
+    if (!list || !list->table)
+        return false;
     if (width < 0) {
         list->table->resizeColumnToContents(column);
     } else {
@@ -473,15 +515,20 @@ int CListCtrl::InsertItem(int item, WideStringView text, int image) {
 int CListCtrl::InsertItem(UINT mask, int item, WideStringView text, UINT state, UINT stateMask,
                           int image, LPARAM param) {
     ListWidget* list = listOf(this);
-    if (!list || item < 0) return -1;
+    if (!list || item < 0)
+        return -1;
     item = std::min(item, list->model.rowCount());
     ListRow row;
     row.texts.assign(std::max<size_t>(1, list->model.columns.size()), QString());
-    if (mask & LVIF_TEXT) row.texts[0] = qs(text);
-    if (mask & LVIF_IMAGE) row.image = image;
-    if (mask & LVIF_PARAM) row.data = static_cast<DWORD_PTR>(param);
+    if (mask & LVIF_TEXT)
+        row.texts[0] = qs(text);
+    if (mask & LVIF_IMAGE)
+        row.image = image;
+    if (mask & LVIF_PARAM)
+        row.data = static_cast<DWORD_PTR>(param);
     list->model.insertRow(item, std::move(row));
-    if ((mask & LVIF_STATE) && stateMask) SetItemState(item, state, stateMask);
+    if ((mask & LVIF_STATE) && stateMask)
+        SetItemState(item, state, stateMask);
     return item;
 }
 
@@ -492,7 +539,8 @@ bool CListCtrl::SetItemText(int item, int subItem, WideStringView text) {
         return false;
     }
     auto& texts = list->model.rows[static_cast<size_t>(item)].texts;
-    if (texts.size() <= static_cast<size_t>(subItem)) texts.resize(static_cast<size_t>(subItem) + 1);
+    if (texts.size() <= static_cast<size_t>(subItem))
+        texts.resize(static_cast<size_t>(subItem) + 1);
     texts[static_cast<size_t>(subItem)] = qs(text);
     list->model.changedRow(item);
     return true;
@@ -500,7 +548,8 @@ bool CListCtrl::SetItemText(int item, int subItem, WideStringView text) {
 
 WideString CListCtrl::GetItemText(int item, int subItem) const {
     ListWidget* list = listOf(this);
-    if (!list || !list->validRow(item) || subItem < 0) return {};
+    if (!list || !list->validRow(item) || subItem < 0)
+        return {};
     const auto& texts = list->model.rows[static_cast<size_t>(item)].texts;
     return static_cast<size_t>(subItem) < texts.size()
                ? texts[static_cast<size_t>(subItem)].toStdU16String()
@@ -509,7 +558,8 @@ WideString CListCtrl::GetItemText(int item, int subItem) const {
 
 bool CListCtrl::SetItemData(int item, DWORD_PTR data) {
     ListWidget* list = listOf(this);
-    if (!list || !list->validRow(item)) return false;
+    if (!list || !list->validRow(item))
+        return false;
     list->model.rows[static_cast<size_t>(item)].data = data;
     return true;
 }
@@ -521,7 +571,8 @@ DWORD_PTR CListCtrl::GetItemData(int item) const {
 
 bool CListCtrl::SetItemImage(int item, int image) {
     ListWidget* list = listOf(this);
-    if (!list || !list->validRow(item)) return false;
+    if (!list || !list->validRow(item))
+        return false;
     list->model.rows[static_cast<size_t>(item)].image = image;
     list->model.changedRow(item);
     return true;
@@ -539,26 +590,30 @@ int CListCtrl::GetItemCount() const {
 
 bool CListCtrl::DeleteItem(int item) {
     ListWidget* list = listOf(this);
-    if (!list || !list->validRow(item)) return false;
+    if (!list || !list->validRow(item))
+        return false;
     list->model.removeRowAt(item);
     return true;
 }
 
 bool CListCtrl::DeleteAllItems() {
     ListWidget* list = listOf(this);
-    if (!list) return false;
+    if (!list)
+        return false;
     list->model.clearRows();
     return true;
 }
 
 bool CListCtrl::SetItemState(int item, UINT state, UINT mask) {
     ListWidget* list = listOf(this);
-    if (!list) return false;
+    if (!list)
+        return false;
     if (item == -1) {
         for (int row = 0; row < list->model.rowCount(); ++row) SetItemState(row, state, mask);
         return true;
     }
-    if (!list->validRow(item)) return false;
+    if (!list->validRow(item))
+        return false;
     auto* selection = list->view->selectionModel();
     const QModelIndex index = list->model.index(item, 0);
     if (mask & LVIS_SELECTED) {
@@ -583,10 +638,12 @@ bool CListCtrl::SetItemState(int item, UINT state, UINT mask) {
 
 UINT CListCtrl::GetItemState(int item, UINT mask) const {
     ListWidget* list = listOf(this);
-    if (!list || !list->validRow(item)) return 0;
+    if (!list || !list->validRow(item))
+        return 0;
     auto* selection = list->view->selectionModel();
     UINT state = 0;
-    if (selection->isRowSelected(item, {})) state |= LVIS_SELECTED;
+    if (selection->isRowSelected(item, {}))
+        state |= LVIS_SELECTED;
     if (selection->currentIndex().isValid() && selection->currentIndex().row() == item) {
         state |= LVIS_FOCUSED;
     }
@@ -598,7 +655,8 @@ int CListCtrl::GetNextItem(int start, UINT flags) const {
     const UINT wanted = flags & (LVNI_SELECTED | LVNI_FOCUSED);
     for (int row = std::max(0, start + 1); row < count; ++row) {
         UINT state = GetItemState(row, LVIS_SELECTED | LVIS_FOCUSED);
-        if ((state & wanted) == wanted) return row;
+        if ((state & wanted) == wanted)
+            return row;
     }
     return -1;
 }
@@ -610,7 +668,8 @@ UINT CListCtrl::GetSelectedCount() const {
 
 int CListCtrl::GetSelectionMark() const {
     ListWidget* list = listOf(this);
-    if (!list) return -1;
+    if (!list)
+        return -1;
     QModelIndex current = list->view->selectionModel()->currentIndex();
     return current.isValid() ? current.row() : GetNextItem(-1, LVNI_SELECTED);
 }
@@ -623,34 +682,40 @@ POSITION CListCtrl::GetFirstSelectedItemPosition() const {
 int CListCtrl::GetNextSelectedItem(POSITION& position) const {
     const int item = static_cast<int>(reinterpret_cast<std::uintptr_t>(position)) - 1;
     const int next = GetNextItem(item, LVNI_SELECTED);
-    position = next < 0 ? nullptr : reinterpret_cast<POSITION>(static_cast<std::uintptr_t>(next) + 1);
+    position =
+        next < 0 ? nullptr : reinterpret_cast<POSITION>(static_cast<std::uintptr_t>(next) + 1);
     return item;
 }
 
 bool CListCtrl::EnsureVisible(int item, bool) {
     ListWidget* list = listOf(this);
-    if (!list || !list->validRow(item)) return false;
+    if (!list || !list->validRow(item))
+        return false;
     list->view->scrollTo(list->model.index(item, 0));
     return true;
 }
 
 int CListCtrl::HitTest(CPoint point, UINT* flags) const {
     ListWidget* list = listOf(this);
-    if (flags) *flags = 0;
-    if (!list) return -1;
+    if (flags)
+        *flags = 0;
+    if (!list)
+        return -1;
     QPoint inViewport = list->view->viewport()->mapFrom(list, QPoint(point.x, point.y));
     QModelIndex index = list->view->indexAt(inViewport);
-    if (flags && index.isValid()) *flags = 0x0E;  // on the item (icon, label or state)
+    if (flags && index.isValid())
+        *flags = 0x0E;  // on the item (icon, label or state)
     return index.isValid() ? index.row() : -1;
 }
 
 bool CListCtrl::GetItemRect(int item, CRect* rect, UINT) const {
     ListWidget* list = listOf(this);
-    if (!list || !list->validRow(item)) return false;
+    if (!list || !list->validRow(item))
+        return false;
     QRect r = list->view->visualRect(list->model.index(item, 0));
     if (list->table) {
-        const QRect last = list->view->visualRect(
-            list->model.index(item, list->model.columnCount() - 1));
+        const QRect last =
+            list->view->visualRect(list->model.index(item, list->model.columnCount() - 1));
         r = r.united(last);
     }
     QPoint topLeft = list->view->viewport()->mapTo(list, r.topLeft());
@@ -660,12 +725,14 @@ bool CListCtrl::GetItemRect(int item, CRect* rect, UINT) const {
 
 DWORD CListCtrl::SetExtendedStyle(DWORD style) {
     ListWidget* list = listOf(this);
-    if (!list) return 0;
+    if (!list)
+        return 0;
     const DWORD previous = list->extendedStyle;
     list->extendedStyle = style;
     // Rows are always selected whole here; full-row select only changes what the platform
     // highlighted, and a row is easier to hit with a finger when all of it responds.
-    if (list->table) list->table->setShowGrid(style & LVS_EX_GRIDLINES);
+    if (list->table)
+        list->table->setShowGrid(style & LVS_EX_GRIDLINES);
     return previous;
 }
 
@@ -676,7 +743,8 @@ DWORD CListCtrl::GetExtendedStyle() const {
 
 CImageList* CListCtrl::SetImageList(CImageList* images, int kind) {
     ListWidget* list = listOf(this);
-    if (!list) return nullptr;
+    if (!list)
+        return nullptr;
     CImageList*& slot = kind == LVSIL_SMALL ? list->model.smallImages : list->model.normalImages;
     CImageList* previous = slot;
     slot = images;
@@ -700,13 +768,15 @@ CImageList* CListCtrl::SetImageList(CImageList* images, int kind) {
 
 CImageList* CListCtrl::GetImageList(int kind) const {
     ListWidget* list = listOf(this);
-    if (!list) return nullptr;
+    if (!list)
+        return nullptr;
     return kind == LVSIL_SMALL ? list->model.smallImages : list->model.normalImages;
 }
 
 bool CListCtrl::SortItems(PFNLVCOMPARE compare, DWORD_PTR sortData) {
     ListWidget* list = listOf(this);
-    if (!list || !compare) return false;
+    if (!list || !compare)
+        return false;
     const auto& rows = list->model.rows;
     std::vector<int> order(rows.size());
     std::iota(order.begin(), order.end(), 0);

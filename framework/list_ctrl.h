@@ -77,7 +77,7 @@ using PFNLVCOMPARE = int (*)(LPARAM item1, LPARAM item2, LPARAM sortData);
 using POSITION = void*;
 
 class CHeaderCtrl : public CWnd {
-public:
+  public:
     int GetItemCount() const;
     bool GetItem(int index, HDITEM* item) const;
     /// Sets the fields of `item->mask`; HDF_OWNERDRAW in `fmt` makes DrawItem paint the item.
@@ -88,13 +88,13 @@ public:
 };
 
 class CListCtrl : public CWnd {
-public:
+  public:
     /// LVS_REPORT (columns) or LVS_ICON (icons with captions); the view is fixed at creation.
     bool Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
 
     // Columns.
-    int InsertColumn(int column, WideStringView heading, int format = LVCFMT_LEFT,
-                     int width = -1, int subItem = -1);
+    int InsertColumn(int column, WideStringView heading, int format = LVCFMT_LEFT, int width = -1,
+                     int subItem = -1);
     bool DeleteColumn(int column);
     int GetColumnWidth(int column) const;
     bool SetColumnWidth(int column, int width);
@@ -102,8 +102,8 @@ public:
 
     // Rows.
     int InsertItem(int item, WideStringView text, int image = -1);
-    int InsertItem(UINT mask, int item, WideStringView text, UINT state, UINT stateMask,
-                   int image, LPARAM param);
+    int InsertItem(UINT mask, int item, WideStringView text, UINT state, UINT stateMask, int image,
+                   LPARAM param);
     bool SetItemText(int item, int subItem, WideStringView text);
     WideString GetItemText(int item, int subItem) const;
     bool SetItemData(int item, DWORD_PTR data);

@@ -26,10 +26,14 @@ int g_waitShows = 0;
 
 std::vector<int> buttonsOf(UINT type) {
     switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL: return {IDOK, IDCANCEL};
-        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO: return {IDYES, IDNO};
-        default: return {IDOK};
+        case MB_OKCANCEL:
+            return {IDOK, IDCANCEL};
+        case MB_YESNOCANCEL:
+            return {IDYES, IDNO, IDCANCEL};
+        case MB_YESNO:
+            return {IDYES, IDNO};
+        default:
+            return {IDOK};
     }
 }
 
@@ -43,7 +47,9 @@ int defaultMessageBoxAnswer(UINT type) {
 
 namespace {
 
-int defaultAnswer(UINT type) { return defaultMessageBoxAnswer(type); }
+int defaultAnswer(UINT type) {
+    return defaultMessageBoxAnswer(type);
+}
 
 bool headless() {
     return QGuiApplication::platformName() == QLatin1String("offscreen") ||
@@ -55,11 +61,20 @@ int showWithQt(QWidget* owner, const MessageBoxRecord& box) {
     dialog.setWindowTitle(QString::fromStdU16String(box.caption));
     dialog.setText(QString::fromStdU16String(box.text));
     switch (box.type & MB_ICONMASK) {
-        case MB_ICONHAND: dialog.setIcon(QMessageBox::Critical); break;
-        case MB_ICONQUESTION: dialog.setIcon(QMessageBox::Question); break;
-        case MB_ICONEXCLAMATION: dialog.setIcon(QMessageBox::Warning); break;
-        case MB_ICONASTERISK: dialog.setIcon(QMessageBox::Information); break;
-        default: break;
+        case MB_ICONHAND:
+            dialog.setIcon(QMessageBox::Critical);
+            break;
+        case MB_ICONQUESTION:
+            dialog.setIcon(QMessageBox::Question);
+            break;
+        case MB_ICONEXCLAMATION:
+            dialog.setIcon(QMessageBox::Warning);
+            break;
+        case MB_ICONASTERISK:
+            dialog.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
     }
     struct Choice {
         int answer;
@@ -76,19 +91,24 @@ int showWithQt(QWidget* owner, const MessageBoxRecord& box) {
     }
     const int def = defaultAnswer(box.type);
     for (const auto& c : choices) {
-        if (c.answer == def) dialog.setDefaultButton(c.button);
+        if (c.answer == def)
+            dialog.setDefaultButton(c.button);
     }
     // The user must see the normal cursor over the box, whatever runs around it.
     const bool waiting = g_waitDepth > 0;
-    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
     const int pressed = dialog.exec();
-    if (waiting) QApplication::restoreOverrideCursor();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
     for (const auto& c : choices) {
-        if (c.button == pressed) return c.answer;
+        if (c.button == pressed)
+            return c.answer;
     }
     // Closed without a button: the platform answers Cancel where there is one, else the default.
     for (const auto& c : choices) {
-        if (c.answer == IDCANCEL) return IDCANCEL;
+        if (c.answer == IDCANCEL)
+            return IDCANCEL;
     }
     return choices.size() == 1 ? choices[0].answer : def;
 }
@@ -104,7 +124,8 @@ int showMessageBox(CWnd* owner, WideStringView text, WideStringView caption, UIN
     QWidget* ownerWidget = owner ? owner->widget() : nullptr;
     if (box.caption.empty()) {
         QString title = ownerWidget ? ownerWidget->window()->windowTitle() : QString();
-        if (title.isEmpty()) title = QGuiApplication::applicationDisplayName();
+        if (title.isEmpty())
+            title = QGuiApplication::applicationDisplayName();
         box.caption = title.toStdU16String();
     }
     if (handler()) {
@@ -119,15 +140,23 @@ int showMessageBox(CWnd* owner, WideStringView text, WideStringView caption, UIN
     return box.answer;
 }
 
-int AfxMessageBox(WideStringView text, UINT type) { return showMessageBox(nullptr, text, {}, type); }
+int AfxMessageBox(WideStringView text, UINT type) {
+    return showMessageBox(nullptr, text, {}, type);
+}
 
 int AfxMessageBox(UINT stringId, UINT type) {
     return showMessageBox(nullptr, loadString(stringId), {}, type);
 }
 
-void setMessageBoxHandler(MessageBoxHandler h) { handler() = std::move(h); }
-const std::vector<MessageBoxRecord>& messageBoxLog() { return log(); }
-void clearMessageBoxLog() { log().clear(); }
+void setMessageBoxHandler(MessageBoxHandler h) {
+    handler() = std::move(h);
+}
+const std::vector<MessageBoxRecord>& messageBoxLog() {
+    return log();
+}
+void clearMessageBoxLog() {
+    log().clear();
+}
 
 void BeginWaitCursor() {
     if (g_waitDepth++ == 0) {
@@ -139,13 +168,18 @@ void BeginWaitCursor() {
 }
 
 void EndWaitCursor() {
-    if (g_waitDepth == 0) return;
+    if (g_waitDepth == 0)
+        return;
     if (--g_waitDepth == 0 && qobject_cast<QApplication*>(QCoreApplication::instance())) {
         QApplication::restoreOverrideCursor();
     }
 }
 
-int waitCursorDepth() { return g_waitDepth; }
-int waitCursorShowCount() { return g_waitShows; }
+int waitCursorDepth() {
+    return g_waitDepth;
+}
+int waitCursorShowCount() {
+    return g_waitShows;
+}
 
 }  // namespace zentrix::framework

@@ -67,7 +67,7 @@ int waitCursorDepth();
 int waitCursorShowCount();
 
 class CWaitCursor {
-public:
+  public:
     CWaitCursor() { BeginWaitCursor(); }
     ~CWaitCursor() { EndWaitCursor(); }
     CWaitCursor(const CWaitCursor&) = delete;

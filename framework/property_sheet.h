@@ -35,7 +35,7 @@ constexpr int PSBTN_APPLYNOW = 4;
 constexpr int PSBTN_CANCEL = 5;
 
 class CPropertyPage : public CDialog {
-public:
+  public:
     /// `captionId`, when not 0, is the string-table text of the tab; otherwise the template's
     /// caption names it.
     explicit CPropertyPage(UINT templateId, UINT captionId = 0);
@@ -61,10 +61,10 @@ public:
     /// Internal: the sheet the page belongs to.
     void setSheet(CPropertySheet* sheet) { sheet_ = sheet; }
 
-protected:
+  protected:
     bool m_bFirstSetActive = true;
 
-private:
+  private:
     friend class CPropertySheet;
     UINT captionId_;
     bool modified_ = false;
@@ -72,7 +72,7 @@ private:
 };
 
 class CPropertySheet : public CWnd {
-public:
+  public:
     explicit CPropertySheet(WideStringView caption = {}, CWnd* parent = nullptr,
                             UINT selectPage = 0);
     explicit CPropertySheet(UINT captionId, CWnd* parent = nullptr, UINT selectPage = 0);
@@ -104,7 +104,7 @@ public:
 
     bool OnNotify(const NotifyInfo& info) override;
 
-private:
+  private:
     bool createSheetWindow(QWidget* owner);
     bool activate(int index, bool leaveCurrent, bool force);
     bool createPage(CPropertyPage* page);

@@ -15,7 +15,7 @@ class QPainter;
 namespace zentrix::framework {
 
 class WindowData : public QObject {
-public:
+  public:
     explicit WindowData(QWidget* widget);
     ~WindowData() override;
     /// Whether `widget` is a live window (stale handles are common in window code).
@@ -34,7 +34,7 @@ public:
     /// as owner, this one stays until the widget goes.
     std::unique_ptr<CWnd> defaultWrapper;
 
-private:
+  private:
     QWidget* widget_;
 };
 
@@ -50,7 +50,7 @@ WindowData* findWindowData(const QWidget* widget);
 /// shows the image. So drawing with a CClientDC outside OnPaint (an exclusive-or marker) stays
 /// on screen until the page invalidates the window, as it would on the handheld.
 class WndWidget : public QWidget {
-public:
+  public:
     explicit WndWidget(QWidget* parent = nullptr);
 
     void invalidate(bool erase);
@@ -63,7 +63,7 @@ public:
 
     WideString text;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -72,7 +72,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     QImage backing_;
     bool dirty_ = true;
     bool erase_ = true;

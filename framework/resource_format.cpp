@@ -38,10 +38,18 @@ bool tokenize(std::string_view line, std::vector<Token>& out, std::string& error
                 if (d == '\\' && i < line.size()) {
                     char e = line[i++];
                     switch (e) {
-                        case 'n': t.text += '\n'; break;
-                        case 't': t.text += '\t'; break;
-                        case 'r': t.text += '\r'; break;
-                        default: t.text += e; break;  // \" and \\ and anything else literally
+                        case 'n':
+                            t.text += '\n';
+                            break;
+                        case 't':
+                            t.text += '\t';
+                            break;
+                        case 'r':
+                            t.text += '\r';
+                            break;
+                        default:
+                            t.text += e;
+                            break;  // \" and \\ and anything else literally
                     }
                 } else {
                     t.text += d;
@@ -65,7 +73,8 @@ bool tokenize(std::string_view line, std::vector<Token>& out, std::string& error
 }
 
 bool parseInt(const Token& t, int& value) {
-    if (t.quoted || t.text.empty()) return false;
+    if (t.quoted || t.text.empty())
+        return false;
     const char* first = t.text.data();
     const char* last = first + t.text.size();
     int base = 10;
@@ -78,10 +87,13 @@ bool parseInt(const Token& t, int& value) {
 }
 
 bool isIdName(const Token& t) {
-    if (t.quoted || t.text.empty()) return false;
-    if (!(std::isalpha(static_cast<unsigned char>(t.text[0])) || t.text[0] == '_')) return false;
+    if (t.quoted || t.text.empty())
+        return false;
+    if (!(std::isalpha(static_cast<unsigned char>(t.text[0])) || t.text[0] == '_'))
+        return false;
     for (char c : t.text) {
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) return false;
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_'))
+            return false;
     }
     return true;
 }
@@ -89,12 +101,14 @@ bool isIdName(const Token& t) {
 // An id is written as a name and a number; -1 is the unnamed label id.
 bool parseId(const Token& name, const Token& number, UINT& id) {
     int value = 0;
-    if (!isIdName(name) || !parseInt(number, value)) return false;
+    if (!isIdName(name) || !parseInt(number, value))
+        return false;
     if (value == -1) {
         id = IDC_STATIC;
         return true;
     }
-    if (value < 0 || value > 0xFFFF) return false;
+    if (value < 0 || value > 0xFFFF)
+        return false;
     id = static_cast<UINT>(value);
     return true;
 }
@@ -140,11 +154,16 @@ struct TypeField {
 
 TypeField typeField(ControlClass c) {
     switch (c) {
-        case ControlClass::Static: return {"SS_", SS_TYPEMASK};
-        case ControlClass::Button: return {"BS_", BS_TYPEMASK};
-        case ControlClass::ComboBox: return {"CBS_", CBS_TYPEMASK};
-        case ControlClass::ListView: return {"LVS_", LVS_TYPEMASK};
-        default: return {{}, 0};
+        case ControlClass::Static:
+            return {"SS_", SS_TYPEMASK};
+        case ControlClass::Button:
+            return {"BS_", BS_TYPEMASK};
+        case ControlClass::ComboBox:
+            return {"CBS_", CBS_TYPEMASK};
+        case ControlClass::ListView:
+            return {"LVS_", LVS_TYPEMASK};
+        default:
+            return {{}, 0};
     }
 }
 
@@ -170,9 +189,11 @@ const ControlKeyword kControlKeywords[] = {
 };
 
 const ControlKeyword* controlKeyword(const Token& t) {
-    if (t.quoted) return nullptr;
+    if (t.quoted)
+        return nullptr;
     for (const auto& k : kControlKeywords) {
-        if (t.text == k.keyword) return &k;
+        if (t.text == k.keyword)
+            return &k;
     }
     return nullptr;
 }
@@ -188,16 +209,21 @@ std::string forEachLine(std::string_view text, std::string_view source, Fn&& fn)
     size_t pos = 0;
     while (pos <= text.size()) {
         size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
         std::string_view line = text.substr(pos, end - pos);
         ++lineNo;
         pos = end + 1;
         std::string error;
-        if (!tokenize(line, tokens, error)) return where(source, lineNo, error);
-        if (tokens.empty()) continue;
+        if (!tokenize(line, tokens, error))
+            return where(source, lineNo, error);
+        if (tokens.empty())
+            continue;
         error = fn(tokens);
-        if (!error.empty()) return where(source, lineNo, error);
-        if (end == text.size()) break;
+        if (!error.empty())
+            return where(source, lineNo, error);
+        if (end == text.size())
+            break;
     }
     return {};
 }
@@ -212,7 +238,8 @@ Parsed<StringEntry> parseStringTable(std::string_view text, std::string_view sou
         if (t.size() != 3 || !parseId(t[0], t[1], e.id) || !t[2].quoted) {
             return "expected: NAME NUMBER \"text\"";
         }
-        if (!seen.insert(e.id).second) return "string " + std::to_string(e.id) + " twice";
+        if (!seen.insert(e.id).second)
+            return "string " + std::to_string(e.id) + " twice";
         e.name = t[0].text;
         e.text = platform::fromUtf8(t[2].text);
         result.entries.push_back(std::move(e));
@@ -230,7 +257,8 @@ Parsed<DialogTemplate> parseDialogs(std::string_view text, std::string_view sour
         const std::string& word = t[0].quoted ? std::string() : t[0].text;
         std::string error;
         if (word == "DIALOG") {
-            if (open) return "DIALOG inside a dialog (END missing)";
+            if (open)
+                return "DIALOG inside a dialog (END missing)";
             DialogTemplate d;
             int w = 0;
             int h = 0;
@@ -238,24 +266,29 @@ Parsed<DialogTemplate> parseDialogs(std::string_view text, std::string_view sour
                 !parseInt(t[4], h) || w <= 0 || h <= 0) {
                 return "expected: DIALOG NAME NUMBER WIDTH HEIGHT [styles]";
             }
-            if (!dialogIds.insert(d.id).second) return "dialog " + std::to_string(d.id) + " twice";
+            if (!dialogIds.insert(d.id).second)
+                return "dialog " + std::to_string(d.id) + " twice";
             d.name = t[1].text;
             d.size = {w, h};
             d.style = WS_POPUP | WS_CAPTION | DS_SETFONT;
-            if (!parseStyles(t, 5, d.style, error)) return error;
+            if (!parseStyles(t, 5, d.style, error))
+                return error;
             result.entries.push_back(std::move(d));
             open = &result.entries.back();
             lastControl = nullptr;
             return {};
         }
-        if (!open) return "'" + word + "' outside a DIALOG ... END block";
+        if (!open)
+            return "'" + word + "' outside a DIALOG ... END block";
         if (word == "END") {
-            if (t.size() != 1) return "END takes nothing";
+            if (t.size() != 1)
+                return "END takes nothing";
             open = nullptr;
             return {};
         }
         if (word == "CAPTION") {
-            if (t.size() != 2 || !t[1].quoted) return "expected: CAPTION \"text\"";
+            if (t.size() != 2 || !t[1].quoted)
+                return "expected: CAPTION \"text\"";
             open->caption = platform::fromUtf8(t[1].text);
             return {};
         }
@@ -270,18 +303,22 @@ Parsed<DialogTemplate> parseDialogs(std::string_view text, std::string_view sour
             return {};
         }
         if (word == "ITEM") {
-            if (!lastControl) return "ITEM before any control";
-            if (t.size() != 2 || !t[1].quoted) return "expected: ITEM \"text\"";
+            if (!lastControl)
+                return "ITEM before any control";
+            if (t.size() != 2 || !t[1].quoted)
+                return "expected: ITEM \"text\"";
             lastControl->items.push_back(platform::fromUtf8(t[1].text));
             return {};
         }
         const ControlKeyword* kw = controlKeyword(t[0]);
-        if (!kw) return "unknown keyword '" + word + "'";
+        if (!kw)
+            return "unknown keyword '" + word + "'";
         ControlTemplate c;
         c.controlClass = kw->controlClass;
         c.style = kw->defaultStyle;
         size_t i = 1;
-        if (i < t.size() && t[i].quoted) c.text = platform::fromUtf8(t[i++].text);
+        if (i < t.size() && t[i].quoted)
+            c.text = platform::fromUtf8(t[i++].text);
         int x = 0;
         int y = 0;
         int w = 0;
@@ -295,7 +332,8 @@ Parsed<DialogTemplate> parseDialogs(std::string_view text, std::string_view sour
         c.name = t[i].text;
         c.rect = CRect(x, y, x + w, y + h);
         TypeField field = typeField(c.controlClass);
-        if (!parseStyles(t, i + 6, c.style, error, field.prefix, field.mask)) return error;
+        if (!parseStyles(t, i + 6, c.style, error, field.prefix, field.mask))
+            return error;
         if (c.id != IDC_STATIC && open->control(c.id)) {
             return "control " + std::to_string(c.id) + " twice in " + open->name;
         }
@@ -303,7 +341,8 @@ Parsed<DialogTemplate> parseDialogs(std::string_view text, std::string_view sour
         lastControl = &open->controls.back();
         return {};
     });
-    if (result.ok() && open) result.error = std::string(source) + ": END missing after " + open->name;
+    if (result.ok() && open)
+        result.error = std::string(source) + ": END missing after " + open->name;
     return result;
 }
 
@@ -316,7 +355,8 @@ Parsed<BitmapEntry> parseBitmapList(std::string_view text, std::string_view sour
             !parseId(t[1], t[2], e.id) || !t[3].quoted || t[3].text.empty()) {
             return "expected: BITMAP|ICON NAME NUMBER \"file\"";
         }
-        if (!seen.insert(e.id).second) return "image " + std::to_string(e.id) + " twice";
+        if (!seen.insert(e.id).second)
+            return "image " + std::to_string(e.id) + " twice";
         e.kind = t[0].text;
         e.name = t[1].text;
         e.path = t[3].text;
@@ -335,8 +375,7 @@ std::string collectIds(const std::vector<StringEntry>& strings,
         {"IDOK", 1}, {"IDCANCEL", 2}, {"IDYES", 6}, {"IDNO", 7}, {"IDC_STATIC", IDC_STATIC}};
     auto add = [&](const std::string& name, UINT id) -> std::string {
         if (auto f = kFixed.find(name); f != kFixed.end()) {
-            return f->second == id ? std::string()
-                                   : name + " must be " + std::to_string(f->second);
+            return f->second == id ? std::string() : name + " must be " + std::to_string(f->second);
         }
         auto [it, inserted] = idsByName.emplace(name, id);
         if (!inserted && it->second != id) {
@@ -345,16 +384,20 @@ std::string collectIds(const std::vector<StringEntry>& strings,
         return {};
     };
     for (const auto& s : strings) {
-        if (auto e = add(s.name, s.id); !e.empty()) return e;
+        if (auto e = add(s.name, s.id); !e.empty())
+            return e;
     }
     for (const auto& d : dialogs) {
-        if (auto e = add(d.name, d.id); !e.empty()) return e;
+        if (auto e = add(d.name, d.id); !e.empty())
+            return e;
         for (const auto& c : d.controls) {
-            if (auto e = add(c.name, c.id); !e.empty()) return e;
+            if (auto e = add(c.name, c.id); !e.empty())
+                return e;
         }
     }
     for (const auto& b : bitmaps) {
-        if (auto e = add(b.name, b.id); !e.empty()) return e;
+        if (auto e = add(b.name, b.id); !e.empty())
+            return e;
     }
     return {};
 }

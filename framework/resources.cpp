@@ -24,12 +24,14 @@ bool parseInto(ResourceSet& set, std::string_view strings, std::string_view dial
     ResourceSet parsed;
     if (!strings.empty()) {
         auto s = parseStringTable(strings, std::string(source) + " strings");
-        if (!s.ok()) return false;
+        if (!s.ok())
+            return false;
         for (auto& e : s.entries) parsed.strings[e.id] = std::move(e.text);
     }
     if (!dialogs.empty()) {
         auto d = parseDialogs(dialogs, std::string(source) + " dialogs");
-        if (!d.ok()) return false;
+        if (!d.ok())
+            return false;
         for (auto& t : d.entries) {
             UINT id = t.id;
             parsed.dialogs[id] = std::make_unique<DialogTemplate>(std::move(t));
@@ -43,7 +45,8 @@ struct LanguageLibrary {
     void* handle = nullptr;
     ResourceSet resources;
     ~LanguageLibrary() {
-        if (handle) dlclose(handle);
+        if (handle)
+            dlclose(handle);
     }
 };
 
@@ -97,7 +100,8 @@ WideString loadString(UINT id) {
 
 bool hasString(UINT id) {
     std::lock_guard guard(lock());
-    if (const auto& lang = language(); lang && lang->resources.strings.count(id)) return true;
+    if (const auto& lang = language(); lang && lang->resources.strings.count(id))
+        return true;
     return builtIn().strings.count(id) != 0;
 }
 
@@ -122,10 +126,12 @@ std::vector<UINT> builtInDialogIds() {
 bool loadLanguageLibrary(const std::string& path) {
     auto library = std::make_unique<LanguageLibrary>();
     library->handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library->handle) return false;
+    if (!library->handle)
+        return false;
     auto entry =
         reinterpret_cast<ZentrixLanguageResourceFn>(dlsym(library->handle, ZENTRIX_LANGUAGE_ENTRY));
-    if (!entry) return false;
+    if (!entry)
+        return false;
     const char* strings = entry("strings");
     const char* dialogs = entry("dialogs");
     if (!parseInto(library->resources, strings ? strings : "", dialogs ? dialogs : "", path)) {

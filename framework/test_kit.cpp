@@ -338,4 +338,6 @@ bool ScopedTestKit::renderToPng(CWnd& window, const std::string& path) {
 
 // The font library keeps caches for the life of the process, which the application object
 // (above) deliberately shares; the leak checker of sanitizer builds is told so.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}

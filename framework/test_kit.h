@@ -26,7 +26,7 @@ class CBitmap;
 void ensureTestApplication();
 
 class ScopedTestKit {
-public:
+  public:
     ScopedTestKit();
     ~ScopedTestKit();
     ScopedTestKit(const ScopedTestKit&) = delete;
@@ -91,7 +91,7 @@ public:
     bool render(CWnd& window, CBitmap& image);
     bool renderToPng(CWnd& window, const std::string& path);
 
-private:
+  private:
     std::deque<int> answers_;
     std::deque<std::function<void(CWnd&)>> modalHandlers_;
     int unansweredBoxes_ = 0;

@@ -11,7 +11,7 @@ namespace zentrix::framework {
 namespace {
 
 class SampleDialog : public CDialog {
-public:
+  public:
     SampleDialog() : CDialog(IDD_SAMPLE) {}
     bool OnInitDialog() override {
         CDialog::OnInitDialog();
@@ -26,7 +26,8 @@ public:
         list->SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
         list->InsertColumn(0, u"Station", LVCFMT_LEFT, ScaleX(80));
         list->InsertColumn(1, u"Distance", LVCFMT_RIGHT, ScaleX(60));
-        const char16_t* rows[][2] = {{u"BASE1", u"1.2 km"}, {u"RTCM3", u"12 km"}, {u"VRS", u"0 km"}};
+        const char16_t* rows[][2] = {
+            {u"BASE1", u"1.2 km"}, {u"RTCM3", u"12 km"}, {u"VRS", u"0 km"}};
         for (const auto& row : rows) {
             const int i = list->InsertItem(list->GetItemCount(), row[0]);
             list->SetItemText(i, 1, row[1]);
@@ -41,7 +42,7 @@ public:
 };
 
 class SampleMenu : public CDialog {
-public:
+  public:
     SampleMenu() : CDialog(IDD_SAMPLE_MENU) {}
     bool OnInitDialog() override {
         CDialog::OnInitDialog();
@@ -58,19 +59,19 @@ public:
         return true;
     }
 
-private:
+  private:
     CImageList images_;
 };
 
 class SampleSheet : public CPropertySheet {
-public:
+  public:
     SampleSheet() : CPropertySheet(IDS_SAMPLE_SHEET) {
         AddPage(&general_);
         AddPage(&output_);
         AddPage(&extra_);
     }
 
-private:
+  private:
     CPropertyPage general_{IDD_SAMPLE_PAGE_GENERAL};
     CPropertyPage output_{IDD_SAMPLE_PAGE_OUTPUT};
     CPropertyPage extra_{IDD_SAMPLE_PAGE_EXTRA};
@@ -84,7 +85,8 @@ void GalleryRegistry::add(std::string name, std::function<std::unique_ptr<CWnd>(
 
 const GalleryEntry* GalleryRegistry::find(const std::string& name) const {
     for (const auto& entry : entries_) {
-        if (entry.name == name) return &entry;
+        if (entry.name == name)
+            return &entry;
     }
     return nullptr;
 }
@@ -96,8 +98,10 @@ void registerSampleGallery(GalleryRegistry& gallery) {
 }
 
 bool openGalleryWindow(ScopedTestKit& kit, CWnd& window) {
-    if (auto* sheet = dynamic_cast<CPropertySheet*>(&window)) return kit.open(*sheet);
-    if (auto* dialog = dynamic_cast<CDialog*>(&window)) return kit.open(*dialog);
+    if (auto* sheet = dynamic_cast<CPropertySheet*>(&window))
+        return kit.open(*sheet);
+    if (auto* dialog = dynamic_cast<CDialog*>(&window))
+        return kit.open(*dialog);
     return false;
 }
 

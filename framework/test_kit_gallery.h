@@ -29,12 +29,12 @@ struct GalleryEntry {
 };
 
 class GalleryRegistry {
-public:
+  public:
     void add(std::string name, std::function<std::unique_ptr<CWnd>()> make);
     const std::vector<GalleryEntry>& entries() const { return entries_; }
     const GalleryEntry* find(const std::string& name) const;
 
-private:
+  private:
     std::vector<GalleryEntry> entries_;
 };
 

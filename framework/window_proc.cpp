@@ -23,7 +23,9 @@ std::map<HWND, LPARAM>& userData() {
 }
 
 // Messages from controls: WM_COMMAND for the command-style codes, WM_NOTIFY for the others.
-bool isNotifyCode(UINT code) { return code >= 0x80000000u; }
+bool isNotifyCode(UINT code) {
+    return code >= 0x80000000u;
+}
 
 template <class Base>
 LRESULT deliver(Base& window, LRESULT (*procedure)(HWND, UINT, WPARAM, LPARAM), UINT message,
@@ -33,20 +35,20 @@ LRESULT deliver(Base& window, LRESULT (*procedure)(HWND, UINT, WPARAM, LPARAM), 
 
 LRESULT notifyMessage(CWnd& window, DLGPROC procedure, const NotifyInfo& info) {
     if (isNotifyCode(info.code)) {
-        return deliver(window, procedure, WM_NOTIFY, info.idFrom,
-                       reinterpret_cast<LPARAM>(&info));
+        return deliver(window, procedure, WM_NOTIFY, info.idFrom, reinterpret_cast<LPARAM>(&info));
     }
     if (dynamic_cast<CSliderCtrl*>(info.hwndFrom)) {
         return deliver(window, procedure, WM_HSCROLL,
                        MAKEWPARAM(info.code, static_cast<UINT>(info.nPos)),
                        reinterpret_cast<LPARAM>(info.hwndFrom->GetSafeHwnd()));
     }
-    return deliver(window, procedure, WM_COMMAND, MAKEWPARAM(info.idFrom, info.code),
-                   reinterpret_cast<LPARAM>(info.hwndFrom ? info.hwndFrom->GetSafeHwnd() : nullptr));
+    return deliver(
+        window, procedure, WM_COMMAND, MAKEWPARAM(info.idFrom, info.code),
+        reinterpret_cast<LPARAM>(info.hwndFrom ? info.hwndFrom->GetSafeHwnd() : nullptr));
 }
 
 class RawWindow : public CWnd {
-public:
+  public:
     explicit RawWindow(WNDPROC procedure) : procedure_(procedure) {}
     LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
         return deliver(*this, procedure_, message, wParam, lParam);
@@ -72,12 +74,12 @@ public:
         return true;
     }
 
-private:
+  private:
     WNDPROC procedure_;
 };
 
 class RawDialog : public CDialog {
-public:
+  public:
     RawDialog(UINT templateId, DLGPROC procedure, LPARAM param)
         : CDialog(templateId), procedure_(procedure), param_(param) {}
     LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -86,7 +88,8 @@ public:
     bool OnInitDialog() override { return send(WM_INITDIALOG, 0, param_) != 0; }
     void OnTimer(UINT_PTR id) override { send(WM_TIMER, id, 0); }
     void OnPaint() override {
-        if (!send(WM_PAINT, 0, 0)) CDialog::OnPaint();
+        if (!send(WM_PAINT, 0, 0))
+            CDialog::OnPaint();
     }
     void OnLButtonDown(UINT flags, CPoint p) override {
         send(WM_LBUTTONDOWN, flags, MAKELPARAM(p.x, p.y));
@@ -103,7 +106,7 @@ public:
     void OnOK() override {}
     void OnCancel() override {}
 
-private:
+  private:
     DLGPROC procedure_;
     LPARAM param_;
 };
@@ -130,7 +133,8 @@ bool UnregisterClass(WideStringView className, HINSTANCE) {
 HWND CreateWindow(WideStringView className, WideStringView title, DWORD style, int x, int y,
                   int width, int height, HWND parent, UINT id, HINSTANCE, LPARAM param) {
     auto it = classes().find(WideString(className));
-    if (it == classes().end()) return nullptr;
+    if (it == classes().end())
+        return nullptr;
     auto window = std::make_unique<RawWindow>(it->second.lpfnWndProc);
     CWnd* parentWnd = CWnd::FromHandle(parent);
     if (!window->Create(title, style & ~WS_VISIBLE, CRect(x, y, x + width, y + height), parentWnd,
@@ -142,30 +146,36 @@ HWND CreateWindow(WideStringView className, WideStringView title, DWORD style, i
         window->DestroyWindow();
         return nullptr;
     }
-    if (style & WS_VISIBLE) window->ShowWindow(SW_SHOW);
+    if (style & WS_VISIBLE)
+        window->ShowWindow(SW_SHOW);
     owned()[hwnd] = std::move(window);
     return hwnd;
 }
 
 bool DestroyWindow(HWND window) {
     CWnd* wnd = CWnd::FromHandle(window);
-    if (!wnd) return false;
+    if (!wnd)
+        return false;
     auto it = owned().find(window);
     wnd->DestroyWindow();
     userData().erase(window);
-    if (it != owned().end()) owned().erase(it);
+    if (it != owned().end())
+        owned().erase(it);
     return true;
 }
 
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = CWnd::FromHandle(window);
-    if (auto* raw = dynamic_cast<RawWindow*>(wnd)) return raw->send(message, wParam, lParam);
-    if (auto* dialog = dynamic_cast<RawDialog*>(wnd)) return dialog->send(message, wParam, lParam);
+    if (auto* raw = dynamic_cast<RawWindow*>(wnd))
+        return raw->send(message, wParam, lParam);
+    if (auto* dialog = dynamic_cast<RawDialog*>(wnd))
+        return dialog->send(message, wParam, lParam);
     return 0;
 }
 
 bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!CWnd::FromHandle(window)) return false;
+    if (!CWnd::FromHandle(window))
+        return false;
     auto* widget = reinterpret_cast<QWidget*>(window);
     QTimer::singleShot(0, widget, [window, message, wParam, lParam] {
         SendMessage(window, message, wParam, lParam);
@@ -175,7 +185,8 @@ bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     CWnd* wnd = CWnd::FromHandle(window);
-    if (!wnd) return 0;
+    if (!wnd)
+        return 0;
     if (message == WM_ERASEBKGND) {
         auto* dc = reinterpret_cast<CDC*>(wParam);
         return dc ? wnd->CWnd::OnEraseBkgnd(dc) : 0;
@@ -190,7 +201,8 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
 
 CDC* BeginPaint(HWND window, PAINTSTRUCT* paint) {
     CWnd* wnd = CWnd::FromHandle(window);
-    if (!wnd || !paint) return nullptr;
+    if (!wnd || !paint)
+        return nullptr;
     auto* dc = new CPaintDC(wnd);
     paint->hdc = dc;
     paint->fErase = false;
@@ -199,35 +211,40 @@ CDC* BeginPaint(HWND window, PAINTSTRUCT* paint) {
 }
 
 bool EndPaint(HWND, const PAINTSTRUCT* paint) {
-    if (!paint || !paint->hdc) return false;
+    if (!paint || !paint->hdc)
+        return false;
     delete static_cast<CPaintDC*>(paint->hdc);
     return true;
 }
 
 bool InvalidateRect(HWND window, const CRect* rect, bool erase) {
     CWnd* wnd = CWnd::FromHandle(window);
-    if (!wnd) return false;
+    if (!wnd)
+        return false;
     wnd->InvalidateRect(rect, erase);
     return true;
 }
 
 bool UpdateWindow(HWND window) {
     CWnd* wnd = CWnd::FromHandle(window);
-    if (!wnd) return false;
+    if (!wnd)
+        return false;
     wnd->UpdateWindow();
     return true;
 }
 
 bool GetClientRect(HWND window, CRect* rect) {
     CWnd* wnd = CWnd::FromHandle(window);
-    if (!wnd || !rect) return false;
+    if (!wnd || !rect)
+        return false;
     wnd->GetClientRect(rect);
     return true;
 }
 
 bool MoveWindow(HWND window, int x, int y, int width, int height, bool repaint) {
     CWnd* wnd = CWnd::FromHandle(window);
-    if (!wnd) return false;
+    if (!wnd)
+        return false;
     wnd->MoveWindow(x, y, width, height, repaint);
     return true;
 }
@@ -261,7 +278,8 @@ HWND GetDlgItem(HWND dialog, UINT id) {
 
 bool SetDlgItemText(HWND dialog, UINT id, WideStringView text) {
     CWnd* wnd = CWnd::FromHandle(dialog);
-    if (!wnd || !wnd->GetDlgItem(id)) return false;
+    if (!wnd || !wnd->GetDlgItem(id))
+        return false;
     wnd->SetDlgItemText(id, text);
     return true;
 }
@@ -287,7 +305,8 @@ LRESULT DialogBoxParam(HINSTANCE, UINT templateId, HWND parent, DLGPROC procedur
 
 HWND CreateDialogParam(HINSTANCE, UINT templateId, HWND parent, DLGPROC procedure, LPARAM param) {
     auto dialog = std::make_unique<RawDialog>(templateId, procedure, param);
-    if (!dialog->Create(templateId, CWnd::FromHandle(parent))) return nullptr;
+    if (!dialog->Create(templateId, CWnd::FromHandle(parent)))
+        return nullptr;
     HWND hwnd = dialog->GetSafeHwnd();
     owned()[hwnd] = std::move(dialog);
     return hwnd;
@@ -295,7 +314,8 @@ HWND CreateDialogParam(HINSTANCE, UINT templateId, HWND parent, DLGPROC procedur
 
 bool EndDialog(HWND dialog, LRESULT result) {
     auto* wnd = dynamic_cast<CDialog*>(CWnd::FromHandle(dialog));
-    if (!wnd) return false;
+    if (!wnd)
+        return false;
     wnd->EndDialog(static_cast<int>(result));
     return true;
 }

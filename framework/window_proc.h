@@ -41,15 +41,25 @@ constexpr UINT WM_USER = 0x0400;
 constexpr UINT CS_VREDRAW = 0x1;
 constexpr UINT CS_HREDRAW = 0x2;
 
-constexpr UINT LOWORD(std::uintptr_t v) { return static_cast<UINT>(v & 0xFFFF); }
-constexpr UINT HIWORD(std::uintptr_t v) { return static_cast<UINT>((v >> 16) & 0xFFFF); }
-constexpr WPARAM MAKEWPARAM(UINT low, UINT high) { return (low & 0xFFFF) | ((high & 0xFFFF) << 16); }
+constexpr UINT LOWORD(std::uintptr_t v) {
+    return static_cast<UINT>(v & 0xFFFF);
+}
+constexpr UINT HIWORD(std::uintptr_t v) {
+    return static_cast<UINT>((v >> 16) & 0xFFFF);
+}
+constexpr WPARAM MAKEWPARAM(UINT low, UINT high) {
+    return (low & 0xFFFF) | ((high & 0xFFFF) << 16);
+}
 constexpr LPARAM MAKELPARAM(int low, int high) {
     return static_cast<LPARAM>((static_cast<UINT>(low) & 0xFFFF) |
                                ((static_cast<UINT>(high) & 0xFFFF) << 16));
 }
-constexpr int GET_X_LPARAM(LPARAM v) { return static_cast<std::int16_t>(v & 0xFFFF); }
-constexpr int GET_Y_LPARAM(LPARAM v) { return static_cast<std::int16_t>((v >> 16) & 0xFFFF); }
+constexpr int GET_X_LPARAM(LPARAM v) {
+    return static_cast<std::int16_t>(v & 0xFFFF);
+}
+constexpr int GET_Y_LPARAM(LPARAM v) {
+    return static_cast<std::int16_t>((v >> 16) & 0xFFFF);
+}
 
 struct WNDCLASS {
     UINT style = 0;

@@ -34,40 +34,49 @@ WindowData::WindowData(QWidget* widget) : QObject(widget), widget_(widget) {
     liveWindows().insert(widget);
 }
 
-WindowData::~WindowData() { liveWindows().erase(widget_); }
+WindowData::~WindowData() {
+    liveWindows().erase(widget_);
+}
 
-bool WindowData::isLive(const QWidget* widget) { return liveWindows().count(widget) != 0; }
+bool WindowData::isLive(const QWidget* widget) {
+    return liveWindows().count(widget) != 0;
+}
 
 WindowData& windowData(QWidget* widget) {
-    if (auto* data = findWindowData(widget)) return *data;
+    if (auto* data = findWindowData(widget))
+        return *data;
     auto* data = new WindowData(widget);
     widget->setProperty("zxWindowData", QVariant::fromValue(static_cast<void*>(data)));
     return *data;
 }
 
 WindowData* findWindowData(const QWidget* widget) {
-    if (!widget) return nullptr;
+    if (!widget)
+        return nullptr;
     QVariant v = widget->property("zxWindowData");
     return v.isValid() ? static_cast<WindowData*>(v.value<void*>()) : nullptr;
 }
 
 QWidget* parentWindowWidget(const QWidget* widget) {
     for (QWidget* p = widget ? widget->parentWidget() : nullptr; p; p = p->parentWidget()) {
-        if (findWindowData(p)) return p;
+        if (findWindowData(p))
+            return p;
     }
     return nullptr;
 }
 
 void notifyFromWidget(QWidget* control, NotifyInfo info) {
     WindowData* data = findWindowData(control);
-    if (!data) return;
+    if (!data)
+        return;
     if (data->owner) {
         info.hwndFrom = data->owner;
         data->owner->SendNotify(info);
         return;
     }
     info.idFrom = data->id;
-    if (CWnd* parent = CWnd::fromWidget(parentWindowWidget(control))) parent->OnNotify(info);
+    if (CWnd* parent = CWnd::fromWidget(parentWindowWidget(control)))
+        parent->OnNotify(info);
 }
 
 QFont dialogQFont(int points, const WideString& face) {
@@ -96,7 +105,7 @@ QImage& WndWidget::backing() {
         backing_ = QImage(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
         backing_.setDevicePixelRatio(ratio);
         backing_.fill(toQColor(CWnd::fromWidget(this) ? CWnd::fromWidget(this)->BackgroundColor()
-                                                        : GetSysColor(COLOR_BTNFACE)));
+                                                      : GetSysColor(COLOR_BTNFACE)));
         dirty_ = true;
         erase_ = true;
     }
@@ -106,7 +115,8 @@ QImage& WndWidget::backing() {
 void WndWidget::paintIfInvalid() {
     QImage& image = backing();
     CWnd* wnd = CWnd::fromWidget(this);
-    if (!dirty_ || !wnd) return;
+    if (!dirty_ || !wnd)
+        return;
     dirty_ = false;
     const bool erase = erase_;
     erase_ = false;
@@ -129,7 +139,9 @@ void WndWidget::paintEvent(QPaintEvent*) {
 
 namespace {
 
-UINT mouseFlags(const QMouseEvent* e) { return (e->buttons() & Qt::LeftButton) ? MK_LBUTTON : 0; }
+UINT mouseFlags(const QMouseEvent* e) {
+    return (e->buttons() & Qt::LeftButton) ? MK_LBUTTON : 0;
+}
 CPoint mousePoint(const QMouseEvent* e) {
     QPoint p = e->position().toPoint();
     return {p.x(), p.y()};
@@ -150,26 +162,30 @@ void WndWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void WndWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (CWnd* wnd = CWnd::fromWidget(this)) wnd->OnMouseMove(mouseFlags(event), mousePoint(event));
+    if (CWnd* wnd = CWnd::fromWidget(this))
+        wnd->OnMouseMove(mouseFlags(event), mousePoint(event));
 }
 
 void WndWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     invalidate(true);
-    if (CWnd* wnd = CWnd::fromWidget(this)) wnd->OnSize(0, width(), height());
+    if (CWnd* wnd = CWnd::fromWidget(this))
+        wnd->OnSize(0, width(), height());
 }
 
 void WndWidget::closeEvent(QCloseEvent* event) {
     // The window system's close box is the dialog's Cancel; the dialog decides when it ends.
     event->ignore();
-    if (CWnd* wnd = CWnd::fromWidget(this)) wnd->OnKeyCommand(IDCANCEL);
+    if (CWnd* wnd = CWnd::fromWidget(this))
+        wnd->OnKeyCommand(IDCANCEL);
 }
 
 void WndWidget::keyPressEvent(QKeyEvent* event) {
     CWnd* wnd = CWnd::fromWidget(this);
     if (wnd && isWindow() && event->key() == Qt::Key_Escape) {
         wnd->OnKeyCommand(IDCANCEL);
-    } else if (wnd && isWindow() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    } else if (wnd && isWindow() &&
+               (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         wnd->OnKeyCommand(IDOK);
     } else {
         QWidget::keyPressEvent(event);
@@ -191,19 +207,23 @@ CWnd::~CWnd() {
     mapEntries_.clear();
     if (state_->owned && state_->widget) {
         QWidget* w = state_->widget.data();
-        if (WindowData* data = findWindowData(w); data && data->owner == this) data->owner = nullptr;
+        if (WindowData* data = findWindowData(w); data && data->owner == this)
+            data->owner = nullptr;
         delete w;
     } else {
         detachWidget();
     }
 }
 
-QWidget* CWnd::widget() const { return state_->widget.data(); }
+QWidget* CWnd::widget() const {
+    return state_->widget.data();
+}
 
 void CWnd::attachWidget(QWidget* widget, bool owned) {
     state_->widget = widget;
     state_->owned = owned;
-    if (widget) windowData(widget).owner = this;
+    if (widget)
+        windowData(widget).owner = this;
 }
 
 void CWnd::detachWidget() {
@@ -223,33 +243,41 @@ CWnd* CWnd::fromWidget(const QWidget* widget) {
 }
 
 bool CWnd::Create(WideStringView text, DWORD style, const CRect& rect, CWnd* parent, UINT id) {
-    if (IsWindow()) return false;
+    if (IsWindow())
+        return false;
     QWidget* parentWidget = parent ? parent->widget() : nullptr;
-    if ((style & WS_CHILD) && !parentWidget) return false;
+    if ((style & WS_CHILD) && !parentWidget)
+        return false;
     auto* w = new WndWidget((style & WS_CHILD) ? parentWidget : nullptr);
-    if (!(style & WS_CHILD)) w->setWindowFlag(Qt::Window);
+    if (!(style & WS_CHILD))
+        w->setWindowFlag(Qt::Window);
     w->text = WideString(text);
-    if (!(style & WS_CHILD)) w->setWindowTitle(QString::fromStdU16String(w->text));
+    if (!(style & WS_CHILD))
+        w->setWindowTitle(QString::fromStdU16String(w->text));
     WindowData& data = windowData(w);
     data.id = id;
     data.style = style;
-    if (parentWidget && (style & WS_CHILD)) w->setFont(parentWidget->font());
+    if (parentWidget && (style & WS_CHILD))
+        w->setFont(parentWidget->font());
     w->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
     w->setEnabled(!(style & WS_DISABLED));
     attachWidget(w, true);
     PreSubclassWindow();
-    if (style & WS_VISIBLE) w->show();
+    if (style & WS_VISIBLE)
+        w->show();
     return true;
 }
 
 bool CWnd::DestroyWindow() {
     QWidget* w = widget();
-    if (!w) return false;
+    if (!w)
+        return false;
     OnDestroy();
     // Then every window inside, parents before their children.
     const auto children = w->findChildren<QWidget*>();
     for (QWidget* child : children) {
-        if (CWnd* wnd = fromWidget(child); wnd && wnd != this) wnd->OnDestroy();
+        if (CWnd* wnd = fromWidget(child); wnd && wnd != this)
+            wnd->OnDestroy();
     }
     const bool owned = state_->owned;
     detachWidget();
@@ -263,12 +291,15 @@ bool CWnd::DestroyWindow() {
 }
 
 bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
-    if (!parent || IsWindow()) return false;
+    if (!parent || IsWindow())
+        return false;
     CWnd* item = parent->GetDlgItem(id);
     return item && SubclassWindow(item->GetSafeHwnd());
 }
 
-HWND CWnd::GetSafeHwnd() const { return reinterpret_cast<HWND>(widget()); }
+HWND CWnd::GetSafeHwnd() const {
+    return reinterpret_cast<HWND>(widget());
+}
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
     auto* widget = reinterpret_cast<QWidget*>(hwnd);
@@ -277,7 +308,8 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
 
 bool CWnd::SubclassWindow(HWND hwnd) {
     auto* w = reinterpret_cast<QWidget*>(hwnd);
-    if (!WindowData::isLive(w) || IsWindow()) return false;
+    if (!WindowData::isLive(w) || IsWindow())
+        return false;
     attachWidget(w, false);
     PreSubclassWindow();
     return true;
@@ -291,7 +323,8 @@ HWND CWnd::UnsubclassWindow() {
 
 CWnd* CWnd::GetDlgItem(UINT id) const {
     QWidget* w = widget();
-    if (!w) return nullptr;
+    if (!w)
+        return nullptr;
     // Children of children count too: a page's controls sit inside the page's own widget, and
     // list controls hold inner widgets; the first window with the id wins.
     const auto children = w->findChildren<QWidget*>();
@@ -309,46 +342,58 @@ UINT CWnd::GetDlgCtrlID() const {
     return data ? data->id : 0;
 }
 
-CWnd* CWnd::GetParent() const { return fromWidget(parentWindowWidget(widget())); }
+CWnd* CWnd::GetParent() const {
+    return fromWidget(parentWindowWidget(widget()));
+}
 
 DWORD CWnd::GetStyle() const {
     QWidget* w = widget();
-    if (!w) return 0;
+    if (!w)
+        return 0;
     DWORD style = windowData(w).style & ~(WS_VISIBLE | WS_DISABLED);
-    if (w->isVisibleTo(w->parentWidget() ? w->parentWidget() : w) && !w->isHidden()) style |= WS_VISIBLE;
-    if (!w->isEnabled()) style |= WS_DISABLED;
+    if (w->isVisibleTo(w->parentWidget() ? w->parentWidget() : w) && !w->isHidden())
+        style |= WS_VISIBLE;
+    if (!w->isEnabled())
+        style |= WS_DISABLED;
     return style;
 }
 
 bool CWnd::ModifyStyle(DWORD remove, DWORD add) {
     QWidget* w = widget();
-    if (!w) return false;
+    if (!w)
+        return false;
     WindowData& data = windowData(w);
     data.style = (data.style & ~remove) | add;
-    if ((remove | add) & WS_VISIBLE) w->setVisible(data.style & WS_VISIBLE);
-    if ((remove | add) & WS_DISABLED) w->setEnabled(!(data.style & WS_DISABLED));
+    if ((remove | add) & WS_VISIBLE)
+        w->setVisible(data.style & WS_VISIBLE);
+    if ((remove | add) & WS_DISABLED)
+        w->setEnabled(!(data.style & WS_DISABLED));
     Invalidate();
     return true;
 }
 
 void CWnd::SetWindowText(WideStringView text) {
     QWidget* w = widget();
-    if (!w) return;
+    if (!w)
+        return;
     if (auto* ww = dynamic_cast<WndWidget*>(w)) {
         ww->text = WideString(text);
         ww->invalidate(true);
     }
-    if (w->isWindow()) w->setWindowTitle(QString::fromStdU16String(WideString(text)));
+    if (w->isWindow())
+        w->setWindowTitle(QString::fromStdU16String(WideString(text)));
 }
 
 WideString CWnd::GetWindowText() const {
     QWidget* w = widget();
-    if (auto* ww = dynamic_cast<WndWidget*>(w)) return ww->text;
+    if (auto* ww = dynamic_cast<WndWidget*>(w))
+        return ww->text;
     return w ? w->windowTitle().toStdU16String() : WideString();
 }
 
 void CWnd::SetDlgItemText(UINT id, WideStringView text) {
-    if (CWnd* item = GetDlgItem(id)) item->SetWindowText(text);
+    if (CWnd* item = GetDlgItem(id))
+        item->SetWindowText(text);
 }
 
 WideString CWnd::GetDlgItemText(UINT id) const {
@@ -357,7 +402,8 @@ WideString CWnd::GetDlgItemText(UINT id) const {
 }
 
 void CWnd::SetDlgItemInt(UINT id, int value, bool isSigned) {
-    std::string digits = isSigned ? std::to_string(value) : std::to_string(static_cast<UINT>(value));
+    std::string digits =
+        isSigned ? std::to_string(value) : std::to_string(static_cast<UINT>(value));
     SetDlgItemText(id, platform::fromUtf8(digits));
 }
 
@@ -365,14 +411,18 @@ int CWnd::GetDlgItemInt(UINT id, bool* translated, bool isSigned) const {
     bool ok = false;
     QString text = QString::fromStdU16String(GetDlgItemText(id)).trimmed();
     long long value = text.toLongLong(&ok);
-    if (ok && !isSigned && value < 0) ok = false;
-    if (ok && (value > 0xFFFFFFFFLL || value < -0x80000000LL)) ok = false;
-    if (translated) *translated = ok;
+    if (ok && !isSigned && value < 0)
+        ok = false;
+    if (ok && (value > 0xFFFFFFFFLL || value < -0x80000000LL))
+        ok = false;
+    if (translated)
+        *translated = ok;
     return ok ? static_cast<int>(value) : 0;
 }
 
 void CWnd::CheckDlgButton(UINT id, int check) {
-    if (auto* button = dynamic_cast<CButton*>(GetDlgItem(id))) button->SetCheck(check);
+    if (auto* button = dynamic_cast<CButton*>(GetDlgItem(id)))
+        button->SetCheck(check);
 }
 
 int CWnd::IsDlgButtonChecked(UINT id) const {
@@ -386,7 +436,8 @@ void CWnd::CheckRadioButton(UINT firstId, UINT lastId, UINT checkId) {
 
 bool CWnd::ShowWindow(int command) {
     QWidget* w = widget();
-    if (!w) return false;
+    if (!w)
+        return false;
     const bool wasVisible = !w->isHidden();
     if (command == SW_HIDE) {
         w->hide();
@@ -401,39 +452,48 @@ bool CWnd::ShowWindow(int command) {
 
 bool CWnd::IsWindowVisible() const {
     QWidget* w = widget();
-    if (!w || w->isHidden()) return false;
+    if (!w || w->isHidden())
+        return false;
     // Visible means: shown, and every parent shown, as far as the program controls it.
     for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
-        if (p->isHidden()) return false;
+        if (p->isHidden())
+            return false;
     }
     return true;
 }
 
 bool CWnd::EnableWindow(bool enable) {
     QWidget* w = widget();
-    if (!w) return false;
+    if (!w)
+        return false;
     const bool wasDisabled = !w->isEnabled();
     w->setEnabled(enable);
     return wasDisabled;
 }
 
-bool CWnd::IsWindowEnabled() const { return widget() && widget()->isEnabled(); }
+bool CWnd::IsWindowEnabled() const {
+    return widget() && widget()->isEnabled();
+}
 
 void CWnd::SetFocus() {
-    if (QWidget* w = widget()) w->setFocus(Qt::OtherFocusReason);
+    if (QWidget* w = widget())
+        w->setFocus(Qt::OtherFocusReason);
 }
 
 void CWnd::SetFont(CFont* font, bool redraw) {
     QWidget* w = widget();
-    if (!w || !font) return;
+    if (!w || !font)
+        return;
     windowData(w).font = font;
     w->setFont(toQFont(*font));
-    if (redraw) Invalidate();
+    if (redraw)
+        Invalidate();
 }
 
 CFont* CWnd::GetFont() const {
     for (QWidget* w = widget(); w; w = parentWindowWidget(w)) {
-        if (WindowData* data = findWindowData(w); data && data->font) return data->font;
+        if (WindowData* data = findWindowData(w); data && data->font)
+            return data->font;
     }
     return nullptr;
 }
@@ -450,7 +510,8 @@ void CWnd::GetWindowRect(CRect* rect) const {
         return;
     }
     QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
-    if (w->isWindow()) topLeft = w->frameGeometry().topLeft();
+    if (w->isWindow())
+        topLeft = w->frameGeometry().topLeft();
     *rect = CRect(topLeft.x(), topLeft.y(), topLeft.x() + w->width(), topLeft.y() + w->height());
 }
 
@@ -477,7 +538,8 @@ void CWnd::ClientToScreen(CPoint* point) const {
 void CWnd::MoveWindow(int x, int y, int width, int height, bool repaint) {
     if (QWidget* w = widget()) {
         w->setGeometry(x, y, std::max(0, width), std::max(0, height));
-        if (repaint) Invalidate();
+        if (repaint)
+            Invalidate();
     }
 }
 
@@ -494,7 +556,9 @@ void CWnd::Invalidate(bool erase) {
     }
 }
 
-void CWnd::InvalidateRect(const CRect*, bool erase) { Invalidate(erase); }
+void CWnd::InvalidateRect(const CRect*, bool erase) {
+    Invalidate(erase);
+}
 
 void CWnd::UpdateWindow() {
     if (auto* ww = dynamic_cast<WndWidget*>(widget())) {
@@ -505,14 +569,16 @@ void CWnd::UpdateWindow() {
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
     QWidget* w = widget();
-    if (!w) return 0;
+    if (!w)
+        return 0;
     const QString name = QStringLiteral("zxTimer%1").arg(static_cast<qulonglong>(id));
     auto* timer = w->findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
     if (!timer) {
         timer = new QTimer(w);
         timer->setObjectName(name);
         QObject::connect(timer, &QTimer::timeout, w, [w, id] {
-            if (CWnd* wnd = CWnd::fromWidget(w)) wnd->OnTimer(id);
+            if (CWnd* wnd = CWnd::fromWidget(w))
+                wnd->OnTimer(id);
         });
     }
     timer->start(static_cast<int>(std::min<UINT>(elapseMs, 0x7FFFFFFF)));
@@ -521,10 +587,12 @@ UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
 
 bool CWnd::KillTimer(UINT_PTR id) {
     QWidget* w = widget();
-    if (!w) return false;
+    if (!w)
+        return false;
     const QString name = QStringLiteral("zxTimer%1").arg(static_cast<qulonglong>(id));
     auto* timer = w->findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
-    if (!timer || !timer->isActive()) return false;
+    if (!timer || !timer->isActive())
+        return false;
     timer->stop();
     return true;
 }
@@ -540,7 +608,9 @@ void CWnd::OnPaint() {
 
 void CWnd::DefaultPaint(CDC&) {}
 
-COLORREF CWnd::BackgroundColor() const { return GetSysColor(COLOR_BTNFACE); }
+COLORREF CWnd::BackgroundColor() const {
+    return GetSysColor(COLOR_BTNFACE);
+}
 
 bool CWnd::OnEraseBkgnd(CDC* dc) {
     CRect rect;
@@ -576,12 +646,15 @@ bool CWnd::OnNotify(const NotifyInfo& info) {
     return false;
 }
 
-bool CWnd::OnChildNotify(const NotifyInfo&) { return false; }
+bool CWnd::OnChildNotify(const NotifyInfo&) {
+    return false;
+}
 
 bool CWnd::SendNotify(NotifyInfo info) {
     info.hwndFrom = this;
     info.idFrom = GetDlgCtrlID();
-    if (OnChildNotify(info)) return true;
+    if (OnChildNotify(info))
+        return true;
     CWnd* parent = GetParent();
     return parent && parent->OnNotify(info);
 }
@@ -590,7 +663,8 @@ bool CWnd::SendNotify(NotifyInfo info) {
 
 CPaintDC::CPaintDC(CWnd* wnd) : wnd_(wnd) {
     auto* ww = wnd ? dynamic_cast<WndWidget*>(wnd->widget()) : nullptr;
-    if (!ww) return;
+    if (!ww)
+        return;
     wnd->GetClientRect(&m_rcPaint);
     if (QPainter* painter = ww->activePainter()) {
         attachPainter(*this, *painter, ww->backing());
@@ -602,12 +676,14 @@ CPaintDC::CPaintDC(CWnd* wnd) : wnd_(wnd) {
 CPaintDC::~CPaintDC() {
     detachPainter(*this);
     auto* ww = wnd_ ? dynamic_cast<WndWidget*>(wnd_->widget()) : nullptr;
-    if (ww && !ww->activePainter()) ww->update();
+    if (ww && !ww->activePainter())
+        ww->update();
 }
 
 CClientDC::CClientDC(CWnd* wnd) : wnd_(wnd) {
     auto* ww = wnd ? dynamic_cast<WndWidget*>(wnd->widget()) : nullptr;
-    if (!ww) return;
+    if (!ww)
+        return;
     // A window that never painted paints first, so that the drawing lands on its content.
     ww->paintIfInvalid();
     attachImage(*this, ww->backing());
@@ -615,7 +691,8 @@ CClientDC::CClientDC(CWnd* wnd) : wnd_(wnd) {
 
 CClientDC::~CClientDC() {
     detachPainter(*this);
-    if (auto* ww = wnd_ ? dynamic_cast<WndWidget*>(wnd_->widget()) : nullptr) ww->update();
+    if (auto* ww = wnd_ ? dynamic_cast<WndWidget*>(wnd_->widget()) : nullptr)
+        ww->update();
 }
 
 // ---- Screen scale ----
@@ -625,16 +702,25 @@ int g_dpiOverride = 0;
 }
 
 int screenDpi() {
-    if (g_dpiOverride > 0) return g_dpiOverride;
+    if (g_dpiOverride > 0)
+        return g_dpiOverride;
     QScreen* screen = QGuiApplication::primaryScreen();
     int dpi = screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
-void setScreenDpiOverride(int dpi) { g_dpiOverride = dpi; }
+void setScreenDpiOverride(int dpi) {
+    g_dpiOverride = dpi;
+}
 
-double screenScale() { return screenDpi() / 96.0; }
-int ScaleX(int pixels) { return static_cast<int>(std::lround(pixels * screenScale())); }
-int ScaleY(int pixels) { return static_cast<int>(std::lround(pixels * screenScale())); }
+double screenScale() {
+    return screenDpi() / 96.0;
+}
+int ScaleX(int pixels) {
+    return static_cast<int>(std::lround(pixels * screenScale()));
+}
+int ScaleY(int pixels) {
+    return static_cast<int>(std::lround(pixels * screenScale()));
+}
 
 }  // namespace zentrix::framework

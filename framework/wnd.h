@@ -90,12 +90,12 @@ struct NotifyInfo {
     int iSubItem = 0;    ///< list column (column click)
     UINT uNewState = 0;  ///< list item changes: LVIS_ states
     UINT uOldState = 0;
-    UINT uChanged = 0;   ///< LVIF_STATE when the state changed
-    int nPos = 0;        ///< slider position
+    UINT uChanged = 0;  ///< LVIF_STATE when the state changed
+    int nPos = 0;       ///< slider position
 };
 
 class CWnd {
-public:
+  public:
     CWnd();
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
@@ -222,7 +222,7 @@ public:
     /// Internal: the colour the default OnEraseBkgnd fills with.
     virtual COLORREF BackgroundColor() const;
 
-private:
+  private:
     struct MapEntry {
         UINT code;
         UINT id;
@@ -235,23 +235,23 @@ private:
 
 /// The context OnPaint draws with: on the window's painter while the window paints.
 class CPaintDC : public CDC {
-public:
+  public:
     explicit CPaintDC(CWnd* wnd);
     ~CPaintDC() override;
     CRect m_rcPaint;
 
-private:
+  private:
     CWnd* wnd_;
 };
 
 /// A context on the window's client area outside painting: it draws into the window's backing
 /// image, which the window shows, and which stays until the window is invalidated.
 class CClientDC : public CDC {
-public:
+  public:
     explicit CClientDC(CWnd* wnd);
     ~CClientDC() override;
 
-private:
+  private:
     CWnd* wnd_;
 };
 

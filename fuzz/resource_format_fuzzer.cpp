@@ -16,9 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto dialogs = parseDialogs(text, "fuzz");
     auto bitmaps = parseBitmapList(text, "fuzz");
     for (const auto& d : dialogs.entries) {
-        if (d.size.cx <= 0 || d.size.cy <= 0 || d.fontPoints <= 0) std::abort();
+        if (d.size.cx <= 0 || d.size.cy <= 0 || d.fontPoints <= 0)
+            std::abort();
         for (const auto& c : d.controls) {
-            if (c.rect.Width() < 0 || c.rect.Height() < 0 || c.id > 0xFFFF) std::abort();
+            if (c.rect.Width() < 0 || c.rect.Height() < 0 || c.id > 0xFFFF)
+                std::abort();
         }
     }
     std::map<std::string, UINT> ids;

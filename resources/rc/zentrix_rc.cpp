@@ -20,7 +20,8 @@ using namespace zentrix::framework;
 
 bool readFile(const std::string& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     std::ostringstream s;
     s << in.rdbuf();
     out = s.str();
@@ -30,7 +31,8 @@ bool readFile(const std::string& path, std::string& out) {
 // Leaves an unchanged output untouched so that nothing downstream rebuilds.
 bool writeIfChanged(const std::string& path, const std::string& text) {
     std::string old;
-    if (readFile(path, old) && old == text) return true;
+    if (readFile(path, old) && old == text)
+        return true;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     return static_cast<bool>(out);
@@ -39,7 +41,8 @@ bool writeIfChanged(const std::string& path, const std::string& text) {
 void appendBytes(std::ostringstream& out, const std::string& name, const std::string& bytes) {
     out << "const unsigned char " << name << "[] = {";
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i % 20 == 0) out << "\n    ";
+        if (i % 20 == 0)
+            out << "\n    ";
         out << static_cast<unsigned>(static_cast<unsigned char>(bytes[i])) << ",";
     }
     out << "0};\n";

@@ -1,11 +1,12 @@
 // Controls and their notifications, timers, message boxes and the wait cursor, driven through
 // the test kit the way the program's pages will be.
+#include "framework/controls.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "framework/controls.h"
 #include "framework/dialog.h"
 #include "framework/list_ctrl.h"
 #include "framework/message_box.h"
@@ -15,11 +16,13 @@
 namespace zentrix::framework {
 namespace {
 
-std::string narrow(const WideString& text) { return std::string(text.begin(), text.end()); }
+std::string narrow(const WideString& text) {
+    return std::string(text.begin(), text.end());
+}
 
 // Records every notification its table routes, as "handler id detail".
 class NotifiedDialog : public CDialog {
-public:
+  public:
     NotifiedDialog() : CDialog(IDD_SAMPLE) {
         MapNotification(BN_CLICKED, IDC_SAMPLE_CHECK, &NotifiedDialog::OnCheck);
         MapNotification(CBN_SELCHANGE, IDC_SAMPLE_MODE, &NotifiedDialog::OnModeChange);
@@ -52,8 +55,10 @@ public:
     }
     void OnTimer(UINT_PTR id) override { timers.push_back(id); }
 
-private:
-    void OnCheck() { log.push_back("check " + std::to_string(IsDlgButtonChecked(IDC_SAMPLE_CHECK))); }
+  private:
+    void OnCheck() {
+        log.push_back("check " + std::to_string(IsDlgButtonChecked(IDC_SAMPLE_CHECK)));
+    }
     void OnModeChange() {
         auto* combo = static_cast<CComboBox*>(GetDlgItem(IDC_SAMPLE_MODE));
         log.push_back("mode " + narrow(combo->GetLBText(combo->GetCurSel())));
@@ -85,7 +90,7 @@ private:
 };
 
 class ControlsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(kit.open(dialog)); }
     std::vector<std::string> take() { return std::exchange(dialog.log, {}); }
     ScopedTestKit kit;
@@ -134,8 +139,8 @@ TEST_F(ControlsTest, ListTabAndSliderNotificationsReachTheirHandlers) {
 
     // The sample dialog's tab control is on one of its pages; make one here.
     CTabCtrl tabs;
-    ASSERT_TRUE(tabs.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 20), &dialog,
-                            NotifiedDialog::kTabsId));
+    ASSERT_TRUE(
+        tabs.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 20), &dialog, NotifiedDialog::kTabsId));
     tabs.InsertItem(0, u"GPS");
     tabs.InsertItem(1, u"GLONASS");
     EXPECT_TRUE(kit.selectTab(dialog, NotifiedDialog::kTabsId, 1));
@@ -216,9 +221,9 @@ TEST_F(ControlsTest, ComboPrefixSearchIgnoresCaseAndWrapsAfterTheStart) {
         const char16_t* prefix;
         int found;
     };
-    for (Row row : {Row{-1, u"g", 1}, Row{1, u"G", 2}, Row{2, u"g", 1}, Row{-1, u"gs", 2},
-                    Row{-1, u"uhf", 4}, Row{4, u"D", 0}, Row{-1, u"x", CB_ERR},
-                    Row{-1, u"Network!", CB_ERR}, Row{17, u"n", 3}}) {
+    for (Row row :
+         {Row{-1, u"g", 1}, Row{1, u"G", 2}, Row{2, u"g", 1}, Row{-1, u"gs", 2}, Row{-1, u"uhf", 4},
+          Row{4, u"D", 0}, Row{-1, u"x", CB_ERR}, Row{-1, u"Network!", CB_ERR}, Row{17, u"n", 3}}) {
         EXPECT_EQ(combo.FindString(row.start, row.prefix), row.found)
             << row.start << " " << narrow(row.prefix);
     }
@@ -279,7 +284,7 @@ TEST_F(ControlsTest, ListSortsByCallbackAndSelectionStaysWithItsRow) {
 
 // A header item the page draws itself, as the sortable list draws its arrow.
 class ArrowHeader : public CHeaderCtrl {
-public:
+  public:
     std::vector<UINT> drawn;
     void DrawItem(DRAWITEMSTRUCT* item) override {
         drawn.push_back(item->itemID);

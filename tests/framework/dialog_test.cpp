@@ -1,11 +1,12 @@
 // Dialogs from templates: geometry in dialog units of the dialog font, the screen's resolution,
 // and data exchange.
+#include "framework/dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "framework/controls.h"
-#include "framework/dialog.h"
 #include "framework/dialog_template.h"
 #include "framework/property_sheet.h"
 #include "framework/resources.h"
@@ -62,7 +63,8 @@ TEST(DialogGeometry, ControlsLandWhereTheTemplateSaysForTheDialogFont) {
         EXPECT_EQ(client.Height(), units(t->size.cy, base.cy, 8));
         int checked = 0;
         for (const ControlTemplate& c : t->controls) {
-            if (c.id == IDC_STATIC) continue;
+            if (c.id == IDC_STATIC)
+                continue;
             SCOPED_TRACE(c.name);
             CWnd* control = dialog.GetDlgItem(c.id);
             ASSERT_NE(control, nullptr);
@@ -102,11 +104,13 @@ TEST(DialogGeometry, DialogsAndSheetsFitTheHandheldScreenAtEitherResolution) {
         // Large enough to be the handheld dialog and not a shrunken one.
         EXPECT_GE(client.Width(), screen.width * 8 / 10);
         for (const ControlTemplate& c : dialog.GetTemplate()->controls) {
-            if (c.id == IDC_STATIC) continue;
+            if (c.id == IDC_STATIC)
+                continue;
             const CRect r = childRect(dialog, dialog.GetDlgItem(c.id));
             EXPECT_EQ(r.IntersectWith(client), r) << c.name;
             // A finger needs buttons at least 5 mm tall.
-            if (c.controlClass == ControlClass::Button && (c.style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) {
+            if (c.controlClass == ControlClass::Button &&
+                (c.style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) {
                 EXPECT_GE(r.Height() * 25.4 / screen.dpi, 5.0) << c.name;
             }
         }
@@ -137,7 +141,7 @@ TEST(DialogGeometry, DialogsAndSheetsFitTheHandheldScreenAtEitherResolution) {
 }
 
 class SampleDialog : public CDialog {
-public:
+  public:
     SampleDialog() : CDialog(IDD_SAMPLE) {}
     WideString name = u"base 1";
     int port = 2101;
@@ -173,7 +177,7 @@ TEST(DialogDataExchange, MembersGoToTheControlsAndComeBackOnOk) {
         EXPECT_EQ(dialog.GetDlgItem(IDC_SAMPLE_HOST), &dialog.hostCombo);
 
         kit.type(dialog, IDC_SAMPLE_NAME, u"rover 123");  // cut at DDV_MaxChars' 8
-        kit.type(dialog, IDC_SAMPLE_PORT, u"80x81");  // the letter is refused
+        kit.type(dialog, IDC_SAMPLE_PORT, u"80x81");      // the letter is refused
         kit.click(dialog, IDC_SAMPLE_CHECK);
         kit.click(dialog, IDC_SAMPLE_METRES);
         kit.selectComboItem(dialog, IDC_SAMPLE_MODE, 0);

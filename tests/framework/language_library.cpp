@@ -5,10 +5,12 @@
 extern "C" __attribute__((visibility("default"))) const char* zentrix_language_resource(
     const char* kind) {
 #ifdef ZENTRIX_BROKEN_LANGUAGE
-    if (std::strcmp(kind, "strings") == 0) return "IDS_SAMPLE_GREETING 9000 \"unterminated\n";
+    if (std::strcmp(kind, "strings") == 0)
+        return "IDS_SAMPLE_GREETING 9000 \"unterminated\n";
 #else
     if (std::strcmp(kind, "strings") == 0) {
-        return "# German\nIDS_SAMPLE_GREETING 9000 \"Gr\xC3\xBC\xC3\x9F" "e aus der Tabelle\"\n";
+        return "# German\nIDS_SAMPLE_GREETING 9000 \"Gr\xC3\xBC\xC3\x9F"
+               "e aus der Tabelle\"\n";
     }
     if (std::strcmp(kind, "dialogs") == 0) {
         return "DIALOG IDD_SAMPLE_PAGE_EXTRA 9040 156 150\n"

@@ -15,7 +15,7 @@ namespace zentrix::framework {
 namespace {
 
 class Plot : public CStatic {
-public:
+  public:
     int paints = 0;
     std::vector<CPoint> taps;
     void OnPaint() override {
@@ -31,7 +31,8 @@ public:
 
 COLORREF pixelAt(ScopedTestKit& kit, CWnd& window, int x, int y) {
     CBitmap image;
-    if (!kit.render(window, image)) return CLR_INVALID;
+    if (!kit.render(window, image))
+        return CLR_INVALID;
     return fromQColor(QColor(imageOf(image).pixel(x, y)));
 }
 

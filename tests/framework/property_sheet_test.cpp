@@ -1,12 +1,13 @@
 // Property sheets call their pages in the framework's order; these tests record the calls of
 // every page and compare the transcript as a whole.
+#include "framework/property_sheet.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 #include <vector>
 
-#include "framework/property_sheet.h"
 #include "framework/test_kit.h"
 #include "resources/resource_ids.h"
 
@@ -16,7 +17,7 @@ namespace {
 using Transcript = std::vector<std::string>;
 
 class RecordingPage : public CPropertyPage {
-public:
+  public:
     RecordingPage(std::string name, UINT templateId, Transcript& transcript)
         : CPropertyPage(templateId), name_(std::move(name)), transcript_(transcript) {}
 
@@ -56,14 +57,14 @@ public:
     }
     void OnDestroy() override { record("Destroy"); }
 
-private:
+  private:
     void record(const std::string& what) { transcript_.push_back(name_ + ": " + what); }
     std::string name_;
     Transcript& transcript_;
 };
 
 class PropertySheetTest : public ::testing::Test {
-protected:
+  protected:
     ScopedTestKit kit;
     Transcript transcript;
     RecordingPage a{"A", IDD_SAMPLE_PAGE_GENERAL, transcript};
@@ -128,10 +129,10 @@ TEST_F(PropertySheetTest, CancelResetsTheMadePagesAndAppliesNothing) {
         kit.click(sheet, IDCANCEL);
     });
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
-    EXPECT_EQ(take(), (Transcript{"A: InitDialog", "A: SetActive", "A: KillActive",
-                                  "B: InitDialog", "B: SetActive", "B: QueryCancel refused",
-                                  "B: QueryCancel", "A: Reset", "A: Cancel", "B: Reset",
-                                  "B: Cancel", "A: Destroy", "B: Destroy"}));
+    EXPECT_EQ(take(),
+              (Transcript{"A: InitDialog", "A: SetActive", "A: KillActive", "B: InitDialog",
+                          "B: SetActive", "B: QueryCancel refused", "B: QueryCancel", "A: Reset",
+                          "A: Cancel", "B: Reset", "B: Cancel", "A: Destroy", "B: Destroy"}));
     EXPECT_FALSE(a.IsWindow());
     EXPECT_FALSE(b.IsWindow());
 }
@@ -148,10 +149,10 @@ TEST_F(PropertySheetTest, ARefusedApplyKeepsTheSheetOpenAndAModalRunEndsWithOk) 
         kit.click(sheet, IDOK);
     });
     EXPECT_EQ(sheet.DoModal(), IDOK);
-    EXPECT_EQ(take(), (Transcript{"A: InitDialog", "A: SetActive", "A: KillActive",
-                                  "B: InitDialog", "B: SetActive", "B: KillActive",
-                                  "A: Apply refused", "B: KillActive", "A: Apply", "A: OK",
-                                  "B: Apply", "B: OK", "A: Destroy", "B: Destroy"}));
+    EXPECT_EQ(take(),
+              (Transcript{"A: InitDialog", "A: SetActive", "A: KillActive", "B: InitDialog",
+                          "B: SetActive", "B: KillActive", "A: Apply refused", "B: KillActive",
+                          "A: Apply", "A: OK", "B: Apply", "B: OK", "A: Destroy", "B: Destroy"}));
     EXPECT_EQ(kit.unansweredModals(), 0);
 }
 
@@ -171,8 +172,8 @@ TEST_F(PropertySheetTest, PagesComeAndGoWhileTheSheetIsOpen) {
     // Removing the current (first) page moves to its right neighbour, even if it refuses.
     a.refuseLeaving = true;
     sheet.RemovePage(&a);
-    EXPECT_EQ(take(), (Transcript{"A: KillActive refused", "B: InitDialog", "B: SetActive",
-                                  "A: Destroy"}));
+    EXPECT_EQ(take(),
+              (Transcript{"A: KillActive refused", "B: InitDialog", "B: SetActive", "A: Destroy"}));
     EXPECT_EQ(sheet.GetPageCount(), 2);
     EXPECT_EQ(sheet.GetActivePage(), &b);
     EXPECT_EQ(sheet.GetActiveIndex(), 0);
@@ -181,8 +182,7 @@ TEST_F(PropertySheetTest, PagesComeAndGoWhileTheSheetIsOpen) {
     // Removing a page that is not current only drops it.
     EXPECT_TRUE(kit.switchPage(sheet, 1));
     sheet.RemovePage(0);
-    EXPECT_EQ(take(), (Transcript{"B: KillActive", "C: InitDialog", "C: SetActive",
-                                  "B: Destroy"}));
+    EXPECT_EQ(take(), (Transcript{"B: KillActive", "C: InitDialog", "C: SetActive", "B: Destroy"}));
     EXPECT_EQ(sheet.GetActivePage(), &c);
     EXPECT_EQ(sheet.GetActiveIndex(), 0);
 

@@ -1,12 +1,13 @@
 // The resource data formats, the built-in resources and the language library that replaces
 // them.
+#include "framework/resources.h"
+
 #include <gtest/gtest.h>
 
 #include "framework/dialog.h"
 #include "framework/dialog_template.h"
 #include "framework/property_sheet.h"
 #include "framework/resource_format.h"
-#include "framework/resources.h"
 #include "framework/test_kit.h"
 #include "resources/resource_ids.h"
 
@@ -21,14 +22,16 @@ TEST(ResourceFormat, BrokenFilesAreRefusedWithTheirLine) {
     };
     const Row dialogs[] = {
         {"minimal", "DIALOG IDD_A 1 10 10\nEND\n", ""},
-        {"comment and commas", "DIALOG IDD_A, 1, 10, 10 # note\n  LTEXT \"a#b\", IDC_STATIC, -1, 0, 0, 5, 5\nEND", ""},
+        {"comment and commas",
+         "DIALOG IDD_A, 1, 10, 10 # note\n  LTEXT \"a#b\", IDC_STATIC, -1, 0, 0, 5, 5\nEND", ""},
         {"no END", "DIALOG IDD_A 1 10 10\n", "x: END missing after IDD_A"},
         {"control outside", "LTEXT \"a\" IDC_STATIC -1 0 0 5 5\n", "x:1: 'LTEXT' outside"},
         {"unknown style", "DIALOG IDD_A 1 10 10\n  EDITTEXT IDC_E 5 0 0 5 5 ES_NUMBR\nEND",
          "x:2: unknown style 'ES_NUMBR'"},
         {"short control", "DIALOG IDD_A 1 10 10\n  EDITTEXT IDC_E 5 0 0 5\nEND", "x:2: expected"},
         {"id too large", "DIALOG IDD_A 1 10 10\n  EDITTEXT IDC_E 70000 0 0 5 5\nEND", "x:2:"},
-        {"duplicate control", "DIALOG IDD_A 1 10 10\n  EDITTEXT IDC_E 5 0 0 5 5\n  EDITTEXT IDC_F 5 0 0 5 5\nEND",
+        {"duplicate control",
+         "DIALOG IDD_A 1 10 10\n  EDITTEXT IDC_E 5 0 0 5 5\n  EDITTEXT IDC_F 5 0 0 5 5\nEND",
          "x:3: control 5 twice"},
         {"item first", "DIALOG IDD_A 1 10 10\n  ITEM \"x\"\nEND", "x:2: ITEM before"},
         {"open quote", "DIALOG IDD_A 1 10 10\nCAPTION \"x\nEND", "x:2: unterminated"},
@@ -79,7 +82,8 @@ TEST(ResourceFormat, StylesTypesItemsAndEscapesAreRead) {
 TEST(ResourceFormat, AnIdNameMeansOneNumberEverywhere) {
     auto dialogs = parseDialogs(
         "DIALOG IDD_A 1 10 10\n  EDITTEXT IDC_E 5 0 0 5 5\nEND\n"
-        "DIALOG IDD_B 2 10 10\n  EDITTEXT IDC_E 5 0 0 5 5\n  PUSHBUTTON \"OK\" IDOK 1 0 0 5 5\nEND\n",
+        "DIALOG IDD_B 2 10 10\n  EDITTEXT IDC_E 5 0 0 5 5\n  PUSHBUTTON \"OK\" IDOK 1 0 0 5 "
+        "5\nEND\n",
         "d");
     ASSERT_TRUE(dialogs.ok());
     std::map<std::string, UINT> ids;
@@ -89,7 +93,8 @@ TEST(ResourceFormat, AnIdNameMeansOneNumberEverywhere) {
     auto strings = parseStringTable("IDC_E 6 \"clash\"\n", "s");
     ids.clear();
     EXPECT_EQ(collectIds(strings.entries, dialogs.entries, {}, ids), "IDC_E is both 6 and 5");
-    auto badOk = parseDialogs("DIALOG IDD_C 3 10 10\n  PUSHBUTTON \"OK\" IDOK 9 0 0 5 5\nEND\n", "d");
+    auto badOk =
+        parseDialogs("DIALOG IDD_C 3 10 10\n  PUSHBUTTON \"OK\" IDOK 9 0 0 5 5\nEND\n", "d");
     ids.clear();
     EXPECT_EQ(collectIds({}, badOk.entries, {}, ids), "IDOK must be 1");
 }

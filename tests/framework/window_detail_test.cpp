@@ -20,7 +20,7 @@ namespace zentrix::framework {
 namespace {
 
 class WindowDetailTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(kit.open(dialog)); }
     ScopedTestKit kit;
     CDialog dialog{IDD_SAMPLE};
@@ -94,10 +94,10 @@ TEST_F(WindowDetailTest, NumbersInTextAreReadStrictly) {
         int value;
         bool ok;
     };
-    for (Row row : {Row{u"42", true, 42, true}, Row{u" -7 ", true, -7, true},
-                    Row{u"-7", false, 0, false}, Row{u"12a", true, 0, false},
-                    Row{u"", true, 0, false}, Row{u"99999999999", true, 0, false},
-                    Row{u"4294967295", false, -1, true}}) {
+    for (Row row :
+         {Row{u"42", true, 42, true}, Row{u" -7 ", true, -7, true}, Row{u"-7", false, 0, false},
+          Row{u"12a", true, 0, false}, Row{u"", true, 0, false},
+          Row{u"99999999999", true, 0, false}, Row{u"4294967295", false, -1, true}}) {
         dialog.SetDlgItemText(IDC_SAMPLE_NAME, row.text);
         bool ok = !row.ok;
         EXPECT_EQ(dialog.GetDlgItemInt(IDC_SAMPLE_NAME, &ok, row.isSigned), row.value);
@@ -193,7 +193,8 @@ TEST_F(WindowDetailTest, SelectionFollowsTheListsSelectionStyle) {
         return rows;
     };
     CListCtrl multi;
-    ASSERT_TRUE(multi.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 100, 80), &dialog, 806));
+    ASSERT_TRUE(
+        multi.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 100, 80), &dialog, 806));
     auto* single = static_cast<CListCtrl*>(dialog.GetDlgItem(IDC_SAMPLE_LIST));
     for (CListCtrl* list : {&multi, single}) {
         for (int i = 0; i < 3; ++i) list->InsertItem(i, u"row");
@@ -217,20 +218,23 @@ TEST(ResourceCompiler, ABrokenDataFileFailsTheBuildWithItsLine) {
     const std::string strings = write("strings.txt", "IDS_A 1 \"a\"\n");
     const std::string bitmaps = write("bitmaps.txt", "");
     const std::string good = write("good.dlg", "DIALOG IDD_A 100 10 10\nEND\n");
-    const std::string bad = write("bad.dlg", "DIALOG IDD_B 101 10 10\n  EDITTEXT IDC_E 5 0 0 5\nEND\n");
+    const std::string bad =
+        write("bad.dlg", "DIALOG IDD_B 101 10 10\n  EDITTEXT IDC_E 5 0 0 5\nEND\n");
     const std::string header = (folder.path() / "ids.h").string();
     const std::string source = (folder.path() / "data.cpp").string();
     const std::string rc = ZENTRIX_RC;
     const std::string log = (folder.path() / "log").string();
-    EXPECT_EQ(std::system((rc + " " + header + " " + source + " " + strings + " " + bitmaps +
-                           " " + good + " > " + log + " 2>&1").c_str()),
+    EXPECT_EQ(std::system((rc + " " + header + " " + source + " " + strings + " " + bitmaps + " " +
+                           good + " > " + log + " 2>&1")
+                              .c_str()),
               0);
     std::ifstream ids(header);
     std::string text((std::istreambuf_iterator<char>(ids)), {});
     EXPECT_NE(text.find("constexpr unsigned int IDD_A = 100;"), std::string::npos);
     EXPECT_NE(text.find("constexpr unsigned int IDS_A = 1;"), std::string::npos);
-    EXPECT_NE(std::system((rc + " " + header + " " + source + " " + strings + " " + bitmaps +
-                           " " + good + " " + bad + " > " + log + " 2>&1").c_str()),
+    EXPECT_NE(std::system((rc + " " + header + " " + source + " " + strings + " " + bitmaps + " " +
+                           good + " " + bad + " > " + log + " 2>&1")
+                              .c_str()),
               0);
     std::ifstream err(log);
     std::string message((std::istreambuf_iterator<char>(err)), {});
@@ -246,7 +250,7 @@ namespace {
 // A control class that sets itself up when it takes a window and cleans up when it goes, as
 // the sortable list does with its rows' data.
 class SelfSettingList : public CListCtrl {
-public:
+  public:
     int setups = 0;
     int destroys = 0;
     void PreSubclassWindow() override {

@@ -1,11 +1,12 @@
 // Window and dialog procedures receive the platform's messages from the same windows.
+#include "framework/window_proc.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "framework/test_kit.h"
-#include "framework/window_proc.h"
 #include "resources/resource_ids.h"
 
 namespace zentrix::framework {
@@ -15,8 +16,12 @@ std::vector<std::string> g_messages;
 
 LRESULT ItemProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE: g_messages.push_back("create " + std::to_string(lParam)); return 0;
-        case WM_ERASEBKGND: g_messages.push_back("erase"); return 1;
+        case WM_CREATE:
+            g_messages.push_back("create " + std::to_string(lParam));
+            return 0;
+        case WM_ERASEBKGND:
+            g_messages.push_back("erase");
+            return 1;
         case WM_PAINT: {
             PAINTSTRUCT paint;
             CDC* dc = BeginPaint(hwnd, &paint);
@@ -33,10 +38,16 @@ LRESULT ItemProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             g_messages.push_back("down " + std::to_string(GET_X_LPARAM(lParam)) + "," +
                                  std::to_string(GET_Y_LPARAM(lParam)));
             return 0;
-        case WM_LBUTTONUP: g_messages.push_back("up"); return 0;
-        case WM_USER + 242: return 1;
-        case WM_DESTROY: g_messages.push_back("destroy"); return 0;
-        default: return DefWindowProc(hwnd, message, wParam, lParam);
+        case WM_LBUTTONUP:
+            g_messages.push_back("up");
+            return 0;
+        case WM_USER + 242:
+            return 1;
+        case WM_DESTROY:
+            g_messages.push_back("destroy");
+            return 0;
+        default:
+            return DefWindowProc(hwnd, message, wParam, lParam);
     }
 }
 
@@ -49,14 +60,17 @@ LRESULT OptionsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             g_messages.push_back("command " + std::to_string(LOWORD(wParam)) + " " +
                                  std::to_string(HIWORD(wParam)));
-            if (LOWORD(wParam) == IDOK) EndDialog(hwnd, 42);
+            if (LOWORD(wParam) == IDOK)
+                EndDialog(hwnd, 42);
             return 1;
         case WM_NOTIFY: {
             auto* info = reinterpret_cast<const NotifyInfo*>(lParam);
-            if (info->code == NM_CLICK) g_messages.push_back("notify click " + std::to_string(info->iItem));
+            if (info->code == NM_CLICK)
+                g_messages.push_back("notify click " + std::to_string(info->iItem));
             return 1;
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -70,8 +84,8 @@ TEST(WindowProcedures, AWindowClassReceivesCreatePaintTimerPenAndDestroy) {
     ASSERT_TRUE(RegisterClass(&wc));
     EXPECT_FALSE(RegisterClass(&wc));
     EXPECT_EQ(CreateWindow(u"cOther", u"", WS_VISIBLE, 0, 0, 10, 10, nullptr, 0, nullptr), nullptr);
-    HWND hwnd = CreateWindow(u"cItemWndClass", u"Item", WS_VISIBLE, 0, 0, 120, 40, nullptr, 0,
-                             nullptr, 7);
+    HWND hwnd =
+        CreateWindow(u"cItemWndClass", u"Item", WS_VISIBLE, 0, 0, 120, 40, nullptr, 0, nullptr, 7);
     ASSERT_NE(hwnd, nullptr);
     CWnd* wnd = CWnd::FromHandle(hwnd);
     CBitmap image;
@@ -105,9 +119,8 @@ TEST(WindowProcedures, ADialogProcedureGetsInitCommandAndNotify) {
     });
     EXPECT_EQ(DialogBoxParam(nullptr, IDD_SAMPLE, nullptr, OptionsProc, 5), 42);
     // The edit reports the procedure's own SetDlgItemText (EN_CHANGE), as on the platform.
-    EXPECT_EQ(g_messages, (std::vector<std::string>{"init 5", "command 9001 768",
-                                                    "command 9004 0", "command 2 0",
-                                                    "command 1 0"}));
+    EXPECT_EQ(g_messages, (std::vector<std::string>{"init 5", "command 9001 768", "command 9004 0",
+                                                    "command 2 0", "command 1 0"}));
     EXPECT_EQ(DialogBoxParam(nullptr, 1, nullptr, OptionsProc, 5), -1);
 
     HWND modeless = CreateDialogParam(nullptr, IDD_SAMPLE, nullptr, OptionsProc, 6);

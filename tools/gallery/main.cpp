@@ -80,8 +80,10 @@ int main(int argc, char** argv) {
         for (const auto& entry : gallery.entries()) std::printf("%s\n", entry.name.c_str());
         return 0;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--show") == 0) return show(gallery, argv[2]);
-    if (argc == 2 && argv[1][0] != '-') return render(gallery, argv[1]);
+    if (argc == 3 && std::strcmp(argv[1], "--show") == 0)
+        return show(gallery, argv[2]);
+    if (argc == 2 && argv[1][0] != '-')
+        return render(gallery, argv[1]);
     std::fprintf(stderr, "usage: zentrix-gallery OUTDIR | --show NAME | --list\n");
     return 2;
 }
