@@ -280,13 +280,20 @@ class ListWidget : public QWidget {
                              if (current.isValid())
                                  notifyState(current.row(), 0, LVIS_FOCUSED);
                          });
-        QObject::connect(view, &QAbstractItemView::activated, this, [this](const QModelIndex& i) {
-            NotifyInfo info;
-            info.code = LVN_ITEMACTIVATE;
-            info.iItem = i.row();
-            info.iSubItem = i.column();
-            notifyFromWidget(this, info);
-        });
+        // A report row activates on a double tap; an icon (a menu entry) on a single tap, which
+        // is what a finger expects (the release handler below).
+        if (!model.iconView) {
+            QObject::connect(view, &QAbstractItemView::doubleClicked, this,
+                             [this](const QModelIndex& i) { activate(i.row(), i.column()); });
+        }
+    }
+
+    void activate(int row, int column) {
+        NotifyInfo info;
+        info.code = LVN_ITEMACTIVATE;
+        info.iItem = row;
+        info.iSubItem = column;
+        notifyFromWidget(this, info);
     }
 
     void notifyState(int row, UINT oldState, UINT newState) {
@@ -327,6 +334,9 @@ class ListWidget : public QWidget {
                 info.iItem = index.isValid() ? index.row() : -1;
                 info.iSubItem = index.isValid() ? index.column() : 0;
                 notifyFromWidget(this, info);
+                if (model.iconView && index.isValid() && info.code == NM_CLICK) {
+                    activate(index.row(), index.column());
+                }
             }
         } else if (watched == view && event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
@@ -334,6 +344,9 @@ class ListWidget : public QWidget {
                 NotifyInfo info;
                 info.code = NM_RETURN;
                 notifyFromWidget(this, info);
+                const QModelIndex current = view->selectionModel()->currentIndex();
+                if (current.isValid())
+                    activate(current.row(), current.column());
                 // The list keeps its Return: it is not the dialog's OK.
                 return true;
             }

@@ -202,11 +202,11 @@ bool ScopedTestKit::activateListItem(CWnd& window, UINT id, int row) {
         return false;
     QAbstractItemView* view = listView(control(window, id));
     const QModelIndex index = view->model()->index(row, 0);
-    emit view->activated(index);
     NotifyInfo info;
     info.code = NM_DBLCLK;
     info.iItem = row;
     notifyFromWidget(control(window, id)->widget(), info);
+    emit view->doubleClicked(index);
     return true;
 }
 

@@ -50,7 +50,7 @@ class ScopedTestKit {
     bool dropDownAndClose(CWnd& window, UINT id);
     /// Taps row `row` of list `id` (selects it; NM_CLICK follows).
     bool clickListItem(CWnd& window, UINT id, int row);
-    /// Double-taps (activates) row `row`.
+    /// Double-taps row `row` (a report row activates; an icon already did on the first tap).
     bool activateListItem(CWnd& window, UINT id, int row);
     /// Presses Return in list `id`.
     bool pressReturnInList(CWnd& window, UINT id);

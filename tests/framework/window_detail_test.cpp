@@ -284,3 +284,46 @@ TEST(WindowLifetime, ControlClassesSetUpOnTakingAWindowAndHearTheirDialogGo) {
 
 }  // namespace
 }  // namespace zentrix::framework
+
+namespace zentrix::framework {
+namespace {
+
+// Which rows a list activates: an icon on one tap (a menu), a report row on a double tap, and
+// either on Return.
+class ActivationLog : public CDialog {
+  public:
+    explicit ActivationLog(UINT templateId, UINT listId) : CDialog(templateId), listId_(listId) {
+        MapNotification(LVN_ITEMACTIVATE, listId, &ActivationLog::OnActivate);
+    }
+    std::vector<int> activated;
+    bool OnInitDialog() override {
+        CDialog::OnInitDialog();
+        auto* list = static_cast<CListCtrl*>(GetDlgItem(listId_));
+        for (int i = 0; i < 3; ++i) list->InsertItem(i, u"item");
+        return true;
+    }
+
+  private:
+    void OnActivate(const NotifyInfo& info) { activated.push_back(info.iItem); }
+    UINT listId_;
+};
+
+TEST(ListActivation, IconsActivateOnATapReportRowsOnADoubleTap) {
+    ScopedTestKit kit;
+    ActivationLog menu(IDD_SAMPLE_MENU, IDC_SAMPLE_MENU);
+    ASSERT_TRUE(kit.open(menu));
+    EXPECT_TRUE(kit.clickListItem(menu, IDC_SAMPLE_MENU, 2));
+    EXPECT_EQ(menu.activated, (std::vector<int>{2}));
+    EXPECT_TRUE(kit.pressReturnInList(menu, IDC_SAMPLE_MENU));
+    EXPECT_EQ(menu.activated, (std::vector<int>{2, 2}));
+
+    ActivationLog report(IDD_SAMPLE, IDC_SAMPLE_LIST);
+    ASSERT_TRUE(kit.open(report));
+    EXPECT_TRUE(kit.clickListItem(report, IDC_SAMPLE_LIST, 1));
+    EXPECT_TRUE(report.activated.empty());
+    EXPECT_TRUE(kit.activateListItem(report, IDC_SAMPLE_LIST, 1));
+    EXPECT_EQ(report.activated, (std::vector<int>{1}));
+}
+
+}  // namespace
+}  // namespace zentrix::framework
