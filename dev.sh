@@ -64,7 +64,7 @@ case "$cmd" in
             echo "Zentrix is built, but this session has no display (DISPLAY and WAYLAND_DISPLAY are"
             echo "unset), so its windows cannot be shown here. Run ./dev.sh run from a desktop"
             echo "session or over ssh -X. To see its dialogs without a display, render them:"
-            echo "  QT_QPA_PLATFORM=offscreen $dir/tools/gallery/zentrix-gallery gallery/"
+            echo "  QT_QPA_PLATFORM=offscreen $dir/tools/zentrix-gallery gallery/"
             exit 1
         fi
         echo
