@@ -9,7 +9,9 @@ using framework::loadString;
 using platform::WideString;
 using platform::WideStringView;
 
-WideString programVersion() { return platform::fromUtf8(ZENTRIX_VERSION); }
+WideString programVersion() {
+    return platform::fromUtf8(ZENTRIX_VERSION);
+}
 
 WideString formatInsert(WideStringView pattern, WideStringView value) {
     WideString text;
@@ -29,7 +31,8 @@ CAboutZentrix::CAboutZentrix(receiver::ReceiverInterface* receiver, framework::C
 
 bool CAboutZentrix::OnInitDialog() {
     CDialog::OnInitDialog();
-    SetDlgItemText(IDC_ABOUT_VERSION, formatInsert(loadString(IDS_ABOUT_VERSION), programVersion()));
+    SetDlgItemText(IDC_ABOUT_VERSION,
+                   formatInsert(loadString(IDS_ABOUT_VERSION), programVersion()));
     showFirmware();
     return true;
 }
@@ -41,11 +44,12 @@ void CAboutZentrix::showFirmware() {
     const bool known = receiver_ != nullptr &&
                        receiver_->queryVersions(gnssFirmware, systemFirmware, serviceVersion) != 0;
     const unsigned ids[] = {IDC_ABOUT_GNSS_FIRMWARE, IDC_ABOUT_SYSTEM_FIRMWARE,
-                        IDC_ABOUT_SERVICE_LABEL, IDC_ABOUT_SERVICE_VERSION};
+                            IDC_ABOUT_SERVICE_LABEL, IDC_ABOUT_SERVICE_VERSION};
     if (!known) {
         // A receiver that does not say its versions shows no empty lines either.
         for (const unsigned id : ids) {
-            if (CWnd* control = GetDlgItem(id)) control->ShowWindow(framework::SW_HIDE);
+            if (CWnd* control = GetDlgItem(id))
+                control->ShowWindow(framework::SW_HIDE);
         }
         return;
     }

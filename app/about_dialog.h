@@ -14,7 +14,8 @@ platform::WideString formatInsert(platform::WideStringView pattern, platform::Wi
 
 class CAboutZentrix : public framework::CDialog {
   public:
-    explicit CAboutZentrix(receiver::ReceiverInterface* receiver, framework::CWnd* parent = nullptr);
+    explicit CAboutZentrix(receiver::ReceiverInterface* receiver,
+                           framework::CWnd* parent = nullptr);
 
     bool OnInitDialog() override;
 

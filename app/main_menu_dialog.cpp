@@ -47,14 +47,6 @@ bool shownOn(const MenuItem& item, DeviceModel model) {
 
 }  // namespace
 
-std::vector<MenuAction> menuActionsForModel(DeviceModel model) {
-    std::vector<MenuAction> actions;
-    for (const MenuItem& item : kMenuItems) {
-        if (shownOn(item, model)) actions.push_back(item.action);
-    }
-    return actions;
-}
-
 CMainMenuDialog::CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model,
                                  ConnectionSettings settings)
     : CDialog(IDD_MAIN_MENU), receiver_(receiver), model_(model), settings_(std::move(settings)) {
@@ -79,21 +71,24 @@ bool CMainMenuDialog::OnInitDialog() {
 void CMainMenuDialog::fillList() {
     list_.DeleteAllItems();
     for (const MenuItem& item : kMenuItems) {
-        if (!shownOn(item, model_)) continue;
-        const int row = list_.InsertItem(list_.GetItemCount(), framework::loadString(item.textId),
-                                         item.image);
+        if (!shownOn(item, model_))
+            continue;
+        const int row =
+            list_.InsertItem(list_.GetItemCount(), framework::loadString(item.textId), item.image);
         list_.SetItemData(row, static_cast<framework::DWORD_PTR>(item.action));
     }
 }
 
 void CMainMenuDialog::onClick(const framework::NotifyInfo& info) {
-    if (info.iItem < 0) return;  // a tap between the icons
+    if (info.iItem < 0)
+        return;  // a tap between the icons
     runAction(static_cast<MenuAction>(list_.GetItemData(info.iItem)));
 }
 
 void CMainMenuDialog::onReturn() {
     const int row = list_.GetNextItem(-1, framework::LVNI_FOCUSED);
-    if (row >= 0) runAction(static_cast<MenuAction>(list_.GetItemData(row)));
+    if (row >= 0)
+        runAction(static_cast<MenuAction>(list_.GetItemData(row)));
 }
 
 void CMainMenuDialog::runAction(MenuAction action) {
@@ -120,12 +115,14 @@ void CMainMenuDialog::resetReceiver() {
         return;
     }
     CWaitCursor wait;  // the reset is answered within 25 s
-    if (!receiver_->initReceiver(1)) return;
+    if (!receiver_->initReceiver(1))
+        return;
     // A reset receiver forgets its outputs: they are set up again as the connection did. The
     // GPS-only chip answers no port query, so nothing follows for it.
     uint32_t port = 0;
     uint32_t baudCode = 0;
-    if (!receiver_->queryReceiverPort(port, baudCode)) return;
+    if (!receiver_->queryReceiverPort(port, baudCode))
+        return;
     receiver_->setStatusNmea(port);
     if (!settings_.isExternalGps) {
         receiver_->setWtiOutput(true);
@@ -135,8 +132,7 @@ void CMainMenuDialog::resetReceiver() {
 
 void CMainMenuDialog::turnOffGnss() {
     if (MessageBox(framework::loadString(IDS_POWER_OFF_QUESTION),
-                   framework::loadString(IDS_APP_TITLE),
-                   MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+                   framework::loadString(IDS_APP_TITLE), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
         return;
     }
     bool poweredOff = false;
@@ -164,7 +160,8 @@ void CMainMenuDialog::OnCancel() {
 }
 
 void CMainMenuDialog::disconnectReceiver() {
-    if (disconnected_) return;
+    if (disconnected_)
+        return;
     CWaitCursor wait;
     receiver_->disconnect();
     disconnected_ = true;

@@ -1,7 +1,6 @@
 // The main menu: one icon list from which every sheet of the program is opened.
 #pragma once
 
-#include <vector>
 
 #include "app/settings.h"
 #include "app/startup.h"
@@ -24,10 +23,6 @@ enum class MenuAction : int {
     About = 7,
     TurnOffGnss = 8,
 };
-
-/// The actions a model's menu shows, in menu order. An action whose sheet is not part of the
-/// program yet is left out rather than shown as an empty dialog.
-std::vector<MenuAction> menuActionsForModel(DeviceModel model);
 
 class CMainMenuDialog : public framework::CDialog {
   public:

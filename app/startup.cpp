@@ -13,10 +13,13 @@ constexpr uint32_t kServiceStartPauseMs = 5000;
 }  // namespace
 
 DeviceModel deviceModelFromCode(const std::optional<std::string>& modelCode) {
-    if (!modelCode) return kSurveyModel;
+    if (!modelCode)
+        return kSurveyModel;
     const std::string_view head = std::string_view(*modelCode).substr(0, 4);
-    if (head == "0143") return kGpsOnlyModel0;
-    if (head == "0204") return kGpsOnlyModel1;
+    if (head == "0143")
+        return kGpsOnlyModel0;
+    if (head == "0204")
+        return kGpsOnlyModel1;
     return kSurveyModel;
 }
 
@@ -28,9 +31,12 @@ std::string languageLibraryName(uint32_t localeId, std::string englishName) {
     // "Chinese (Simplified)" -> "Chinese": the blank before the bracket goes with it. A bracket
     // in the first two places leaves the name alone, so a short name never becomes empty.
     const size_t bracket = englishName.find('(');
-    if (bracket != std::string::npos && bracket >= 2) englishName.resize(bracket - 1);
-    if (localeId == kTraditionalChineseLocale) return "T" + englishName;
-    if (localeId == kSimplifiedChineseLocale) return "S" + englishName;
+    if (bracket != std::string::npos && bracket >= 2)
+        englishName.resize(bracket - 1);
+    if (localeId == kTraditionalChineseLocale)
+        return "T" + englishName;
+    if (localeId == kSimplifiedChineseLocale)
+        return "S" + englishName;
     return englishName;
 }
 
@@ -45,7 +51,8 @@ fs::path serviceProgramPath() {
 }
 
 bool ensureServiceRunning() {
-    if (platform::isProcessRunning(kServiceExecutable)) return true;
+    if (platform::isProcessRunning(kServiceExecutable))
+        return true;
     platform::startProcess(serviceProgramPath(), u"-f");
     platform::sleepMs(kServiceStartPauseMs);
     return true;

@@ -18,7 +18,8 @@ constexpr char16_t kCompany[] = u"Orvanex";
 }  // namespace
 
 std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model) {
-    if (model == kSurveyModel) return std::make_unique<receiver::GnssReceiver>();
+    if (model == kSurveyModel)
+        return std::make_unique<receiver::GnssReceiver>();
     return std::make_unique<receiver::SirfReceiver>(model);
 }
 
@@ -37,7 +38,8 @@ CZentrixApp::CZentrixApp() : CWinApp(framework::loadString(IDS_APP_TITLE)) {
     receiver_->setNmeaOffOnDisconnect(true);
 
     framework::CWaitCursor wait;
-    if (deviceModel_ == kSurveyModel) ensureServiceRunning();
+    if (deviceModel_ == kSurveyModel)
+        ensureServiceRunning();
     if (receiver_->connect(deviceName_)) {
         receiver_->setWtiOutput(true);
         receiver_->setA2dOutput(true);
@@ -47,11 +49,13 @@ CZentrixApp::CZentrixApp() : CWinApp(framework::loadString(IDS_APP_TITLE)) {
 }
 
 CZentrixApp::~CZentrixApp() {
-    if (receiver_ && !receiverDisconnected_) receiver_->disconnect();
+    if (receiver_ && !receiverDisconnected_)
+        receiver_->disconnect();
 }
 
 bool CZentrixApp::InitInstance() {
-    if (alreadyRunning_) return false;
+    if (alreadyRunning_)
+        return false;
     loadLanguage();
     if (!connected_) {
         framework::AfxMessageBox(IDS_CANNOT_CONNECT_GPS);
@@ -77,7 +81,8 @@ bool CZentrixApp::InitInstance() {
 
 int CZentrixApp::ExitInstance() {
     saveSettings(profile(), settings_);
-    if (languageLoaded_) framework::unloadLanguageLibrary();
+    if (languageLoaded_)
+        framework::unloadLanguageLibrary();
     return 0;
 }
 

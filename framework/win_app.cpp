@@ -19,7 +19,8 @@ std::string windowSystemUnavailableReason() {
         const char* value = std::getenv(name);
         return value != nullptr && *value != '\0';
     };
-    if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return {};
+    if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY"))
+        return {};
     return "No display: neither DISPLAY nor WAYLAND_DISPLAY is set. Run this from a desktop "
            "session, or over SSH with X forwarding (ssh -X), or headless with "
            "QT_QPA_PLATFORM=offscreen (nothing is shown then).";

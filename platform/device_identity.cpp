@@ -15,7 +15,8 @@ std::optional<std::string> cleaned(std::string code) {
         ++end;
     }
     code.resize(end);
-    if (code.empty()) return std::nullopt;
+    if (code.empty())
+        return std::nullopt;
     return code;
 }
 
@@ -23,7 +24,8 @@ std::optional<std::string> cleaned(std::string code) {
 
 std::optional<std::string> readModelCode() {
     if (const char* value = std::getenv("ZENTRIX_MODEL_CODE")) {
-        if (auto code = cleaned(value)) return code;
+        if (auto code = cleaned(value))
+            return code;
     }
     std::ifstream file(deviceRoot() / "device" / "model-code", std::ios::binary);
     std::string line;

@@ -75,14 +75,16 @@ uint32_t localeIdFromPosixName(std::string_view posixName) {
 uint32_t systemDefaultLocaleId() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const std::string value = environment(variable);
-        if (!value.empty()) return localeIdFromPosixName(value);
+        if (!value.empty())
+            return localeIdFromPosixName(value);
     }
     return kDefaultLocaleId;
 }
 
 std::string englishLanguageName(uint32_t localeId) {
     for (const LocaleRow& row : kLocales) {
-        if (row.id == localeId) return std::string(row.englishName);
+        if (row.id == localeId)
+            return std::string(row.englishName);
     }
     return "English";
 }
@@ -94,7 +96,8 @@ int measurementSystem() {
         // The locale is not installed on this machine: its territory still says enough.
         for (const char* variable : {"LC_ALL", "LC_MEASUREMENT", "LANG"}) {
             const std::string value = environment(variable);
-            if (value.empty()) continue;
+            if (value.empty())
+                continue;
             const std::string name = value.substr(0, value.find_first_of(".@"));
             return name.ends_with("_US") || name.ends_with("_LR") || name.ends_with("_MM") ? 2 : 1;
         }

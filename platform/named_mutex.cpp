@@ -19,9 +19,11 @@ NamedMutex::NamedMutex(const std::string& name) {
         fileName += plain ? c : '_';
     }
     const auto path = deviceRoot() / ".mutex" / (fileName + ".lock");
-    if (!createParentFolders(path)) return;
+    if (!createParentFolders(path))
+        return;
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         alreadyExisted_ = errno == EWOULDBLOCK;
         ::close(fd);
@@ -30,10 +32,13 @@ NamedMutex::NamedMutex(const std::string& name) {
     fd_ = fd;
 }
 
-NamedMutex::~NamedMutex() { release(); }
+NamedMutex::~NamedMutex() {
+    release();
+}
 
 void NamedMutex::release() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+        ::close(fd_);
     fd_ = -1;
 }
 

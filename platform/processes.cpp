@@ -26,11 +26,13 @@ std::string baseName(std::string_view name) {
 std::string executableName(const fs::path& entry) {
     std::error_code error;
     const fs::path exe = fs::read_symlink(entry / "exe", error);
-    if (error || exe.empty()) return {};
+    if (error || exe.empty())
+        return {};
     // A deleted or replaced executable reads as "name (deleted)".
     std::string name = exe.filename().string();
     constexpr std::string_view kDeleted = " (deleted)";
-    if (name.ends_with(kDeleted)) name.resize(name.size() - kDeleted.size());
+    if (name.ends_with(kDeleted))
+        name.resize(name.size() - kDeleted.size());
     return name;
 }
 
@@ -48,12 +50,15 @@ std::vector<std::string> runningProcessNames() {
     std::error_code error;
     for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
         const std::string pid = it->path().filename().string();
-        if (pid.empty() || !std::isdigit(static_cast<unsigned char>(pid[0]))) continue;
+        if (pid.empty() || !std::isdigit(static_cast<unsigned char>(pid[0])))
+            continue;
         // A script runs as its interpreter; its own name is the kernel's command name.
         std::string exe = executableName(it->path());
         std::string command = commandName(it->path());
-        if (!exe.empty()) names.push_back(exe);
-        if (!command.empty() && command != exe) names.push_back(std::move(command));
+        if (!exe.empty())
+            names.push_back(exe);
+        if (!command.empty() && command != exe)
+            names.push_back(std::move(command));
     }
     return names;
 }
@@ -61,7 +66,8 @@ std::vector<std::string> runningProcessNames() {
 bool processNameMatches(std::string_view processName, std::string_view executableName) {
     const std::string wanted = baseName(executableName);
     const std::string name = baseName(processName);
-    if (equalsIgnoringAsciiCase(name, wanted)) return true;
+    if (equalsIgnoringAsciiCase(name, wanted))
+        return true;
     constexpr std::string_view kExe = ".exe";
     return wanted.size() > kExe.size() &&
            equalsIgnoringAsciiCase(std::string_view(wanted).substr(wanted.size() - kExe.size()),
@@ -72,7 +78,8 @@ bool processNameMatches(std::string_view processName, std::string_view executabl
 bool isProcessRunning(WideStringView executableName) {
     const std::string wanted = toUtf8(executableName);
     for (const std::string& name : runningProcessNames()) {
-        if (processNameMatches(name, wanted)) return true;
+        if (processNameMatches(name, wanted))
+            return true;
     }
     return false;
 }
@@ -82,7 +89,8 @@ bool startProcess(const fs::path& program, WideStringView commandLine) {
     const std::string line = toUtf8(commandLine);
     for (size_t pos = 0; pos < line.size();) {
         const size_t start = line.find_first_not_of(' ', pos);
-        if (start == std::string::npos) break;
+        if (start == std::string::npos)
+            break;
         const size_t end = line.find(' ', start);
         words.push_back(line.substr(start, end == std::string::npos ? end : end - start));
         pos = end == std::string::npos ? line.size() : end;
@@ -94,7 +102,8 @@ bool startProcess(const fs::path& program, WideStringView commandLine) {
     // The started program outlives this one, as on the handheld: it gets a session of its own,
     // and the short-lived intermediate child is reaped here so no zombie is left behind.
     const pid_t middle = fork();
-    if (middle < 0) return false;
+    if (middle < 0)
+        return false;
     if (middle == 0) {
         setsid();
         pid_t child = 0;

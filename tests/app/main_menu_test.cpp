@@ -1,10 +1,9 @@
 // The main menu and the about box as a user meets them: taps on the icons, the wait cursor
 // during long commands, the look at the handheld's two screen sizes.
-#include "app/main_menu_dialog.h"
-
 #include <gtest/gtest.h>
 
 #include "app/about_dialog.h"
+#include "app/main_menu_dialog.h"
 #include "framework/gdi_objects.h"
 #include "framework/test_kit.h"
 #include "resources/resource_ids.h"
@@ -70,8 +69,8 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
     // Reset is the first item shown on a survey handheld.
     kit.queueMessageBoxAnswers({framework::IDYES});
     ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, 0));
-    EXPECT_EQ(receiver.calls, (std::vector<std::string>{"init 1", "port?", "status nmea 2",
-                                                        "wti", "a2d"}));
+    EXPECT_EQ(receiver.calls,
+              (std::vector<std::string>{"init 1", "port?", "status nmea 2", "wti", "a2d"}));
     EXPECT_TRUE(receiver.waitCursorDuringInit);
     EXPECT_EQ(kit.waitCursorDepth(), 0);
 

@@ -83,7 +83,8 @@ TEST(Startup, ServiceIsStartedWithItsFlagOnlyWhenItDoesNotRun) {
     lines >> pid >> flag;
     EXPECT_EQ(flag, "-f");
     EXPECT_FALSE(lines >> more) << "started a second time";
-    if (pid > 0) kill(pid, SIGKILL);
+    if (pid > 0)
+        kill(pid, SIGKILL);
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ class ZentrixAppTest : public ::testing::Test {
         ProgramRun run;
         framework::clearMessageBoxLog();
         framework::setMessageBoxHandler([this](const framework::MessageBoxRecord&) {
-            if (answers_.empty()) return IDNO;
+            if (answers_.empty())
+                return IDNO;
             const int answer = answers_.front();
             answers_.pop_front();
             return answer;
@@ -86,8 +87,10 @@ class ZentrixAppTest : public ::testing::Test {
         run.exitCode = framework::runApplication(argc, argv, [&] {
             auto app = std::make_unique<CZentrixApp>();
             run.deviceName = app->deviceName();
-            if (dynamic_cast<receiver::GnssReceiver*>(app->receiver())) run.receiverKind = "board";
-            if (dynamic_cast<receiver::SirfReceiver*>(app->receiver())) run.receiverKind = "chip";
+            if (dynamic_cast<receiver::GnssReceiver*>(app->receiver()))
+                run.receiverKind = "board";
+            if (dynamic_cast<receiver::SirfReceiver*>(app->receiver()))
+                run.receiverKind = "chip";
             return app;
         });
         for (const auto& box : framework::messageBoxLog()) run.messages.push_back(box.text);
@@ -96,7 +99,8 @@ class ZentrixAppTest : public ::testing::Test {
 
     bool heard(const std::string& prefix) const {
         for (const std::string& command : sim_->commandLog()) {
-            if (command.rfind(prefix, 0) == 0) return true;
+            if (command.rfind(prefix, 0) == 0)
+                return true;
         }
         return false;
     }
@@ -125,7 +129,12 @@ TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
         std::vector<WideString> menu;
     };
     const std::vector<Row> rows = {
-        {"", SimReceiver::SurveyBoard, 3, "board", u"COM3:", {u"Reset", u"About", u"Turn off GNSS"}},
+        {"",
+         SimReceiver::SurveyBoard,
+         3,
+         "board",
+         u"COM3:",
+         {u"Reset", u"About", u"Turn off GNSS"}},
         {"0143", SimReceiver::SirfChip, 1, "chip", u"COM1:", {u"Reset", u"About"}},
         {"0204", SimReceiver::SirfChip, 3, "chip", u"COM3:", {u"Reset", u"About"}},
     };
@@ -163,8 +172,8 @@ TEST_F(ZentrixAppTest, ResetAsksFirstAndSetsTheOutputsUpAgain) {
         EXPECT_TRUE(heard("$PQELS,NME,A,A2D,ON"));
         menu.OnCancel();
     });
-    EXPECT_EQ(run.messages, (std::vector<WideString>{u"Reset GNSS receiver?",
-                                                     u"Reset GNSS receiver?"}));
+    EXPECT_EQ(run.messages,
+              (std::vector<WideString>{u"Reset GNSS receiver?", u"Reset GNSS receiver?"}));
 }
 
 TEST_F(ZentrixAppTest, ResetOfAnExternalReceiverLeavesItsExtraOutputsOff) {
@@ -202,18 +211,18 @@ TEST_F(ZentrixAppTest, TurnOffAsksReportsAFailureAndEndsTheMenuOnSuccess) {
     });
     EXPECT_TRUE(menuEnded) << "a power-off closes the menu as OK does";
     EXPECT_TRUE(heard("$PQELS,PWR,OFF"));
-    EXPECT_EQ(run.messages, (std::vector<WideString>{u"Power off GNSS receiver?",
-                                                     u"Power off GNSS receiver?",
-                                                     u"Cannot power off the GNSS receiver.",
-                                                     u"Power off GNSS receiver?"}));
+    EXPECT_EQ(run.messages,
+              (std::vector<WideString>{u"Power off GNSS receiver?", u"Power off GNSS receiver?",
+                                       u"Cannot power off the GNSS receiver.",
+                                       u"Power off GNSS receiver?"}));
 }
 
 TEST_F(ZentrixAppTest, AboutShowsTheFirmwareOrHidesItsLines) {
     ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
     std::vector<std::pair<WideString, bool>> seen;
     onAbout_ = [&](CAboutZentrix& about) {
-        for (const unsigned id : {IDC_ABOUT_VERSION, IDC_ABOUT_GNSS_FIRMWARE,
-                                  IDC_ABOUT_SERVICE_LABEL}) {
+        for (const unsigned id :
+             {IDC_ABOUT_VERSION, IDC_ABOUT_GNSS_FIRMWARE, IDC_ABOUT_SERVICE_LABEL}) {
             seen.emplace_back(about.GetDlgItemText(id), about.GetDlgItem(id)->IsWindowVisible());
         }
     };

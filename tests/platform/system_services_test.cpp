@@ -26,10 +26,14 @@ TEST(Processes, NamesMatchAsTheHandheldComparedThem) {
         bool matches;
     };
     const Row rows[] = {
-        {"Duxlane.exe", "Duxlane.exe", true},   {"duxlane.EXE", "Duxlane.exe", true},
-        {"Duxlane", "Duxlane.exe", true},       {"duxlane", "\\Windows\\Duxlane.exe", true},
-        {"Duxlane2", "Duxlane.exe", false},     {"Duxlane.exe", "Duxlane", false},
-        {"Dux", "Duxlane.exe", false},          {"", ".exe", false},
+        {"Duxlane.exe", "Duxlane.exe", true},
+        {"duxlane.EXE", "Duxlane.exe", true},
+        {"Duxlane", "Duxlane.exe", true},
+        {"duxlane", "\\Windows\\Duxlane.exe", true},
+        {"Duxlane2", "Duxlane.exe", false},
+        {"Duxlane.exe", "Duxlane", false},
+        {"Dux", "Duxlane.exe", false},
+        {"", ".exe", false},
         {"/usr/bin/Duxlane", "Duxlane.exe", true},
     };
     for (const Row& row : rows) {
@@ -74,7 +78,8 @@ TEST(NamedMutex, SecondOwnerSeesTheFirstUntilItEnds) {
 
         // Another process sees it too.
         const pid_t child = fork();
-        if (child == 0) _exit(NamedMutex("ZenTrix").alreadyExisted() ? 0 : 1);
+        if (child == 0)
+            _exit(NamedMutex("ZenTrix").alreadyExisted() ? 0 : 1);
         int status = 0;
         waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);

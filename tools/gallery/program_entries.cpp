@@ -32,7 +32,8 @@ class SimulatedReceiver {
         receiver_.disconnect();
         simulator_.reset();
         std::error_code error;
-        if (!root_.empty()) std::filesystem::remove_all(root_, error);
+        if (!root_.empty())
+            std::filesystem::remove_all(root_, error);
     }
 
     receiver::ReceiverInterface* receiver() { return &receiver_; }
