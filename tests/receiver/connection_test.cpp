@@ -140,9 +140,10 @@ TEST_F(ConnectionTest, AReceiverThatFallsSilentAfterTheSearchMakesConnectSlowNot
     const uint32_t result = receiver.connect(u"COM3:");
     silencer.join();
     EXPECT_EQ(result, 1u) << "the reader runs: the link is up, only the settings were not taken";
-    // The ten outputs and the identification each wait their full 10 s. (The NPT setting just
-    // before them may still be answered: silence falls on another thread as its query is heard.)
-    EXPECT_GE(platform::ticksSince(start), 11 * 10000u);
+    // Settings after the silence wait their full 10 s each. How many come after it depends on
+    // when the silencing thread runs (on a loaded machine several may still be answered), so
+    // only one unanswered wait is certain.
+    EXPECT_GE(platform::ticksSince(start), 10000u);
     EXPECT_EQ(receiver.receiverPort(), 0u);
     receiver.disconnect();
     EXPECT_FALSE(receiver.serialPort().isOpen());
