@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-qpa-plugins fonts-liberation libsqlite3-dev
-          nlohmann-json3-dev gpsd-clients socat clang libclang-rt-14-dev)
+          nlohmann-json3-dev gpsd-clients socat clang libclang-rt-14-dev ccache locales)
 
 install_packages() {
     local missing=()
@@ -32,7 +32,16 @@ build() {
     local dir=$1
     local werror=OFF
     [ "${WERROR:-0}" = 1 ] && werror=ON
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    # A compiler cache when the machine has one: a rebuild after a pull or a branch switch, or a
+    # fresh clone's build of sources this machine compiled before, takes minutes less.
+    local launcher=()
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        # Paths relative to the checkout, so that another clone of the same sources (CI's) hits the
+        # same cache entries.
+        export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+    fi
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
         -DZENTRIX_WERROR="$werror" -DZENTRIX_SANITIZE="${SANITIZE:-}" \
         -DZENTRIX_BENCH="$([ -z "${SANITIZE:-}" ] && echo ON || echo OFF)" >/dev/null
     cmake --build "$dir" ${BUILD_TARGETS:+--target $BUILD_TARGETS}

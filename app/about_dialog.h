@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/dialog.h"
-#include "receiver/receiver_interface.h"
+#include "receiver/commands/receiver_interface.h"
 
 namespace zentrix::app {
 

@@ -8,7 +8,7 @@
 #include "framework/gdi_objects.h"
 #include "framework/image_list.h"
 #include "framework/list_ctrl.h"
-#include "receiver/receiver_interface.h"
+#include "receiver/commands/receiver_interface.h"
 
 namespace zentrix::app {
 

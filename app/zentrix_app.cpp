@@ -7,7 +7,7 @@
 #include "platform/locale.h"
 #include "platform/processes.h"
 #include "receiver/gnss_receiver.h"
-#include "receiver/sirf_receiver.h"
+#include "receiver/sirf/sirf_receiver.h"
 #include "resources/resource_ids.h"
 
 namespace zentrix::app {

@@ -9,7 +9,7 @@
 #include "app/startup.h"
 #include "framework/win_app.h"
 #include "platform/named_mutex.h"
-#include "receiver/receiver_interface.h"
+#include "receiver/commands/receiver_interface.h"
 
 namespace zentrix::app {
 

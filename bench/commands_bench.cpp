@@ -3,7 +3,7 @@
 // BM_CommandRoundTrip: `setSbas` against a receiver (a thread on the other end of a
 // pseudo-terminal) that answers every command line at once, so the time is the program's own
 // overhead: formatting, the write, the reader framing the ACK, the event. BM_ParseSourceTable:
-// the largest real table of shared/testdata and a synthetic one of 5000 streams, into a fresh
+// the largest real table of tests/data and a synthetic one of 5000 streams, into a fresh
 // list each time (as a new browse does) and into a list that keeps its storage.
 #include <benchmark/benchmark.h>
 #include <poll.h>
@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "receiver/gnss_receiver.h"
-#include "receiver/station_list.h"
+#include "receiver/commands/station_list.h"
 #include "tests/support/testdata.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "bench/testdata_logs.h"
-#include "receiver/byte_source.h"
-#include "receiver/receiver_reader.h"
+#include "receiver/nmea/byte_source.h"
+#include "receiver/nmea/receiver_reader.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ int64_t readAll(const std::string& bytes) {
 void BM_FrameAndParse(benchmark::State& state) {
     const std::string& bytes = logBytes();
     if (bytes.empty()) {
-        state.SkipWithError("shared/testdata is missing");
+        state.SkipWithError("tests/data is missing");
         return;
     }
     int64_t sentences = 0;

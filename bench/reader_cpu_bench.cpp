@@ -19,8 +19,8 @@
 #include "bench/testdata_logs.h"
 #include "platform/serial_port.h"
 #include "platform/worker_thread.h"
-#include "receiver/byte_source.h"
-#include "receiver/receiver_reader.h"
+#include "receiver/nmea/byte_source.h"
+#include "receiver/nmea/receiver_reader.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     const std::string bytes = zentrix::bench::concatenatedNmeaLogs();
     if (bytes.empty()) {
-        std::fprintf(stderr, "shared/testdata is missing\n");
+        std::fprintf(stderr, "tests/data is missing\n");
         return 1;
     }
     int master = -1;

@@ -1,4 +1,4 @@
-// The real NMEA captures of shared/testdata, as the line carried them, one after the other.
+// The real NMEA captures of tests/data, as the line carried them, one after the other.
 #pragma once
 
 #include <string>

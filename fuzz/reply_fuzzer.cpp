@@ -17,10 +17,10 @@
 #include <string>
 #include <string_view>
 
-#include "receiver/byte_source.h"
-#include "receiver/receiver_reader.h"
-#include "receiver/sentence_framer.h"
-#include "receiver/sentence_type.h"
+#include "receiver/nmea/byte_source.h"
+#include "receiver/nmea/receiver_reader.h"
+#include "receiver/nmea/sentence_framer.h"
+#include "receiver/nmea/sentence_type.h"
 
 using namespace zentrix::receiver;
 

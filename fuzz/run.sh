@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang into build/fuzz and runs each of them in turn.
 #   fuzz/run.sh [seconds per fuzzer] [fuzzer name ...]     (default 60 seconds, every fuzzer)
-# Each fuzzer starts from its seeds below (valid inputs, and the shared receiver logs where they
+# Each fuzzer starts from its seeds below (valid inputs, and the real receiver logs of tests/data where they
 # fit); what it learns goes to build/fuzz/corpus/<name>. A finding stops the run and leaves its
 # input in build/fuzz/findings/<name>; the exit status is then non-zero.
 set -euo pipefail
@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 build=build/fuzz
-testdata=${ZENTRIX_TESTDATA_DIR:-$(pwd)/../shared/testdata}
+testdata=${ZENTRIX_TESTDATA_DIR:-$(pwd)/tests/data}
 
 # name            max input length   seed folders
 FUZZERS=(

@@ -11,10 +11,10 @@
 #include <memory>
 #include <span>
 
-#include "receiver/byte_source.h"
-#include "receiver/sirf_framer.h"
-#include "receiver/sirf_messages.h"
-#include "receiver/sirf_reader.h"
+#include "receiver/nmea/byte_source.h"
+#include "receiver/sirf/sirf_framer.h"
+#include "receiver/sirf/sirf_messages.h"
+#include "receiver/sirf/sirf_reader.h"
 
 using namespace zentrix::receiver;
 

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "receiver/command_text.h"
-#include "receiver/reply_codes.h"
+#include "receiver/commands/command_text.h"
+#include "receiver/replies/reply_codes.h"
 
 namespace zentrix::receiver {
 

@@ -9,11 +9,11 @@
 
 #include "platform/serial_port.h"
 #include "platform/worker_thread.h"
-#include "receiver/byte_source.h"
-#include "receiver/command_table.h"
-#include "receiver/receiver_interface.h"
-#include "receiver/receiver_reader.h"
-#include "receiver/transaction.h"
+#include "receiver/nmea/byte_source.h"
+#include "receiver/commands/command_table.h"
+#include "receiver/commands/receiver_interface.h"
+#include "receiver/nmea/receiver_reader.h"
+#include "receiver/commands/transaction.h"
 
 namespace zentrix::receiver {
 

@@ -2,9 +2,9 @@
 #include <algorithm>
 
 #include "receiver/gnss_receiver.h"
-#include "receiver/receiver_family.h"
-#include "receiver/reply_codes.h"
-#include "receiver/station_list.h"
+#include "receiver/replies/receiver_family.h"
+#include "receiver/replies/reply_codes.h"
+#include "receiver/commands/station_list.h"
 
 namespace zentrix::receiver {
 

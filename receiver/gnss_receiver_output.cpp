@@ -2,7 +2,7 @@
 #include <array>
 
 #include "receiver/gnss_receiver.h"
-#include "receiver/reply_codes.h"
+#include "receiver/replies/reply_codes.h"
 
 namespace zentrix::receiver {
 

@@ -16,7 +16,7 @@
 #include "platform/named_mutex.h"
 #include "platform/registry.h"
 #include "receiver/gnss_receiver.h"
-#include "receiver/sirf_receiver.h"
+#include "receiver/sirf/sirf_receiver.h"
 #include "resources/resource_ids.h"
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"

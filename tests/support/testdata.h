@@ -1,4 +1,4 @@
-// The real captures in shared/testdata, beside the repository.
+// The real captures the tests read, in tests/data (with their provenance notes).
 #pragma once
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 // Real receiver captures against the output of a widely used GNSS daemon for the same bytes.
 //
-// Each log in shared/testdata/gpsd comes with the daemon's decoded output (`.chk`): every source
+// Each log in tests/data/gpsd comes with the daemon's decoded output (`.chk`): every source
 // sentence followed by the JSON reports it caused. The receiver state here holds less than the
 // daemon reports (GPS, SBAS, QZSS and GLONASS satellites from GP and GL talkers; GGA only from the
 // GP talker), so each comparison picks the part both hold. Where a result differs because of a
@@ -16,7 +16,7 @@
 
 #include "platform/serial_port.h"
 #include "platform/worker_thread.h"
-#include "receiver/sentence_framer.h"
+#include "receiver/nmea/sentence_framer.h"
 #include "tests/support/pty.h"
 #include "tests/support/testdata.h"
 #include "tools/replay/replay.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "receiver/gnss_receiver.h"
-#include "receiver/station_list.h"
+#include "receiver/commands/station_list.h"
 #include "tests/tools/sim_support.h"
 #include "tools/sim/survey_board.h"
 

@@ -339,5 +339,48 @@ TEST(SimHostileInput, RandomBytesAndRunawayLinesNeverUpsetTheReceivers) {
     EXPECT_GT(line.commands, 0u);
 }
 
+// A line that also keeps what it carried, as text.
+class RecordingLine : public CountingLine {
+  public:
+    void send(std::string bytes, sim::OutputKind kind) override {
+        text += bytes;
+        CountingLine::send(std::move(bytes), kind);
+    }
+    bool carried(const char* what) const { return text.find(what) != std::string::npos; }
+    std::string text;
+};
+
+TEST(SimBoardEpochs, AnEnabledMessageFirstLeavesAtItsNextEpoch) {
+    // Were it sent at once, the answer to the next command would queue behind it on the line.
+    sim::SurveyBoard board({});
+    RecordingLine line;
+    line.now = 10'000;
+    board.tick(line);
+
+    line.text.clear();
+    line.now = 10'250;
+    board.handleCommand("$PQELS,NME,A,ZDA,ON,1.00", line);
+    board.tick(line);
+    EXPECT_TRUE(line.carried("$PQELR,ACK"));
+    EXPECT_FALSE(line.carried("ZDA,"));
+    line.now = 10'999;
+    board.tick(line);
+    EXPECT_FALSE(line.carried("ZDA,"));
+    line.now = 11'000;
+    board.tick(line);
+    EXPECT_TRUE(line.carried("ZDA,")) << line.text;
+
+    // A message given a new interval keeps to the new grid from its next epoch on.
+    line.text.clear();
+    line.now = 11'100;
+    board.handleCommand("$PQELS,NME,A,GGA,ON,0.50", line);
+    board.tick(line);
+    EXPECT_TRUE(line.carried("$PQELR,ACK"));
+    EXPECT_FALSE(line.carried("GGA,"));
+    line.now = 11'500;
+    board.tick(line);
+    EXPECT_TRUE(line.carried("GGA,")) << line.text;
+}
+
 }  // namespace
 }  // namespace zentrix::test

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "platform/clock.h"
-#include "receiver/byte_source.h"
+#include "receiver/nmea/byte_source.h"
 #include "receiver/gnss_receiver.h"
-#include "receiver/reply_codes.h"
+#include "receiver/replies/reply_codes.h"
 
 namespace zentrix::replay {
 namespace {

@@ -18,9 +18,9 @@
 #include <string_view>
 
 #include "platform/text.h"
-#include "receiver/position_record.h"
-#include "receiver/station_list.h"
-#include "receiver/receiver_reader.h"
+#include "receiver/nmea/position_record.h"
+#include "receiver/commands/station_list.h"
+#include "receiver/nmea/receiver_reader.h"
 
 namespace zentrix::replay {
 

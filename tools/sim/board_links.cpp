@@ -288,13 +288,17 @@ void SurveyBoard::queryNtrip(const Command& c, SimLine& out) {
 }
 
 std::string SurveyBoard::sourceTableReply() const {
-    if (options_.sourceTable.empty())
-        return {};
-    std::ifstream in(options_.sourceTable, std::ios::binary);
-    if (!in)
-        return {};
     std::ostringstream content;
-    content << in.rdbuf();
+    if (!options_.sourceTable.empty()) {
+        std::ifstream in(options_.sourceTable, std::ios::binary);
+        if (!in)
+            return {};
+        content << in.rdbuf();
+    } else if (!options_.sourceTableText.empty()) {
+        content << options_.sourceTableText;
+    } else {
+        return {};
+    }
     // Lines leave with CR LF whatever the file holds; a table without the caster's status line
     // gets one, and one without its end line gets that.
     std::string table;

@@ -102,12 +102,17 @@ void SurveyBoard::streamDue(SimLine& out, uint64_t nowMs) {
                 continue;
             const auto intervalMs = std::max<uint64_t>(
                 50, static_cast<uint64_t>(std::llround(m.intervalSeconds * 1000)));
-            auto it = nextDueMs_.find(m.name);
-            if (it != nextDueMs_.end() && nowMs < it->second)
-                continue;
             // Epochs stand on a grid of the interval, so that messages of the same rate leave
             // together; after a jump of the clock the missed ones are skipped, not caught up.
-            nextDueMs_[m.name] = (nowMs / intervalMs + 1) * intervalMs;
+            const uint64_t nextEpochMs = (nowMs / intervalMs + 1) * intervalMs;
+            auto it = nextDueMs_.find(m.name);
+            if (it != nextDueMs_.end() && it->second == kAtNextEpoch) {
+                it->second = nextEpochMs;
+                continue;
+            }
+            if (it != nextDueMs_.end() && nowMs < it->second)
+                continue;
+            nextDueMs_[m.name] = nextEpochMs;
             due.push_back(m.name);
         }
     }

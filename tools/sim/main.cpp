@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tools/sim/simulator.h"
+#include "tools/sim/default_source_table.h"
 #include "tools/sim/survey_board.h"
 
 namespace {
@@ -55,7 +56,8 @@ int usage() {
                  "  --baud N            the receiver's rate at start (default 57600; sirf 38400)\n"
                  "  --nmea              the GPS-only chip starts in NMEA instead of SiRF binary\n"
                  "  --place LAT,LON,H   where the receiver stands (degrees, degrees, metres)\n"
-                 "  --source-table FILE the caster's table served after a download\n"
+                 "  --source-table FILE the caster's table served after a download (default: a\n"
+                 "                      built-in table of 221 real streams)\n"
                  "  --replay LOG        play a captured log instead of simulating\n"
                  "  --fast              replay as fast as the line allows (default: real time)\n"
                  "  --loop              replay the log again and again\n"
@@ -93,7 +95,7 @@ void handleConsoleLine(const std::string& text, zentrix::sim::Simulator& sim) {
 
 int main(int argc, char** argv) {
     zentrix::sim::SimOptions options;
-    options.sourceTable = ZENTRIX_SIM_DEFAULT_SOURCE_TABLE;
+    options.sourceTableText = zentrix::sim::defaultSourceTable();
     int com = 0;
     const char* device = nullptr;
     bool verbose = false;

@@ -63,6 +63,7 @@ Simulator::Simulator(SimOptions options)
             board.place = options_.place;
             board.seed = options_.seed;
             board.sourceTable = options_.sourceTable;
+            board.sourceTableText = options_.sourceTableText;
             board.startUtcSeconds = options_.startUtcSeconds;
             board.baudRate = options_.baudRate;
             auto peer = std::make_unique<SurveyBoard>(board);

@@ -41,8 +41,9 @@ struct SimOptions {
     bool sirfStartsBinary = true;
     Place place;
     uint32_t seed = 1;
-    /// The table the board serves after a source-table download.
+    /// The table the board serves after a source-table download: a file, else the text.
     std::filesystem::path sourceTable;
+    std::string sourceTableText;
     /// UTC at start, seconds since 1970; 0 takes the system time.
     double startUtcSeconds = 0;
     /// Replay: the captured log, and whether to keep the capture's own pace (from the time

@@ -480,8 +480,10 @@ void SurveyBoard::setNmea(const Command& c, SimLine& out) {
         } else {
             it->intervalSeconds = interval;
         }
+        // As a receiver does, a newly enabled or re-timed message first leaves at its next epoch,
+        // not at once: an answer to the next command must not wait behind it on the line.
         if (port == state_.handheldPort)
-            nextDueMs_.erase(name);
+            nextDueMs_[name] = kAtNextEpoch;
     };
     if (c.arg(0) == "ALL") {  // "$PQELS,NME,ALL,<port>,OFF"
         if (c.args.size() != 3 || !isPortLetter(c.arg(1)) || c.arg(2) != "OFF")

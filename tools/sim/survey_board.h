@@ -123,9 +123,10 @@ struct BoardState {
 struct BoardOptions {
     Place place;
     uint32_t seed = 1;
-    /// The caster's table served after "$PQELS,NTR,LOD"; empty or unreadable means the download
-    /// fails.
+    /// The caster's table served after "$PQELS,NTR,LOD", from this file when one is named, else
+    /// `sourceTableText`; nothing (or an unreadable file) means the download fails.
     std::filesystem::path sourceTable;
+    std::string sourceTableText;
     /// UTC at the simulator's start in seconds since 1970; 0 takes the system time.
     double startUtcSeconds = 0;
     /// The rate of the port the handheld is wired to, until a command changes it.
@@ -234,7 +235,9 @@ class SurveyBoard : public SimPeer {
     bool started_ = false;
     uint64_t obiResetMs_ = 0;
     uint32_t epochs_ = 0;
+    /// When each message of the handheld's port leaves next; `kAtNextEpoch` for one just enabled.
     std::map<std::string, uint64_t> nextDueMs_;
+    static constexpr uint64_t kAtNextEpoch = UINT64_MAX;
     std::string input_;
     bool inputOverflow_ = false;
     struct Pending {

@@ -1,0 +1,110 @@
+#include "receiver/commands/transaction.h"
+
+#include <algorithm>
+
+namespace zentrix::receiver {
+
+void CommandChannel::resetReply() {
+    reader_.replyEvent().reset();
+    ReplyState& r = reader_.replies();
+    // Left alone on purpose: the antenna name and NPT flags (their queries clear them for
+    // themselves, see `run`), a FAIL (it is the caller's to judge) and the recording's end (only
+    // its own operation clears it).
+    static constexpr ReplyState::Flag ReplyState::*kKept[] = {
+        &ReplyState::anpReceived, &ReplyState::nptReceived, &ReplyState::failReceived,
+        &ReplyState::recordingStopped};
+    for (const ReplyState::NamedFlag& named : ReplyState::flags()) {
+        if (std::find(std::begin(kKept), std::end(kKept), named.flag) == std::end(kKept))
+            r.*(named.flag) = 0;
+    }
+}
+
+bool CommandChannel::sendCommand(std::string_view text) {
+    if (!port_.isOpen())
+        return false;
+    uint32_t written = 0;
+    const auto length = static_cast<uint32_t>(text.size());
+    return port_.write(text.data(), length, &written) && written == length;
+}
+
+bool CommandChannel::waitReply(uint32_t timeoutMs) {
+    return reader_.replyEvent().wait(timeoutMs);
+}
+
+bool CommandChannel::waitActivity() {
+    return reader_.activityEvent().wait(kActivityTimeoutMs);
+}
+
+bool CommandChannel::waitVector() {
+    return reader_.vectorEvent().wait(kVectorTimeoutMs);
+}
+
+uint32_t CommandChannel::run(Command command, std::initializer_list<CommandArg> args) {
+    const CommandRow& row = commandRow(command);
+    CommandBuffer buffer;
+    const size_t length = formatCommand(buffer, row.format, args);
+    if (length == 0)
+        return 0;
+    const std::string_view text(buffer.data(), length);
+    ReplyState& r = replies();
+
+    if (row.outcome == Outcome::NoWait)
+        return sendCommand(text) ? 1 : 0;
+
+    resetReply();
+    // A query judged by a flag that `resetReply` keeps must not succeed on a stale flag left by
+    // an earlier reply of its type.
+    if (row.flag)
+        r.*(row.flag) = 0;
+    // A short write is not looked at: the wait decides.
+    sendCommand(text);
+    if (!waitReply(row.timeoutMs))
+        return 0;
+
+    switch (row.outcome) {
+        case Outcome::Ack:
+            return r.ackReceived;
+        case Outcome::OwnReply:
+            return (r.*(row.flag)) != 0 ? 1 : 0;
+        case Outcome::AnyReply:
+            return 1;
+        case Outcome::TwoStage:
+            if (r.ackReceived) {
+                resetReply();
+                if (!waitReply(row.secondTimeoutMs))
+                    return 0;
+            }
+            return r.okReceived;
+        case Outcome::NoWait:
+            break;
+    }
+    return 0;
+}
+
+uint32_t CommandChannel::runFreeText(std::string_view text) {
+    // The line is the user's own: it goes out as typed, only cut to what the buffer holds (and,
+    // as a C string would be, at a zero byte).
+    text = text.substr(0, text.find('\0'));
+    CommandBuffer buffer;
+    const size_t length = std::min(text.size(), buffer.size() - 3);
+    text.copy(buffer.data(), length);
+    buffer[length] = '\r';
+    buffer[length + 1] = '\n';
+    buffer[length + 2] = '\0';
+
+    resetReply();
+    // A FAIL left over from an earlier command would otherwise make every later answer read as
+    // a rejection.
+    replies().failReceived = 0;
+    sendCommand(std::string_view(buffer.data(), length + 2));
+    if (!waitReply(kFreeTextTimeoutMs))
+        return 2;
+    const ReplyState& r = replies();
+    if (r.nakReceived || r.failReceived)
+        return 0;
+    if (r.okReceived || r.ackReceived)
+        return 1;
+    return 2;
+}
+
+}  // namespace zentrix::receiver

@@ -1,0 +1,56 @@
+// One exchange with the receiver board: clear, send, wait, judge.
+//
+// Commands never read the port; the reader thread does, and it only says that some proprietary
+// reply was parsed by setting the reply event. A command therefore clears the reply flags before
+// it sends, waits for that event, and then judges by the flags alone. The first reply of any type
+// ends the wait: a late answer to an earlier command makes the current one fail, and nothing is
+// ever retried here.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+#include "platform/serial_port.h"
+#include "receiver/commands/command_table.h"
+#include "receiver/commands/command_text.h"
+#include "receiver/nmea/receiver_reader.h"
+
+namespace zentrix::receiver {
+
+/// The transaction primitives over the receiver's port and reader.
+///
+/// Threads: user-interface thread only. One transaction runs at a time because only that thread
+/// issues them; the flags and groups it reads were written by the reader thread before it set the
+/// reply event.
+class CommandChannel {
+  public:
+    CommandChannel(platform::SerialPort& port, ReceiverReader& reader)
+        : port_(port), reader_(reader) {}
+
+    /// Resets the reply event and clears the acknowledgement and reply flags, except the antenna
+    /// name and NPT flags; `failReceived` and `recordingStopped` are left alone.
+    void resetReply();
+    /// True only when the port is open and the whole text went out in one write.
+    bool sendCommand(std::string_view text);
+    /// True when the reply event was signalled within `timeoutMs`; false at once without a reader.
+    bool waitReply(uint32_t timeoutMs);
+    bool waitActivity();
+    bool waitVector();
+
+    /// Runs the transaction of `command` with `args`: 0 on failure, else its success value
+    /// (`ackReceived` or `okReceived`, 1 for queries). A command whose text cannot be made from its
+    /// arguments sends nothing and fails.
+    uint32_t run(Command command, std::initializer_list<CommandArg> args = {});
+    /// The troubleshooting command line: 0 rejected (NAK or FAIL), 1 accepted (ACK or OK), 2 no
+    /// answer or an answer that says neither.
+    uint32_t runFreeText(std::string_view text);
+
+    ReplyState& replies() { return reader_.replies(); }
+
+  private:
+    platform::SerialPort& port_;
+    ReceiverReader& reader_;
+};
+
+}  // namespace zentrix::receiver

@@ -1,8 +1,0 @@
-#include "receiver/receiver_interface.h"
-
-namespace zentrix::receiver {
-
-// Out of line, so that the interface's vtable is emitted once, here.
-ReceiverInterface::~ReceiverInterface() = default;
-
-}  // namespace zentrix::receiver
