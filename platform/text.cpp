@@ -1,6 +1,8 @@
 #include "platform/text.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace zentrix::platform {
@@ -128,6 +130,61 @@ std::string asciiLower(std::string_view text) {
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && asciiLower(a) == asciiLower(b);
+}
+
+std::string decimalText(int64_t value) {
+    char buffer[24];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+std::string fixedText(double value, int decimals) {
+    if (!std::isfinite(value) || decimals < 0 || decimals > 100)
+        return {};
+    // The largest double has 309 integer digits; with a sign, a point and 100 decimals it fits.
+    char buffer[416];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+std::string shortestText(double value) {
+    if (!std::isfinite(value))
+        return {};
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+namespace {
+// from_chars takes a "-" but no "+"; a "+" before another sign stays an error.
+std::string_view withoutPlus(std::string_view text) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+')
+        text.remove_prefix(1);
+    return text;
+}
+}  // namespace
+
+std::optional<double> parseReal(std::string_view text) {
+    text = withoutPlus(text);
+    // "inf" and "nan" are words, not numbers a user or a file means.
+    if (text.empty() || (text.find_first_of("0123456789") == std::string_view::npos))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
+                                              std::chars_format::general);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int64_t> parseInteger(std::string_view text) {
+    text = withoutPlus(text);
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 }  // namespace zentrix::platform

@@ -6,6 +6,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/device_root.h"
+#include "platform/text.h"
 #include "today/launcher_fields.h"
 
 namespace zentrix::today {
@@ -134,7 +135,7 @@ public:
         put(u'\r');
         put(u'\n');
     }
-    void number(int32_t value) { line(platform::fromUtf8(std::to_string(value))); }
+    void number(int32_t value) { line(platform::fromUtf8(platform::decimalText(value))); }
     template <class Record>
     void field(const Record& record, const LauncherField<Record>& field) {
         if (field.number) {

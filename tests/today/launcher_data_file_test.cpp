@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/crash_loop.h"
 #include "tests/support/test_support.h"
 
@@ -198,6 +199,26 @@ TEST(LauncherDataFile, LoadsAndSavesAtTheDeviceRoot) {
     std::ofstream(root.path() / "Windows" / "Zentrix.dat", std::ios::binary) << fileOf(lines);
     EXPECT_FALSE(loadDataFile(settings));
     EXPECT_EQ(settings, changedSettings());
+}
+
+// A German desktop changes nothing in the file: the numbers (a version of four digits, a height
+// in the hundreds, negative icon numbers) are the same bytes and read back as the same values.
+TEST(LauncherDataFile, TheDesktopsLocaleChangesNoByte) {
+    test::ScratchDeviceRoot root;
+    auto settings = changedSettings();
+    settings.launcherHeight = 1234567;
+    settings.groups[2].items.back().iconResource = -20000;
+    const std::string bytes = formatLauncherData(settings);
+    EXPECT_EQ(linesOf(bytes)[2], u"1204");
+    EXPECT_EQ(linesOf(bytes)[kGeneralStart], u"1234567");
+
+    test::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    EXPECT_FALSE(saveDataFile(settings));
+    EXPECT_EQ(platform::readWholeFile(dataFilePath()).bytes, bytes);
+    LauncherSettings read;
+    ASSERT_TRUE(loadDataFile(read));
+    EXPECT_EQ(read, settings);
 }
 
 TEST(LauncherDataFile, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {

@@ -5,6 +5,8 @@
 #include <limits>
 #include <optional>
 
+#include "platform/text.h"
+
 namespace zentrix::diff {
 namespace {
 
@@ -206,7 +208,7 @@ bool hasHeader(std::string_view header, LineReader& lines) {
 }
 
 void appendDecimal(std::string& out, int32_t value) {
-    out += std::to_string(value);
+    out += platform::decimalText(value);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "platform/atomic_file.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/crash_loop.h"
 #include "tests/support/test_support.h"
 #include "ui/diff/profile_field_store.h"
@@ -81,6 +82,34 @@ TEST(ProfileList, SavesAndLoadsAtTheDeviceRoot) {
     EXPECT_EQ(again.records(), list.records());
     EXPECT_EQ(again.find(ntrip("any name", "caster", "pw")), 1);
     EXPECT_EQ(again.find(ntrip("Office", "caster", "other")), -1);
+}
+
+// A German desktop changes nothing in the files: the same bytes are written and read back.
+TEST(ProfileList, TheDesktopsLocaleChangesNoByte) {
+    ScratchDeviceRoot root;
+    DirectIpProfileList hosts;
+    hosts.insert(false, dip("Base 1.5", "10.0.0.7", 2101));
+    hosts.insert(false, dip("far", "h", 1234567));
+    hosts.insert(false, dip("odd", "h", -1000));
+    NtripProfileList casters;
+    casters.insert(false, ntrip("Office", "caster.example", "p.w"));
+    const std::string hostBytes = "Dip data. Version 1\r\nBase 1.5;10.0.0.7;2101\r\n"
+                                  "far;h;1234567\r\nodd;h;-1000\r\n";
+    const std::string casterBytes =
+        "Ntrip data. Version 1\r\nOffice;caster.example;2101;user;p.w;MP\r\n";
+
+    test::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    ASSERT_TRUE(hosts.save());
+    ASSERT_TRUE(casters.save());
+    EXPECT_EQ(contentsOf(root.path() / "dip_data.txt"), hostBytes);
+    EXPECT_EQ(contentsOf(root.path() / "ntrip_data.txt"), casterBytes);
+    DirectIpProfileList hostsAgain;
+    NtripProfileList castersAgain;
+    ASSERT_TRUE(hostsAgain.load());
+    ASSERT_TRUE(castersAgain.load());
+    EXPECT_EQ(hostsAgain.records(), hosts.records());
+    EXPECT_EQ(castersAgain.records(), casters.records());
 }
 
 TEST(ProfileList, EditsByIndexStayInRange) {
