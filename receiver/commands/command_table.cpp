@@ -49,7 +49,7 @@ constexpr CommandRow kRows[] = {
     {C::QueryAntennaName, "$PQELQ,ANP,OWN\r\n", kD, O::OwnReply, &R::anpReceived},
     {C::SetAntennaOutput, "$PQELS,ANP,OUT,%s\r\n", kD, O::Ack},
     // Receiver ports and NMEA output.
-    {C::SetPortBaud, "$PQELS,PRT,%c,%c%s\r\n", kD, O::Ack},
+    {C::SetPortBaud, "$PQELS,PRT,%c,%c%S\r\n", kD, O::Ack},
     {C::QueryPortBaud, "$PQELQ,PRT,%c\r\n", kD, O::OwnReply, &R::prtReceived},
     {C::QueryReceiverPort, "$PQELQ,PRT\r\n", kD, O::OwnReply, &R::prtReceived},
     {C::SetPortMode, "$PQELS,MDP,%c,%s\r\n", kD, O::Ack},

@@ -1,27 +1,63 @@
 #include "receiver/commands/command_text.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <type_traits>
 
 namespace zentrix::receiver {
 namespace {
 
 // The printf conversion under `format[at]` (just after its "%"): flags, width, precision and
-// length letters, then the conversion character.
+// length letter, then the conversion character.
 struct Conversion {
     std::string_view spec;  // from the "%" through the conversion character
     char type = 0;
+    bool leftAlign = false;  // "-"
+    bool plusSign = false;   // "+"
+    bool spaceSign = false;  // " "
+    bool alternate = false;  // "#"
+    bool zeroPad = false;    // "0"
+    size_t width = 0;
+    bool hasPrecision = false;
+    size_t precision = 0;
 };
+
+// A width or precision larger than the buffer cannot be met; it is refused, not trusted.
+bool readCount(std::string_view format, size_t& i, size_t& out) {
+    out = 0;
+    while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+        out = out * 10 + static_cast<size_t>(format[i++] - '0');
+        if (out >= kCommandBufferBytes)
+            return false;
+    }
+    return true;
+}
 
 bool readConversion(std::string_view format, size_t percent, Conversion& out) {
     size_t i = percent + 1;
-    while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string_view::npos)
-        ++i;
-    while (i < format.size() && format[i] >= '0' && format[i] <= '9') ++i;
+    for (; i < format.size(); ++i) {
+        const char flag = format[i];
+        if (flag == '-')
+            out.leftAlign = true;
+        else if (flag == '+')
+            out.plusSign = true;
+        else if (flag == ' ')
+            out.spaceSign = true;
+        else if (flag == '#')
+            out.alternate = true;
+        else if (flag == '0')
+            out.zeroPad = true;
+        else
+            break;
+    }
+    if (!readCount(format, i, out.width))
+        return false;
     if (i < format.size() && format[i] == '.') {
         ++i;
-        while (i < format.size() && format[i] >= '0' && format[i] <= '9') ++i;
+        out.hasPrecision = true;
+        if (!readCount(format, i, out.precision))
+            return false;
     }
     if (i < format.size() && format[i] == 'l')
         ++i;
@@ -29,7 +65,7 @@ bool readConversion(std::string_view format, size_t percent, Conversion& out) {
         return false;
     out.type = format[i];
     out.spec = format.substr(percent, i + 1 - percent);
-    return out.spec.size() < 16;
+    return true;
 }
 
 class Writer {
@@ -43,30 +79,11 @@ class Writer {
         length_ += text.size();
         return true;
     }
-    // The spec is one checked conversion with its matching C type, so the format is never
-    // trusted blindly.
-    template <typename T>
-    bool appendNumber(std::string_view spec, char cType, T value) {
-        char cSpec[24];
-        const size_t n = spec.size() - 1;
-        spec.substr(0, n).copy(cSpec, n);
-        size_t at = n;
-        if constexpr (std::is_same_v<T, long long>) {
-            if (at > 0 && cSpec[at - 1] == 'l')
-                --at;
-            cSpec[at++] = 'l';
-            cSpec[at++] = 'l';
-        }
-        cSpec[at++] = cType;
-        cSpec[at] = '\0';
-        const size_t room = buffer_.size() - length_;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-        const int written = std::snprintf(buffer_.data() + length_, room, cSpec, value);
-#pragma GCC diagnostic pop
-        if (written < 0 || static_cast<size_t>(written) >= room)
+    bool appendRepeated(char c, size_t count) {
+        if (count >= buffer_.size() - length_)
             return false;
-        length_ += static_cast<size_t>(written);
+        std::fill_n(buffer_.data() + length_, count, c);
+        length_ += count;
         return true;
     }
     size_t finish() {
@@ -79,8 +96,80 @@ class Writer {
     size_t length_ = 0;
 };
 
-bool isPlainText(std::string_view text) {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+// A number's digits as printf lays them out in the "C" locale: sign, zero or blank padding to the
+// width, left alignment. The digits come from std::to_chars, which knows no locale, so that a
+// desktop whose decimal separator is a comma never puts one into a command.
+bool appendNumber(Writer& out, const Conversion& c, std::string_view digits, bool zeroPadAllowed) {
+    std::string_view sign;
+    if (!digits.empty() && digits.front() == '-') {
+        sign = "-";
+        digits.remove_prefix(1);
+    } else if (c.plusSign) {
+        sign = "+";
+    } else if (c.spaceSign) {
+        sign = " ";
+    }
+    const size_t length = sign.size() + digits.size();
+    const size_t padding = c.width > length ? c.width - length : 0;
+    if (c.leftAlign)
+        return out.append(sign) && out.append(digits) && out.appendRepeated(' ', padding);
+    if (c.zeroPad && zeroPadAllowed)
+        return out.append(sign) && out.appendRepeated('0', padding) && out.append(digits);
+    return out.appendRepeated(' ', padding) && out.append(sign) && out.append(digits);
+}
+
+bool appendInteger(Writer& out, const Conversion& c, int64_t value) {
+    // The magnitude's digits, at least `precision` of them ("%.0d" of 0 writes no digit at all).
+    std::array<char, 24> magnitude{};
+    const uint64_t absolute =
+        value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    const auto [end, error] =
+        std::to_chars(magnitude.data(), magnitude.data() + magnitude.size(), absolute);
+    if (error != std::errc())
+        return false;
+    std::string_view digits(magnitude.data(), static_cast<size_t>(end - magnitude.data()));
+    const size_t minimum = c.hasPrecision ? c.precision : 1;
+    if (absolute == 0 && minimum == 0)
+        digits = {};
+    std::array<char, kCommandBufferBytes + 24> text{};
+    size_t at = 0;
+    if (value < 0)
+        text[at++] = '-';
+    for (size_t n = digits.size(); n < minimum; ++n) text[at++] = '0';
+    digits.copy(text.data() + at, digits.size());
+    at += digits.size();
+    // With a precision, "0" pads no more (as printf has it).
+    return appendNumber(out, c, std::string_view(text.data(), at), !c.hasPrecision);
+}
+
+bool appendReal(Writer& out, const Conversion& c, double value) {
+    if (!std::isfinite(value))
+        return false;
+    const int precision = c.hasPrecision ? static_cast<int>(c.precision) : 6;
+    // The largest double has 309 integer digits, then the point and the decimals.
+    std::array<char, kCommandBufferBytes + 320> text{};
+    auto [end, error] = std::to_chars(text.data(), text.data() + text.size() - 1, value,
+                                      std::chars_format::fixed, precision);
+    if (error != std::errc())
+        return false;
+    if (c.alternate && precision == 0)
+        *end++ = '.';
+    return appendNumber(
+        out, c, std::string_view(text.data(), static_cast<size_t>(end - text.data())), true);
+}
+
+// One field's text. A comma would split it into two fields, a "*" would start the checksum and a
+// line end would end the command there and start another: a password "pa,TYP,0*1" must not
+// reach the receiver as extra fields.
+bool isFieldText(std::string_view text) {
+    return text.find_first_of(std::string_view(",*\r\n\0", 5)) == std::string_view::npos;
+}
+
+// Fields the program itself adds after a field of the format: empty, or each field led by its
+// comma. No checksum start and no line end.
+bool isTrailingFields(std::string_view text) {
+    return (text.empty() || text.front() == ',') &&
+           text.find_first_of(std::string_view("*\r\n\0", 4)) == std::string_view::npos;
 }
 
 size_t formatInto(CommandBuffer& buffer, std::string_view format,
@@ -121,23 +210,25 @@ size_t formatInto(CommandBuffer& buffer, std::string_view format,
         bool ok = false;
         switch (c.type) {
             case 'd':
-                ok = arg->kind() == CommandArg::Kind::Integer &&
-                     out.appendNumber(c.spec, 'd', static_cast<long long>(arg->integer()));
+                ok = arg->kind() == CommandArg::Kind::Integer && !c.alternate &&
+                     appendInteger(out, c, arg->integer());
                 break;
             case 'f':
-                ok = arg->kind() == CommandArg::Kind::Real && std::isfinite(arg->real()) &&
-                     out.appendNumber(c.spec, 'f', arg->real());
+                ok = arg->kind() == CommandArg::Kind::Real && appendReal(out, c, arg->real());
                 break;
             case 's':
-                // A line end inside a field would end the command there and start another.
                 ok = arg->kind() == CommandArg::Kind::Text && c.spec == "%s" &&
-                     isPlainText(arg->text()) && out.append(arg->text());
+                     isFieldText(arg->text()) && out.append(arg->text());
+                break;
+            case 'S':
+                ok = arg->kind() == CommandArg::Kind::Text && c.spec == "%S" &&
+                     isTrailingFields(arg->text()) && out.append(arg->text());
                 break;
             case 'c': {
                 const char character = arg->character();
                 const std::string_view one(&character, 1);
                 ok = arg->kind() == CommandArg::Kind::Character && c.spec == "%c" &&
-                     isPlainText(one) && out.append(one);
+                     isFieldText(one) && out.append(one);
                 break;
             }
             default:

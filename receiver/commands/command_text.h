@@ -4,8 +4,11 @@
 // trusts its caller to pass arguments that match the conversions, and a mismatch is undefined
 // behaviour that no test of the sentence's bytes would reliably catch. Here every argument carries
 // its kind, each conversion is checked against the argument it consumes, and a command that does
-// not match its format, that would not fit the command buffer, or that would carry a line end
-// inside a field is refused: the caller sends nothing.
+// not match its format, that would not fit the command buffer, or whose text would add fields, a
+// checksum or a line end of its own is refused: the caller sends nothing.
+//
+// Numbers are written without the C library, whose printf follows the process locale: under a
+// German desktop "%f" would write "1,00", and the receiver reads a comma as the end of a field.
 #pragma once
 
 #include <array>
@@ -18,7 +21,9 @@
 namespace zentrix::receiver {
 
 /// One argument of a command format: `%d` takes an integer, `%f` (with `l` or not) a finite
-/// floating-point number, `%s` a text and `%c` a character.
+/// floating-point number, `%s` a text and `%c` a character. A `%s` text and a `%c` character
+/// are one field's worth: no ",", "*", CR, LF or zero byte. `%S` (not printf's) takes fields the
+/// program itself appends to the previous one: empty, or starting with "," (",ON").
 class CommandArg {
   public:
     enum class Kind : uint8_t { Integer, Real, Text, Character };

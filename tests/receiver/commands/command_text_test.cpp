@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "receiver/commands/command_table.h"
+#include "tests/support/comma_locale.h"
 
 namespace zentrix::receiver {
 namespace {
@@ -46,6 +49,20 @@ TEST(CommandText, ConversionsAreCheckedAgainstTheirArguments) {
         {"carriage return in text", "%s", {"a\rb"}, "<refused>"},
         {"line feed in text", "%s", {"a\nb"}, "<refused>"},
         {"line end as a character", "%c", {'\n'}, "<refused>"},
+        {"comma in text", "%s", {"pa,TYP,0"}, "<refused>"},
+        {"checksum start in text", "%s", {"0*1"}, "<refused>"},
+        {"zero byte in text", "%s", {std::string_view("a\0b", 3)}, "<refused>"},
+        {"comma as a character", "%c", {','}, "<refused>"},
+        {"checksum start as a character", "%c", {'*'}, "<refused>"},
+        {"ordinary text", "%s", {"user.name-1 @host/mount_point"}, "user.name-1 @host/mount_point"},
+        {"trailing fields", "%c%S", {'5', ",ON"}, "5,ON"},
+        {"no trailing fields", "%c%S", {'5', ""}, "5"},
+        {"trailing text without its comma", "%S", {"ON"}, "<refused>"},
+        {"trailing fields with a checksum", "%S", {",ON*12"}, "<refused>"},
+        {"trailing fields with a line end", "%S", {",ON\r\n"}, "<refused>"},
+        {"width on a text", "%5s", {"a"}, "<refused>"},
+        {"huge width", "%99999999999999d", {int32_t(1)}, "<refused>"},
+        {"huge precision", "%.99999999999f", {1.0}, "<refused>"},
         {"unknown conversion", "%x", {int32_t(1)}, "<refused>"},
         {"dangling percent", "abc%", {}, "<refused>"},
         {"just fits with its terminator", "%s\r\n", {std::string_view(big)}, big + "\r\n"},
@@ -56,6 +73,60 @@ TEST(CommandText, ConversionsAreCheckedAgainstTheirArguments) {
         SCOPED_TRACE(row.legend);
         EXPECT_EQ(format(row.format, row.args), row.expected);
     }
+}
+
+// The numbers of a command are the same bytes whatever the process locale: printf in the "C"
+// locale is the reference, and the formatter runs under a locale with a decimal comma.
+TEST(CommandText, NumbersMatchTheCLocaleUnderACommaLocale) {
+    const char* realSpecs[] = {"%f",    "%.2f",   "%010.7lf", "%.4lf", "%.3lf",
+                               "%.0f",  "%#.0f",  "%+.1f",    "% .1f", "%-9.2f",
+                               "%9.2f", "%09.2f", "%-+09.1f", "%.12f", "%lf"};
+    const double reals[] = {0.0,        -0.0,  1.0,      0.5,     1.5,
+                            2.5,        -33.5, 12.00005, 0.125,   59.99999995,
+                            123456.789, -1e-9, 1e20,     -4.7e15, 0.3333333333333333};
+    const char* integerSpecs[] = {"%d",   "%02d", "%03d", "%1d", "%+d",  "% d",
+                                  "%-5d", "%05d", "%.3d", "%ld", "%.0d", "%8.3d"};
+    const int64_t integers[] = {0, 7, -7, 45, -350, 2147483647, -2147483648LL, 4000000000LL};
+
+    struct Case {
+        std::string spec;
+        CommandArg arg;
+        std::string expected;
+    };
+    std::vector<Case> cases;
+    char reference[512];
+    for (const char* spec : realSpecs) {
+        for (const double value : reals) {
+            std::snprintf(reference, sizeof reference, spec, value);
+            cases.push_back({spec, CommandArg(value), reference});
+        }
+    }
+    for (const char* spec : integerSpecs) {
+        for (const int64_t value : integers) {
+            std::string cSpec(spec);
+            cSpec.insert(cSpec.size() - 1, cSpec[cSpec.size() - 2] == 'l' ? "l" : "ll");
+            std::snprintf(reference, sizeof reference, cSpec.c_str(),
+                          static_cast<long long>(value));
+            const CommandArg arg = value >= 0 && value > INT32_MAX
+                                       ? CommandArg(static_cast<uint32_t>(value))
+                                       : CommandArg(static_cast<int32_t>(value));
+            cases.push_back({spec, arg, reference});
+        }
+    }
+
+    test::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    for (const Case& c : cases) {
+        // Brackets show the padding, and keep "%.0d" of 0 (no digits at all) a command.
+        SCOPED_TRACE(c.spec + " -> [" + c.expected + "]");
+        EXPECT_EQ(format("[" + c.spec + "]", {c.arg}), "[" + c.expected + "]");
+    }
+    // The receiver's own examples, whole.
+    EXPECT_EQ(format("$PQELS,NME,%c,%s,ON,%.2f\r\n", {'A', "GGA", 1.0}),
+              "$PQELS,NME,A,GGA,ON,1.00\r\n");
+    EXPECT_EQ(format("$PQELS,POS,%02d%010.7lf,%c,%03d%010.7lf,%c,%.4lf\r\n",
+                     {int32_t(33), 30.0, 'S', int32_t(350), 15.0, 'E', 12.0}),
+              "$PQELS,POS,3330.0000000,S,35015.0000000,E,12.0000\r\n");
 }
 
 TEST(CommandText, AnglesSplitIntoDegreesMinutesAndHemisphere) {
