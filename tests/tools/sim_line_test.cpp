@@ -72,7 +72,7 @@ TEST_F(SimLineTest, FaultsShowTheFailuresTheyAreNamedFor) {
     EXPECT_TRUE(client.replies().prtReceived);
     EXPECT_FALSE(client.replies().gpsReceived);
     sim->clearFaults();
-    platform::sleepMs(500);  // let the right reply that trails arrive before the next command
+    platform::sleepMs(1500);  // let the right reply that trails arrive before the next command
 
     sim->setFault(SimFault::BadChecksums);
     ASSERT_TRUE(client.transact("$PQELQ,GPS"));  // the event is set, the parser ignores the reply

@@ -24,6 +24,8 @@ constexpr uint32_t kLoopClockMs = 10;
 // behind them without end.
 constexpr double kTransmitBufferSeconds = 0.5;
 constexpr size_t kMinTransmitBufferBytes = 256;
+/// How much line time a quiet line may save up, in seconds: about one loop step.
+constexpr double kCreditSeconds = 0.01;
 constexpr uint32_t bit(SimFault fault) {
     return 1u << static_cast<uint32_t>(fault);
 }
@@ -274,7 +276,11 @@ void Simulator::loop() {
         const int realMs =
             std::max(1, platform::Clock::realMsUntil(platform::Clock::deadlineAfter(kLoopClockMs)));
         if (master_ >= 0) {
-            pollfd p{master_, static_cast<short>(POLLIN | (writing_.empty() ? 0 : POLLOUT)), 0};
+            // Waiting for the line to take more only helps once the line has time for a byte;
+            // until then the step's own pause paces it (and leaves the lock to other threads).
+            const bool canWrite =
+                !writing_.empty() && (!options_.paceOutput || lineCreditBytes_ >= 1.0);
+            pollfd p{master_, static_cast<short>(POLLIN | (canWrite ? POLLOUT : 0)), 0};
             ::poll(&p, 1, std::min(realMs, 20));
         } else {
             ::usleep(static_cast<useconds_t>(std::min(realMs, 20)) * 1000);
@@ -341,8 +347,10 @@ void Simulator::writeLine() {
     const uint64_t now = nowMs();
     const uint32_t baud = peer_->baudRate();
     if (options_.paceOutput) {
+        // A quiet line saves up no more than a few loop steps' worth of bytes: a UART sends at
+        // its rate, so an answer after a pause must not leave faster than the line carries it.
         lineCreditBytes_ += static_cast<double>(now - lastCreditMs_) * baud / 10000.0;
-        lineCreditBytes_ = std::min(lineCreditBytes_, std::max(256.0, baud / 10.0));
+        lineCreditBytes_ = std::min(lineCreditBytes_, std::max(64.0, baud / 10.0 * kCreditSeconds));
     }
     lastCreditMs_ = now;
 

@@ -23,8 +23,10 @@ int baudCodeOf(uint32_t baud) {
 namespace {
 
 constexpr size_t kMaxCommandBytes = 1024;
-/// How far the right reply trails the wrong one under `SimFault::WrongReplyFirst` (clock ms).
-constexpr uint64_t kTrailingReplyMs = 150;
+/// How far the right reply trails the wrong one under `SimFault::WrongReplyFirst` (clock ms): far
+/// enough that a command woken by the wrong one has looked at its flags before the right one
+/// lands, even on a loaded machine with the clock sped up.
+constexpr uint64_t kTrailingReplyMs = 1000;
 
 /// The line as a handler sees it, with what it sends held back for later.
 class HeldLine final : public SimLine {
