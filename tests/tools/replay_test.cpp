@@ -4,6 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+
+#include "tests/support/comma_locale.h"
 #include "tests/support/nmea.h"
 
 namespace zentrix::replay {
@@ -54,6 +57,32 @@ TEST(Replay, OneJsonLinePerPublishedSnapshot) {
     lines.clear();
     replay(log, {.publishOnGga = true}, [&](const std::string& line) { lines.push_back(line); });
     EXPECT_EQ(lines.size(), 3u);
+}
+
+// The numbers of the JSON lines carry "." under a locale with a decimal comma, and a value that
+// is not finite is null rather than a word no JSON reader takes.
+TEST(Replay, NumbersAreJsonWhateverTheLocale) {
+    test::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    std::vector<std::string> lines;
+    replay(test::withChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,") +
+               test::withChecksum("$PQELR,VEC,1,0,0,0,0,0"),
+           {}, [&](const std::string& line) { lines.push_back(line); });
+    ASSERT_EQ(lines.size(), 1u);
+    const json fix = json::parse(lines[0], nullptr, false);
+    ASSERT_FALSE(fix.is_discarded()) << lines[0];
+    EXPECT_EQ(fix["altitude"], 545.4);
+    EXPECT_EQ(fix["longitude"].get<double>(), 11 + 31.0 / 60);
+
+    receiver::PositionRecord odd{};
+    odd.latitude = NAN;
+    odd.longitude = -INFINITY;
+    odd.altitude = 0.5f;
+    const json parsed = json::parse(positionJson(odd, ""), nullptr, false);
+    ASSERT_FALSE(parsed.is_discarded()) << positionJson(odd, "");
+    EXPECT_TRUE(parsed["latitude"].is_null());
+    EXPECT_TRUE(parsed["longitude"].is_null());
+    EXPECT_EQ(parsed["altitude"], 0.5);
 }
 
 TEST(Replay, AnyByteInASourceStaysValidJson) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/clock.h"
@@ -39,17 +40,17 @@ std::string_view withoutLineEnd(std::string_view text) {
     return text;
 }
 
-// The shortest text that reads back as the same number.
+// The shortest text that reads back as the same number, with "." whatever the locale; JSON has
+// no word for a value that is not finite, so it becomes null.
 std::string number(float value) {
     char buffer[32];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? std::string(buffer, end) : "0";
+    return std::isfinite(value) && error == std::errc() ? std::string(buffer, end) : "null";
 }
 
 std::string number(double value) {
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? std::string(buffer, end) : "0";
+    const std::string text = platform::shortestText(value);
+    return text.empty() ? "null" : text;
 }
 
 class JsonObject {
