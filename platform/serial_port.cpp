@@ -43,13 +43,18 @@ const BaudCode* findBaudCode(speed_t code) {
     return it == std::end(kBaudCodes) ? nullptr : it;
 }
 
-// Raw 8N1: no echo, no line editing, no character translation, no software flow control.
+// The one place that says what a receiver link is: raw 8N1, no echo, no line editing, no
+// character translation and no flow control of either kind. Software flow control would eat the
+// XON and XOFF bytes of the GPS-only chip's binary frames. Hardware flow control would stall every
+// write on a receiver that does not drive CTS (none of them does), and a port keeps whatever its
+// last user set, so it is switched off here rather than left as found. The baud rate is left as
+// found: the connection's search sets it.
 void makeRaw8N1(termios& t) {
     t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY |
                    INPCK);
     t.c_oflag &= ~OPOST;
     t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    t.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
+    t.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
     t.c_cflag |= CS8 | CREAD | CLOCAL;
     // With VMIN 1 a non-blocking read of an idle line fails with EAGAIN, so that a read of 0 bytes
     // can only mean a hang-up.
@@ -161,10 +166,12 @@ bool SerialPort::applyReadTimeout(uint32_t timeoutMs) {
     return true;
 }
 
-SerialPort::Ready SerialPort::waitReady(short events, int realTimeoutMs) {
+SerialPort::Ready SerialPort::waitReady(short events, Clock::RealClock::time_point deadline) {
     pollfd p{fd_, events, 0};
     for (;;) {
-        const int n = ::poll(&p, 1, realTimeoutMs);
+        // Measured anew on every pass: a signal that interrupts the wait must not restart it in
+        // full, or signals that come often enough would keep it from ever timing out.
+        const int n = ::poll(&p, 1, Clock::realMsUntil(deadline));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return fail(), Ready::Failed;
         if (n == 0) return Ready::TimedOut;
@@ -222,7 +229,7 @@ bool SerialPort::read(void* buffer, uint32_t count, uint32_t* bytesRead, uint32_
         }
         // Wait first: poll() returns at once when bytes are there, and an idle line then costs
         // one call instead of a read that fails and a wait.
-        const Ready ready = waitReady(POLLIN, Clock::realMsUntil(*deadline));
+        const Ready ready = waitReady(POLLIN, *deadline);
         if (ready == Ready::Failed) return false;
         bool failed = false;
         if (fillReadAhead(failed)) continue;
@@ -261,6 +268,12 @@ bool SerialPort::write(const void* buffer, uint32_t count, uint32_t* bytesWritte
         totalTimeout(timeouts_.writeTotalMultiplierMs, timeouts_.writeTotalConstantMs, count)));
     const auto* in = static_cast<const uint8_t*>(buffer);
     uint32_t written = 0;
+    // What went out stays reported when the device fails half-way: those bytes reached the line.
+    const auto report = [&](bool result) {
+        if (bytesWritten)
+            *bytesWritten = written;
+        return result;
+    };
     while (written < count) {
         const ssize_t n = ::write(fd_, in + written, count - written);
         if (n > 0) {
@@ -268,13 +281,14 @@ bool SerialPort::write(const void* buffer, uint32_t count, uint32_t* bytesWritte
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return fail();
-        const Ready ready = waitReady(POLLOUT, Clock::realMsUntil(deadline));
-        if (ready == Ready::Failed) return false;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return report(fail());
+        const Ready ready = waitReady(POLLOUT, deadline);
+        if (ready == Ready::Failed)
+            return report(false);
         if (ready == Ready::TimedOut) break;
     }
-    if (bytesWritten) *bytesWritten = written;
-    return true;
+    return report(true);
 }
 
 bool SerialPort::purge(uint32_t flags) {

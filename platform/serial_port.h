@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/clock.h"
 #include "platform/text.h"
 
 namespace zentrix::platform {
@@ -33,9 +34,8 @@ struct CommTimeouts {
 /// called while no reader thread runs. There is no lock.
 ///
 /// The port is opened exclusively (a second open of the same device, from this process or another,
-/// fails), in raw mode with 8 data bits, no parity and one stop bit. Software flow control is off
-/// because the GPS-only chip's binary frames carry XON and XOFF bytes; hardware flow control and
-/// the baud rate stay as the port had them.
+/// fails), in raw mode with 8 data bits, no parity, one stop bit and no flow control, software or
+/// hardware (see `makeRaw8N1`); the baud rate stays as the port had it.
 ///
 /// Reads take what the line has into a small read-ahead buffer so that a reader fetching one byte
 /// at a time does not cost one system call per byte; the buffer is dropped by `setBaudRate`,
@@ -77,7 +77,8 @@ public:
     /// got its first byte from `read` may take at once.
     uint32_t readArrived(void* buffer, uint32_t capacity);
     /// Writes `count` bytes within 10 ms per byte plus 1000 ms. True with fewer bytes written when
-    /// the time ran out; false when the port is closed or the device failed.
+    /// the time ran out; false when the port is closed or the device failed, with the bytes that
+    /// went out before it did.
     bool write(const void* buffer, uint32_t count, uint32_t* bytesWritten);
     /// Discards unread input (`kPurgeRxClear`) and unsent output (`kPurgeTxClear`).
     bool purge(uint32_t flags);
@@ -99,7 +100,7 @@ private:
     /// Waits until the port can be read (or written), the deadline passed (false, no error) or
     /// the device failed (false, error recorded).
     enum class Ready { Yes, TimedOut, Failed };
-    Ready waitReady(short events, int realTimeoutMs);
+    Ready waitReady(short events, Clock::RealClock::time_point deadline);
     bool fillReadAhead(bool& failed);
 
     std::atomic<int> fd_{-1};

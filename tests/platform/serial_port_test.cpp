@@ -1,9 +1,12 @@
 #include "platform/serial_port.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "platform/clock.h"
@@ -53,6 +56,25 @@ TEST_F(SerialPortTest, OpensRaw8N1AndKeepsTheBaudRate) {
     EXPECT_EQ(port.timeouts().writeTotalMultiplierMs, 10u);
     EXPECT_EQ(port.timeouts().writeTotalConstantMs, 1000u);
     EXPECT_EQ(port.timeoutApplications(), 0u) << "the block is applied by the first read";
+}
+
+TEST_F(SerialPortTest, SwitchesOffTheFlowControlItsLastUserLeftOn) {
+    {
+        termios t = pty_.lineSettings();
+        t.c_cflag |= CRTSCTS;
+        t.c_iflag |= IXON | IXOFF;
+        ASSERT_EQ(tcsetattr(pty_.master(), TCSANOW, &t), 0);
+        ASSERT_TRUE(pty_.lineSettings().c_cflag & CRTSCTS) << "the line keeps the flag";
+    }
+    SerialPort port;
+    openPort(port);
+    ASSERT_TRUE(port.isOpen());
+    const termios seen = pty_.lineSettings();
+    EXPECT_FALSE(seen.c_cflag & CRTSCTS);
+    EXPECT_FALSE(seen.c_iflag & (IXON | IXOFF));
+    // A baud change applies the cached settings whole: the flag must not come back with them.
+    ASSERT_TRUE(port.setBaudRate(9600));
+    EXPECT_FALSE(pty_.lineSettings().c_cflag & CRTSCTS);
 }
 
 TEST_F(SerialPortTest, OpeningAnOpenPortChangesNothing) {
@@ -278,6 +300,68 @@ TEST_F(SerialPortTest, ADeviceThatVanishesDuringAReadFailsItWithoutHanging) {
     EXPECT_NE(port.lastError(), 0);
     EXPECT_TRUE(port.isOpen()) << "a failed read leaves the port open for its owner to close";
     EXPECT_EQ(port.close(), 1);
+}
+
+// Signals that come more often than a wait lasts: each interrupted poll() must go on with what is
+// left of the wait, not start it over.
+TEST_F(SerialPortTest, WaitsKeepTheirDeadlineUnderFrequentSignals) {
+    ScopedClockSpeed real(1);
+    struct sigaction quiet {};
+    quiet.sa_handler = [](int) {};  // no SA_RESTART: every signal interrupts the wait
+    struct sigaction previous {};
+    ASSERT_EQ(sigaction(SIGUSR1, &quiet, &previous), 0);
+
+    SerialPort port;
+    openPort(port);
+    std::atomic<bool> done{false};
+    std::atomic<bool> result{false};
+    std::atomic<uint32_t> got{99};
+    std::atomic<int64_t> tookRealMs{0};
+    std::thread reader([&] {
+        uint8_t byte = 0;
+        uint32_t n = 99;
+        const auto start = std::chrono::steady_clock::now();
+        result = port.read(&byte, 1, &n, 200);
+        tookRealMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now() - start)
+                         .count();
+        got = n;
+        done = true;
+    });
+    // A signal every 5 ms, for at most 3 s: long enough to show a wait that never ends, bounded
+    // so that such a fault fails the test instead of hanging it.
+    const pthread_t target = reader.native_handle();
+    for (int i = 0; i < 600 && !done; ++i) {
+        pthread_kill(target, SIGUSR1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    reader.join();
+    sigaction(SIGUSR1, &previous, nullptr);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(got, 0u);
+    EXPECT_GE(tookRealMs, 200);
+    EXPECT_LT(tookRealMs, 1500) << "the signals restarted the wait";
+}
+
+TEST_F(SerialPortTest, AWriteCutShortByAVanishingDeviceReportsWhatWentOut) {
+    SerialPort port;
+    openPort(port);
+    pty_.releaseSlave();
+    // Far more than the pseudo-terminal buffers while nobody reads its other end.
+    const std::string block(1 << 20, 'x');
+    std::atomic<bool> result{true};
+    std::atomic<uint32_t> written{0};
+    std::thread writer([&] {
+        uint32_t n = 0;
+        result = port.write(block.data(), static_cast<uint32_t>(block.size()), &n);
+        written = n;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the buffer fills meanwhile
+    pty_.closeMaster();
+    writer.join();
+    EXPECT_FALSE(result);
+    EXPECT_GT(written, 0u) << "the bytes that went out before the device went are reported";
+    EXPECT_LT(written, block.size());
 }
 
 TEST_F(SerialPortTest, AWriteThatCannotDrainStopsAtItsTimeOut) {
