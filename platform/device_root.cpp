@@ -1,5 +1,8 @@
 #include "platform/device_root.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <system_error>
@@ -34,6 +37,19 @@ unsigned comNumber(std::string_view base) {
     const auto* last = base.data() + base.size();
     const auto [end, error] = std::from_chars(first, last, n);
     return (error == std::errc() && end == last) ? n : 0;
+}
+
+// Whether `path` is `root` or lies below it, compared component by component.
+// The folder itself, also when it is written with a final "/".
+fs::path folderPath(const fs::path& folder) {
+    fs::path normal = folder.lexically_normal();
+    return normal.has_filename() || !normal.has_relative_path() ? normal : normal.parent_path();
+}
+
+bool isWithin(const fs::path& path, const fs::path& root) {
+    const fs::path r = folderPath(root);
+    const fs::path p = path.lexically_normal();
+    return std::mismatch(r.begin(), r.end(), p.begin(), p.end()).first == r.end();
 }
 
 }  // namespace
@@ -71,6 +87,14 @@ fs::path devicePath(WideStringView handheldPath) { return devicePath(toUtf8(hand
 
 bool createFolders(const fs::path& folder) {
     std::error_code error;
+    // The device root holds the registry with its passwords: when this program makes it, only
+    // its owner may enter. A root that exists keeps the mode its owner gave it.
+    const fs::path root = folderPath(deviceRoot());
+    if (isWithin(folder, root) && !fs::exists(fs::symlink_status(root, error))) {
+        fs::create_directories(root.parent_path(), error);
+        if (::mkdir(root.c_str(), 0700) == 0)
+            ::chmod(root.c_str(), 0700);  // whatever the umask
+    }
     fs::create_directories(folder, error);
     return !error && fs::is_directory(folder, error);
 }

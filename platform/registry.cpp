@@ -1,6 +1,9 @@
 #include "platform/registry.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <system_error>
 
@@ -64,6 +67,27 @@ WideString fromUtf16le(const std::vector<uint8_t>& bytes) {
     return text;
 }
 
+// Narrows the store and its companion files to the owner's read and write bits at most (a mode
+// with fewer bits keeps them: never widened). `createStore` makes an empty store 0600 when
+// there is none, which SQLite accepts as a new database.
+void makeOwnerOnly(const fs::path& store, bool createStore) {
+    if (createStore) {
+        const int fd = ::open(store.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        fs::path file = store;
+        file += suffix;
+        struct stat info {};
+        if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        const mode_t narrowed = info.st_mode & 0600;
+        if ((info.st_mode & 07777) != narrowed)
+            ::chmod(file.c_str(), narrowed);
+    }
+}
+
 }  // namespace
 
 // A prepared statement that finalizes itself.
@@ -122,6 +146,10 @@ Registry::~Registry() { sqlite3_close_v2(db_); }
 
 int Registry::openStore() {
     createParentFolders(file_);
+    // The store holds passwords. SQLite gives its -wal and -shm files the mode of the database,
+    // so a database made 0600 before SQLite first opens it keeps them private too; files found
+    // wider (an older store, a copy) are narrowed before and after the open.
+    makeOwnerOnly(file_, true);
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     int result = sqlite3_open_v2(file_.c_str(), &db, flags, nullptr);
@@ -135,6 +163,7 @@ int Registry::openStore() {
     }
     if (result == SQLITE_OK) {
         db_ = db;
+        makeOwnerOnly(file_, false);
     } else {
         sqlite3_close_v2(db);
     }
@@ -194,10 +223,16 @@ bool Registry::deleteKey(const std::string& folded) {
         rollback();
         return false;
     }
-    // The key itself and everything whose path continues it with a "\".
+    // The key itself and everything whose path continues it with a "\". The prefix is compared
+    // as bytes: substr() of a text counts characters, which differ from the UTF-8 length of any
+    // path with a character outside ASCII.
     const std::string below = folded + "\\";
-    Statement values(db_, "DELETE FROM vals WHERE key = ?1 OR substr(key, 1, ?3) = ?2;");
-    Statement keys(db_, "DELETE FROM keys WHERE folded = ?1 OR substr(folded, 1, ?3) = ?2;");
+    Statement values(db_,
+                     "DELETE FROM vals WHERE key = ?1 OR "
+                     "substr(CAST(key AS BLOB), 1, ?3) = CAST(?2 AS BLOB);");
+    Statement keys(db_,
+                   "DELETE FROM keys WHERE folded = ?1 OR "
+                   "substr(CAST(folded AS BLOB), 1, ?3) = CAST(?2 AS BLOB);");
     const auto length = static_cast<int64_t>(below.size());
     if (!values || !keys || !values.bind(1, folded).bind(2, below).bind(3, length).done() ||
         !keys.bind(1, folded).bind(2, below).bind(3, length).done()) {

@@ -1,6 +1,7 @@
 #include "platform/device_root.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -62,6 +63,36 @@ TEST(DeviceRoot, FoldersAreCreatedOnDemand) {
     const auto blocked = devicePath("\\blocked\\x");
     { std::ofstream(devicePath("blocked")) << "x"; }
     EXPECT_FALSE(createParentFolders(blocked));
+}
+
+TEST(DeviceRoot, ARootThisProgramCreatesIsTheOwnersOnly) {
+    const auto modeOf = [](const fs::path& folder) {
+        struct stat info {};
+        return ::stat(folder.c_str(), &info) == 0 ? info.st_mode & 07777 : 07777u;
+    };
+    test::ScratchFolder scratch;
+    const mode_t oldMask = ::umask(022);
+    {
+        ScopedEnv root("ZENTRIX_ROOT", (scratch.path() / "made" / "root").string());
+        EXPECT_TRUE(createParentFolders(devicePath("\\My Documents\\GPS Raw Data\\a.grw")));
+        EXPECT_EQ(modeOf(scratch.path() / "made" / "root"), 0700u);
+        EXPECT_TRUE(fs::is_directory(scratch.path() / "made" / "root" / "My Documents"));
+    }
+    {
+        // Written with a final separator, the root is still the root.
+        ScopedEnv root("ZENTRIX_ROOT", (scratch.path() / "slash").string() + "/");
+        EXPECT_TRUE(createFolders(deviceRoot()));
+        EXPECT_EQ(modeOf(scratch.path() / "slash"), 0700u);
+    }
+    {
+        // A root the user made keeps the mode the user gave it.
+        fs::create_directories(scratch.path() / "own");
+        ::chmod((scratch.path() / "own").c_str(), 0755);
+        ScopedEnv root("ZENTRIX_ROOT", (scratch.path() / "own").string());
+        EXPECT_TRUE(createFolders(devicePath("\\Windows")));
+        EXPECT_EQ(modeOf(scratch.path() / "own"), 0755u);
+    }
+    ::umask(oldMask);
 }
 
 TEST(PortName, ComPortsResolveByEnvironmentThenLinkThenTtyS) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -135,6 +136,66 @@ TEST_F(RegistryTest, DeletionOfValuesAndWholeKeys) {
     // Recreating a deleted key does not bring back its old values.
     ASSERT_TRUE(group.subkey(u"Item0").create());
     EXPECT_FALSE(group.subkey(u"Item0").string(u"FileName"));
+}
+
+// Key paths are stored as UTF-8; deleting one must find everything below it whatever characters
+// its name holds, and still spare a sibling whose name merely starts the same way.
+TEST_F(RegistryTest, DeletingAKeyWithAnyCharactersDeletesEverythingBelowIt) {
+    Registry registry(file());
+    const auto profiles = registry.key(RootKey::CurrentUser, u"Software\\Zentrix\\Profiles");
+    const std::u16string names[] = {u"Plain", u"G\u00e9od\u00e9sie", u"\u6e2c\u91cf",
+                                    u"Stra\u00dfe \U0001F4E1"};
+    for (const std::u16string& name : names) {
+        SCOPED_TRACE(platform::toUtf8(name));
+        const auto key = profiles.subkey(name);
+        const auto login = key.subkey(u"Login");
+        const auto sibling = profiles.subkey(name + u"2");
+        ASSERT_TRUE(login.create());
+        ASSERT_TRUE(sibling.create());
+        ASSERT_TRUE(key.setString(u"Address", u"caster.example.org"));
+        ASSERT_TRUE(login.setString(u"Password", u"secret"));
+        ASSERT_TRUE(sibling.setDword(u"Keep", 1));
+
+        EXPECT_TRUE(key.remove());
+        EXPECT_FALSE(key.exists());
+        EXPECT_FALSE(login.exists());
+        // Made anew, neither the key nor its subkey brings back what was stored in it.
+        ASSERT_TRUE(login.create());
+        EXPECT_FALSE(key.string(u"Address"));
+        EXPECT_FALSE(login.string(u"Password")) << "the password outlived its key";
+        EXPECT_EQ(key.subkeys()->size(), 1u);
+        EXPECT_EQ(sibling.dword(u"Keep"), 1u);
+    }
+}
+
+// The store holds passwords: it and SQLite's files beside it are the owner's alone.
+TEST_F(RegistryTest, TheStoreAndItsCompanionFilesAreTheOwnersOnly) {
+    const auto modeOf = [](const fs::path& f) {
+        struct stat info {};
+        return ::stat(f.c_str(), &info) == 0 ? info.st_mode & 07777 : 07777u;
+    };
+    const auto companion = [this](const char* suffix) {
+        fs::path f = file();
+        f += suffix;
+        return f;
+    };
+    const mode_t oldMask = ::umask(022);
+    Registry first(file());
+    ASSERT_TRUE(first.isOpen());
+    ASSERT_TRUE(first.key(RootKey::CurrentUser, u"Software\\A").create());
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        EXPECT_EQ(modeOf(companion(suffix)), 0600u) << "new" << suffix;
+    }
+    // Files found wider are narrowed when the store is opened.
+    const std::pair<const char*, mode_t> wider[] = {{"", 0644}, {"-wal", 0666}, {"-shm", 0640}};
+    for (const auto& [suffix, mode] : wider) ASSERT_EQ(::chmod(companion(suffix).c_str(), mode), 0);
+    Registry second(file());
+    ASSERT_TRUE(second.isOpen());
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        EXPECT_EQ(modeOf(companion(suffix)), 0600u) << "found wider" << suffix;
+    }
+    EXPECT_TRUE(second.key(RootKey::CurrentUser, u"Software\\A").exists());
+    ::umask(oldMask);
 }
 
 TEST_F(RegistryTest, MissingKeysFailEveryOperation) {
