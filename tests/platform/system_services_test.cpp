@@ -65,6 +65,35 @@ TEST(Processes, FindsItselfAndStartsADetachedProgram) {
     EXPECT_EQ(specialFolderPath(SpecialFolder::ProgramFiles), root.path() / "Program Files");
 }
 
+// The program is spawned by this process itself (no intermediate process forked from a threaded
+// program), in a session of its own, and reaped when it ends.
+TEST(Processes, AStartedProgramIsThisProcesssChildInASessionOfItsOwn) {
+    ScratchDeviceRoot root;
+    const auto marker = root.path() / "identity";
+    const auto script = root.path() / "Launched";
+    // Fields 1, 4 and 6 of /proc/<pid>/stat: process, parent and session.
+    std::ofstream(script) << "#!/bin/sh\nset -- $(cat /proc/$$/stat)\necho \"$1 $4 $6\" > '"
+                          << marker.string() << ".tmp' && mv '" << marker.string() << ".tmp' '"
+                          << marker.string() << "'\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    ASSERT_TRUE(startProcess(script, u""));
+    for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    long pid = 0;
+    long parent = 0;
+    long session = 0;
+    std::ifstream(marker) >> pid >> parent >> session;
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(parent, static_cast<long>(getpid()));
+    EXPECT_EQ(session, pid);
+    const auto entry = std::filesystem::path("/proc") / std::to_string(pid);
+    for (int i = 0; i < 500 && std::filesystem::exists(entry); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(std::filesystem::exists(entry)) << "the ended program was not reaped";
+}
+
 TEST(NamedMutex, SecondOwnerSeesTheFirstUntilItEnds) {
     ScratchDeviceRoot root;
     {
