@@ -132,21 +132,39 @@ std::optional<fs::path> keepDamagedCopy(const fs::path& file) {
     return std::nullopt;
 }
 
+// The lock cannot sit on the file itself: `replaceFile` puts a new file under the name, and a
+// second holder would open and lock that one while the first still holds the old. The companion
+// is never replaced (nor removed: removing a lock file races with its next holder).
+fs::path HeldFile::lockPathFor(const fs::path& file) {
+    return file.parent_path() / ("." + file.filename().string() + ".lock");
+}
+
 HeldFile::HeldFile(const fs::path& file, FileAccess access) {
+    const fs::path lockPath = lockPathFor(file);
+    int lockFd;
+    do {
+        lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    } while (lockFd < 0 && errno == EINTR);
+    if (lockFd < 0) {
+        openError_ = lastError();
+        return;
+    }
+    if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+        openError_ = lastError();
+        ::close(lockFd);
+        return;
+    }
     int fd;
     do {
         fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, modeFor(access));
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         openError_ = lastError();
-        return;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        openError_ = lastError();
-        ::close(fd);
+        ::close(lockFd);
         return;
     }
     fd_ = fd;
+    lockFd_ = lockFd;
 }
 
 HeldFile::~HeldFile() {
@@ -154,12 +172,15 @@ HeldFile::~HeldFile() {
 }
 
 HeldFile::HeldFile(HeldFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), openError_(other.openError_) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      lockFd_(std::exchange(other.lockFd_, -1)),
+      openError_(other.openError_) {}
 
 HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
     if (this != &other) {
         close();
         fd_ = std::exchange(other.fd_, -1);
+        lockFd_ = std::exchange(other.lockFd_, -1);
         openError_ = other.openError_;
     }
     return *this;
@@ -182,7 +203,10 @@ FileContents HeldFile::read() const {
 
 void HeldFile::close() {
     if (fd_ >= 0) ::close(fd_);
+    if (lockFd_ >= 0)
+        ::close(lockFd_);  // the lock goes last, once the file is let go
     fd_ = -1;
+    lockFd_ = -1;
 }
 
 }  // namespace zentrix::platform

@@ -45,8 +45,9 @@ std::optional<std::filesystem::path> keepDamagedCopy(const std::filesystem::path
 
 /// A file opened (or created empty) for the life of the object and locked against every other
 /// holder, the way the handheld opened a file without sharing. Opening fails when another holder
-/// has it. Replacing the file with `replaceFile` while it is held is fine: the lock stays with the
-/// old file until the holder closes it.
+/// has it, in this process or another. The lock is taken on a hidden companion file beside it
+/// (`.<name>.lock`, left in place), so replacing the file with `replaceFile` while it is held
+/// keeps it held; the holder goes on reading the contents it opened.
 class HeldFile {
 public:
     HeldFile() = default;
@@ -64,8 +65,12 @@ public:
     FileContents read() const;
     void close();
 
+    /// The companion file that carries the lock of `file`.
+    static std::filesystem::path lockPathFor(const std::filesystem::path& file);
+
 private:
     int fd_ = -1;
+    int lockFd_ = -1;
     std::error_code openError_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -94,6 +96,36 @@ TEST(AtomicFile, AHeldFileIsCreatedReadAndRefusedToASecondHolder) {
     HeldFile third(file, FileAccess::Shared);
     ASSERT_TRUE(third.isOpen());
     EXPECT_EQ(third.read().bytes, "new");
+}
+
+// The holder saves by replacing the file; until it lets go, nobody else may take the new file
+// either, from this process or another.
+TEST(AtomicFile, AHeldFileStaysLockedAcrossItsOwnReplacement) {
+    ScratchFolder folder;
+    const auto file = folder.path() / "gprs_data.txt";
+    HeldFile holder(file, FileAccess::OwnerOnly);
+    ASSERT_TRUE(holder.isOpen());
+    for (const char* contents : {"first save", "second save"}) {
+        SCOPED_TRACE(contents);
+        ASSERT_FALSE(replaceFile(file, contents, FileAccess::OwnerOnly));
+        HeldFile other(file, FileAccess::OwnerOnly);
+        EXPECT_FALSE(other.isOpen());
+        EXPECT_EQ(other.openError(), std::errc::operation_would_block);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            _exit(HeldFile(file, FileAccess::OwnerOnly).isOpen() ? 1 : 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another process took it";
+    }
+    // Moving the holder moves the lock with it.
+    HeldFile moved = std::move(holder);
+    EXPECT_FALSE(HeldFile(file, FileAccess::OwnerOnly).isOpen());
+    moved.close();
+    HeldFile next(file, FileAccess::OwnerOnly);
+    ASSERT_TRUE(next.isOpen());
+    EXPECT_EQ(next.read().bytes, "second save");
 }
 
 }  // namespace
