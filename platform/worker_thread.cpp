@@ -19,6 +19,7 @@ struct WorkerThread::State {
 
 WorkerThread::WorkerThread(Runnable& runnable)
     : runnable_(runnable), state_(std::make_shared<State>()) {
+    runnable.beforeStart();
     try {
         std::thread([state = state_, &runnable] {
             const uint32_t code = runnable.run();

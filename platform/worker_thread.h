@@ -8,11 +8,17 @@ namespace zentrix::platform {
 
 /// What a `WorkerThread` runs. `run` is the thread body; `requestStop` is called from another
 /// thread and must make `run` return soon.
+///
+/// A stop request belongs to one run. `beforeStart` is called on the starting thread before each
+/// new thread exists, and forgets a request meant for an earlier run: a run that ended by itself
+/// (its device vanished) still gets its owner's stop afterwards, and that request must not end the
+/// next run at once. Clearing it when a run ends instead would race with exactly that late stop.
 class Runnable {
 public:
     virtual ~Runnable() = default;
     virtual uint32_t run() = 0;
     virtual void requestStop() = 0;
+    virtual void beforeStart() {}
 };
 
 /// Starts a thread running `runnable.run()` as soon as it is constructed. The owner of the

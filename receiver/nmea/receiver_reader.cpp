@@ -25,7 +25,6 @@ uint32_t ReceiverReader::run() {
     vectorEvent_.close();
     replyEvent_.close();
     activityEvent_.close();
-    stopRequested_ = false;
     return 0;
 }
 

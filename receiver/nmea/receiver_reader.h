@@ -34,6 +34,7 @@ public:
     /// 0 after a normal end (stop requested, or the source failed); 1 when it could not start.
     uint32_t run() override;
     void requestStop() override { stopRequested_ = true; }
+    void beforeStart() override { stopRequested_ = false; }
 
     /// Reads until a sentence is complete (true) or a stop was requested or the source failed.
     bool frameNextSentence(SentenceFramer& framer, SentenceType& type);

@@ -57,7 +57,6 @@ uint32_t SirfReader::run() {
     }
     recorder_.readerEnded();
     closeEvents();
-    stopRequested_ = false;
     return 0;
 }
 

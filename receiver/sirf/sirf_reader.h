@@ -39,6 +39,7 @@ class SirfReader : public platform::Runnable {
     /// 0 after a normal end (stop requested, or the source failed); 1 when it could not start.
     uint32_t run() override;
     void requestStop() override { stopRequested_ = true; }
+    void beforeStart() override { stopRequested_ = false; }
 
     /// Handles one complete frame as the thread does (tests and the fuzzer call it directly).
     void dispatch(const SirfFramer& framer);

@@ -150,5 +150,34 @@ TEST_F(ConnectionTest, AReceiverThatFallsSilentAfterTheSearchMakesConnectSlowNot
     EXPECT_EQ(receiver.isConnected(), 0u);
 }
 
+// A receiver unplugged while connected ends its reader by itself; the owner then disconnects as
+// usual, and once the device is back the same receiver object connects and reads again.
+TEST_F(ConnectionTest, AfterTheDeviceVanishedTheSameReceiverConnectsAndReadsAgain) {
+    auto simulator = startSimulator(57600);
+    ASSERT_TRUE(simulator);
+    GnssReceiver receiver;
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        simulator->setFault(SimFault::Vanish);
+        for (int i = 0; i < 200 && receiver.isConnected(); ++i) platform::sleepMs(100);
+        ASSERT_EQ(receiver.isConnected(), 0u) << "the reader outlived its device";
+        EXPECT_EQ(receiver.disconnect(), 1u);
+        EXPECT_FALSE(receiver.serialPort().isOpen());
+
+        // The device comes back (a new pseudo-terminal, often under the old name) once the
+        // receiver writes to the line again.
+        const uint64_t written = simulator->bytesWritten();
+        simulator->clearFaults();
+        for (int i = 0; i < 200 && simulator->bytesWritten() == written; ++i)
+            platform::sleepMs(100);
+        ASSERT_GT(simulator->bytesWritten(), written) << "the device did not come back";
+        EXPECT_EQ(receiver.connect(u"COM3:"), 1u);
+        EXPECT_EQ(receiver.isConnected(), 1u);
+        EXPECT_TRUE(receiver.waitVector()) << "the new reader publishes positions";
+    }
+    receiver.disconnect();
+}
+
 }  // namespace
 }  // namespace zentrix::receiver

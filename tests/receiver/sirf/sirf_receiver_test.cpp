@@ -139,6 +139,31 @@ TEST_F(SirfReceiverTest, ASilentLineFailsAfterThreeAttemptsAtEveryRate) {
     EXPECT_EQ(receiver.disconnect(), 1u);
 }
 
+// Unplugged while connected, the chip's reader ends by itself; after the owner's disconnect and
+// the device's return, the same receiver object finds the chip and reads from it again.
+TEST_F(SirfReceiverTest, AfterTheDeviceVanishedTheSameReceiverConnectsAndReadsAgain) {
+    auto simulator = startChip(57600, true);
+    ASSERT_TRUE(simulator);
+    SirfReceiver receiver;
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    simulator->setFault(sim::SimFault::Vanish);
+    for (int i = 0; i < 200 && receiver.reader().eventsReady(); ++i) platform::sleepMs(100);
+    ASSERT_FALSE(receiver.reader().eventsReady()) << "the reader outlived its device";
+    EXPECT_EQ(receiver.disconnect(), 1u);
+    EXPECT_FALSE(receiver.serialPort().isOpen());
+
+    // The device comes back (a new pseudo-terminal, often under the old name) once the
+    // receiver writes to the line again.
+    const uint64_t written = simulator->bytesWritten();
+    simulator->clearFaults();
+    for (int i = 0; i < 200 && simulator->bytesWritten() == written; ++i) platform::sleepMs(100);
+    ASSERT_GT(simulator->bytesWritten(), written) << "the device did not come back";
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    EXPECT_EQ(receiver.foundBaud(), 57600u);
+    EXPECT_TRUE(waitForFix(receiver)) << "the new reader publishes positions";
+    EXPECT_EQ(receiver.disconnect(), 1u);
+}
+
 TEST_F(SirfReceiverTest, SettingsAreSetAndReadBack) {
     auto simulator = startChip(57600, true);
     ASSERT_TRUE(simulator);
