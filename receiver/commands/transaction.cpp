@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/clock.h"
+
 namespace zentrix::receiver {
 
 void CommandChannel::resetReply() {
@@ -56,6 +58,10 @@ uint32_t CommandChannel::run(Command command, std::initializer_list<CommandArg> 
     // an earlier reply of its type.
     if (row.flag)
         r.*(row.flag) = 0;
+    // Nor a two-stage command on an earlier FAIL. Its outcome flags are cleared here, before
+    // sending, and nowhere later: the outcome may arrive together with the ACK.
+    if (row.outcome == Outcome::TwoStage)
+        r.failReceived = 0;
     // A short write is not looked at: the wait decides.
     sendCommand(text);
     if (!waitReply(row.timeoutMs))
@@ -69,16 +75,26 @@ uint32_t CommandChannel::run(Command command, std::initializer_list<CommandArg> 
         case Outcome::AnyReply:
             return 1;
         case Outcome::TwoStage:
-            if (r.ackReceived) {
-                resetReply();
-                if (!waitReply(row.secondTimeoutMs))
-                    return 0;
-            }
-            return r.okReceived;
+            return r.ackReceived ? waitOutcome(row.secondTimeoutMs) : r.okReceived.load();
         case Outcome::NoWait:
             break;
     }
     return 0;
+}
+
+// The receiver often sends the ACK and the outcome back to back, and the reader may have stored
+// both before the waiting thread runs again: an outcome already there is taken at once. Otherwise
+// the reply event is waited for until the outcome (or a late NAK) is in, within the second time-out
+// as a whole; other replies in between do not end the wait. The reader stores the flags before it
+// sets the event, so a flag set after they were looked at always leaves the event set.
+uint32_t CommandChannel::waitOutcome(uint32_t timeoutMs) {
+    const auto deadline = platform::Clock::deadlineAfter(timeoutMs);
+    const ReplyState& r = replies();
+    while (!r.okReceived && !r.failReceived && !r.nakReceived) {
+        if (!waitReply(platform::Clock::remainingMs(deadline)))
+            return 0;
+    }
+    return r.okReceived;
 }
 
 uint32_t CommandChannel::runFreeText(std::string_view text) {

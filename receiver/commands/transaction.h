@@ -4,7 +4,9 @@
 // reply was parsed by setting the reply event. A command therefore clears the reply flags before
 // it sends, waits for that event, and then judges by the flags alone. The first reply of any type
 // ends the wait: a late answer to an earlier command makes the current one fail, and nothing is
-// ever retried here.
+// ever retried here. The one exception is the second stage of a command that is acknowledged at
+// once and reports its outcome later: after the ACK it waits for that outcome, which may already
+// have arrived in the same burst, and is cleared only before the command is sent.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +51,10 @@ class CommandChannel {
     ReplyState& replies() { return reader_.replies(); }
 
   private:
+    /// The second stage of a two-stage command, after its ACK: `okReceived` once the outcome is
+    /// in, 0 when it is a FAIL or does not come within `timeoutMs`.
+    uint32_t waitOutcome(uint32_t timeoutMs);
+
     platform::SerialPort& port_;
     ReceiverReader& reader_;
 };

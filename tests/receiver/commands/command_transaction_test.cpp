@@ -367,6 +367,86 @@ TEST_F(Transaction, MountPointConnectWaitsForTheReceiversOutcome) {
     EXPECT_EQ(result, 0u);
 }
 
+// The receiver sends the ACK and the outcome back to back (or even the outcome first), and the
+// reader parses both before the command's thread wakes. A clock at a twentieth of the usual speed
+// keeps a loaded machine's pseudo-terminal round trips far inside the modem's 20 s second wait.
+class TwoStageBurst : public test::ReceiverOnLine {
+  protected:
+    TwoStageBurst() : ReceiverOnLine(20) {}
+};
+
+TEST_F(TwoStageBurst, AnOutcomeThatCameWithItsAckIsTakenAtOnce) {
+    const std::string table =
+        "$PQELR,NTR,TBL\r\nSOURCETABLE 200 OK\r\n"
+        "STR;MP1;Hannover;RTCM 3.2;1004(1);2;GPS;NET;DEU;52.38;9.71;1;0;sNTRIP;none;B;N;2400;\r\n"
+        "ENDSOURCETABLE\r\n";
+    struct Operation {
+        const char* name;
+        std::string ok;
+        std::string fail;
+        uint32_t secondWaitMs;
+        bool sendsMoreAfterOk;
+        std::function<uint32_t(GnssReceiver&)> call;
+    };
+    const Operation operations[] = {
+        {"mount point connect", reply("$PQELR,NTR,OK"), reply("$PQELR,NTR,FAIL"), 120000, false,
+         [](GnssReceiver& rx) { return rx.connectMountPoint(u"VRS_RTCM32"); }},
+        {"source table load", reply("$PQELR,NTR,OK"), reply("$PQELR,NTR,FAIL"), 120000, true,
+         [](GnssReceiver& rx) {
+             StationList list;
+             return rx.loadSourceTable(list) != 0 && list.size() == 1 ? 1u : 0u;
+         }},
+        {"modem start", reply("$PQELR,MDM,INI,OK"), reply("$PQELR,MDM,INI,FAIL"), 20000, true,
+         [](GnssReceiver& rx) { return rx.startModem(); }},
+    };
+    struct Arrival {
+        const char* legend;
+        bool outcomeFirst;
+        std::function<std::string(const std::string& outcome)> burst;
+    };
+    const Arrival arrivals[] = {
+        {"ACK and outcome in one write", false, [](const std::string& o) { return kAck + o; }},
+        {"outcome before its ACK in one write", true,
+         [](const std::string& o) { return o + kAck; }},
+        {"another reply between ACK and outcome", false,
+         [](const std::string& o) { return kAck + reply("$PQELR,GPS,ON") + o; }},
+    };
+    // Each case more than once: before a fix the loss depended on who ran first.
+    constexpr int kRounds = 3;
+    for (const Operation& op : operations) {
+        for (const Arrival& arrival : arrivals) {
+            for (const bool succeeds : {true, false}) {
+                // An ACK after the outcome is a late reply to whatever is sent next; only an
+                // operation that ends with this command can take it that way round.
+                if (arrival.outcomeFirst && succeeds && op.sendsMoreAfterOk)
+                    continue;
+                SCOPED_TRACE(std::string(op.name) + ", " + arrival.legend +
+                             (succeeds ? ", OK" : ", FAIL"));
+                const std::string burst = arrival.burst(succeeds ? op.ok : op.fail);
+                auto modemQueries = std::make_shared<int>(0);
+                peer_.script([burst, table, modemQueries](const std::string& line) {
+                    if (line == "$PQELQ,NTR,TBL\r\n")
+                        return std::vector<Answer>{{table}};
+                    if (line == "$PQELQ,MDM\r\n") {
+                        const char* state = (*modemQueries)++ == 0 ? "ON" : "INIT";
+                        return std::vector<Answer>{
+                            {reply(std::string("$PQELR,MDM,GSM,1,") + state)}};
+                    }
+                    return std::vector<Answer>{{burst}};
+                });
+                for (int round = 0; round < kRounds; ++round) {
+                    *modemQueries = 0;
+                    uint32_t result = 9;
+                    const uint32_t took = timed([&] { result = op.call(rx_); });
+                    EXPECT_EQ(result, succeeds ? 1u : 0u) << "round " << round;
+                    EXPECT_LT(took, op.secondWaitMs) << "round " << round << " waited it out";
+                    peer_.takeLines();
+                }
+            }
+        }
+    }
+}
+
 TEST_F(Transaction, ModemStartFromEachState) {
     const std::string off = reply("$PQELR,MDM,GSM,1,OFF");
     const std::string on = reply("$PQELR,MDM,GSM,1,ON");
