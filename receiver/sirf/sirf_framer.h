@@ -4,9 +4,10 @@
 // both kinds are framed by one state machine fed one byte at a time: a "$" followed by "P" or "G"
 // starts an NMEA sentence that ends at a carriage return and line feed; 0xA0 0xA2 starts a binary
 // frame whose two-byte length says where its checksum and the end bytes 0xB0 0xB3 stand. The
-// framer does no I/O and allocates nothing: the frame buffer is a member. A frame that would not
-// fit, a length of 0, a bad checksum or bad end bytes drop the frame and the search starts again
-// at the byte that failed, so one lying frame costs only itself and what it swallowed.
+// framer does no I/O and allocates nothing: the frame buffer is a member. A sentence that would
+// not fit, a length of 0 or above the protocol's 1023 bytes, a bad checksum or bad end bytes drop
+// the frame and the search starts again at the byte that failed, so one lying frame costs only
+// itself and what it swallowed (at most a maximal payload's worth).
 #pragma once
 
 #include <array>
@@ -52,9 +53,11 @@ SirfFrameKind classifyNmeaSentence(std::string_view sentence);
 
 class SirfFramer {
   public:
-    /// The frame buffer: a frame longer than this (binary: 8 bytes around the payload) is dropped.
+    /// The frame buffer: an NMEA sentence longer than this is dropped.
     static constexpr size_t kFrameBufferBytes = 20480;
-    static constexpr size_t kMaxPayloadBytes = kFrameBufferBytes - 8;
+    /// The protocol's largest payload. A binary frame that states more is refused as soon as its
+    /// length is read: a corrupt length byte must not swallow the frames that follow.
+    static constexpr size_t kMaxPayloadBytes = 1023;
 
     enum class Feed : uint8_t {
         Nothing,     ///< the byte was taken or dropped
