@@ -2,6 +2,7 @@
 // each command's own time-out, and the commands that are more than one transaction.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -423,19 +424,19 @@ TEST_F(TwoStageBurst, AnOutcomeThatCameWithItsAckIsTakenAtOnce) {
                 SCOPED_TRACE(std::string(op.name) + ", " + arrival.legend +
                              (succeeds ? ", OK" : ", FAIL"));
                 const std::string burst = arrival.burst(succeeds ? op.ok : op.fail);
-                auto modemQueries = std::make_shared<int>(0);
+                auto modemQueries = std::make_shared<std::atomic<int>>(0);
                 peer_.script([burst, table, modemQueries](const std::string& line) {
                     if (line == "$PQELQ,NTR,TBL\r\n")
                         return std::vector<Answer>{{table}};
                     if (line == "$PQELQ,MDM\r\n") {
-                        const char* state = (*modemQueries)++ == 0 ? "ON" : "INIT";
+                        const char* state = modemQueries->fetch_add(1) == 0 ? "ON" : "INIT";
                         return std::vector<Answer>{
                             {reply(std::string("$PQELR,MDM,GSM,1,") + state)}};
                     }
                     return std::vector<Answer>{{burst}};
                 });
                 for (int round = 0; round < kRounds; ++round) {
-                    *modemQueries = 0;
+                    modemQueries->store(0);
                     uint32_t result = 9;
                     const uint32_t took = timed([&] { result = op.call(rx_); });
                     EXPECT_EQ(result, succeeds ? 1u : 0u) << "round " << round;
