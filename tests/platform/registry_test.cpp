@@ -195,6 +195,16 @@ TEST_F(RegistryTest, TheStoreAndItsCompanionFilesAreTheOwnersOnly) {
         EXPECT_EQ(modeOf(companion(suffix)), 0600u) << "found wider" << suffix;
     }
     EXPECT_TRUE(second.key(RootKey::CurrentUser, u"Software\\A").exists());
+
+    // A damaged store is kept aside with whatever it held: the owner's only as well.
+    ScratchFolder other;
+    const fs::path junk = other.path() / "registry.db";
+    { std::ofstream(junk) << std::string(8192, 'x'); }
+    ASSERT_EQ(::chmod(junk.c_str(), 0644), 0);
+    Registry fresh(junk);
+    ASSERT_TRUE(fresh.isOpen());
+    EXPECT_EQ(modeOf(other.path() / "registry.db.damaged"), 0600u);
+    EXPECT_EQ(modeOf(junk), 0600u);
     ::umask(oldMask);
 }
 
