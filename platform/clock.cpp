@@ -3,6 +3,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/wait_hook.h"
+
 namespace zentrix::platform {
 namespace {
 
@@ -40,10 +42,19 @@ uint32_t Clock::tickCount() {
 }
 
 void Clock::sleep(uint32_t ms) {
-    if (ms == kInfinite) {
-        for (;;) std::this_thread::sleep_for(hours(24));
+    // A sleep on the user-interface thread is a wait like any other: it keeps the windows painted
+    // through the thread's wait hook, in slices, and still ends on the clock.
+    const auto deadline = deadlineAfter(ms);
+    HookedWait hooked(ms != 0);
+    for (;;) {
+        const auto until = hooked.sliceEnd(deadline);
+        if (until == RealClock::time_point::max()) {
+            for (;;) std::this_thread::sleep_for(hours(24));
+        }
+        std::this_thread::sleep_until(until);
+        if (!hooked.sliced() || RealClock::now() >= deadline) return;
+        hooked.between();
     }
-    std::this_thread::sleep_until(deadlineAfter(ms));
 }
 
 Clock::RealClock::time_point Clock::deadlineAfter(uint32_t ms) {

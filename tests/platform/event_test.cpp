@@ -91,16 +91,48 @@ TEST(EventSlot, LivesFromCreateToClose) {
     EXPECT_TRUE(slot.create(Event::Reset::Manual));
 }
 
-TEST(EventSlot, ClosingDuringAWaitLetsTheWaitEndNormally) {
-    ScopedClockSpeed fast(1000);
-    EventSlot slot;
-    ASSERT_TRUE(slot.create(Event::Reset::Auto));
-    std::atomic<bool> result{true};
-    std::thread waiter([&] { result = slot.wait(5000); });
-    sleepMs(500);
-    slot.close();
-    waiter.join();
-    EXPECT_FALSE(result);
+TEST(EventSlot, ClosingWakesEveryWaitInProgressWithFailureAtOnce) {
+    // Slow enough that the full time-out (12 s real) would show: a pulled-out device during a
+    // two-minute wait must not hold its waiters for two minutes.
+    ScopedClockSpeed slow(10);
+    for (const Event::Reset mode : {Event::Reset::Auto, Event::Reset::Manual}) {
+        EventSlot slot;
+        ASSERT_TRUE(slot.create(mode));
+        std::atomic<int> started{0};
+        std::atomic<int> released{0};
+        std::vector<uint32_t> waitedMs(3);
+        std::vector<std::thread> waiters;
+        for (uint32_t& waited : waitedMs) {
+            waiters.emplace_back([&] {
+                const uint32_t start = Clock::tickCount();
+                ++started;
+                if (slot.wait(120000))
+                    ++released;
+                waited = ticksSince(start);
+            });
+        }
+        while (started < 3) std::this_thread::yield();
+        sleepMs(500);
+        slot.close();
+        for (auto& t : waiters) t.join();
+        EXPECT_EQ(released, 0);
+        for (uint32_t waited : waitedMs) {
+            EXPECT_GE(waited, 500u) << "the wait had begun before the close";
+            EXPECT_LT(waited, 5000u) << "the wait ran on after the close";
+        }
+        EXPECT_FALSE(slot.wait(120000)) << "and a wait after it fails at once";
+    }
+}
+
+TEST(Event, ASignalThatCameBeforeTheCloseStillReleasesItsWaiter) {
+    // The reader sets the reply event and then finds the line gone: the reply did arrive.
+    Event event(Event::Reset::Auto);
+    event.set();
+    event.close();
+    EXPECT_TRUE(event.wait(1000));
+    const uint32_t start = Clock::tickCount();
+    EXPECT_FALSE(event.wait(60000));
+    EXPECT_LT(ticksSince(start), 1000u) << "a closed event fails at once";
 }
 
 }  // namespace
