@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "framework/busy_wait.h"
 #include "framework/qt_drawing.h"
 #include "framework/qt_window.h"
 
@@ -71,6 +72,9 @@ void ensureTestApplication() {
     // Lives as long as the process: Qt allows one application object, and destroying it
     // among the exit handlers would run after Qt's own globals are gone.
     new QApplication(argc, argv);
+    // As in the program, long receiver waits on this thread keep the windows painted.
+    static auto* const busyWait = new BusyWaitHook;
+    (void)busyWait;
 }
 
 ScopedTestKit::ScopedTestKit() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "framework/busy_wait.h"
 #include "platform/registry.h"
 
 namespace zentrix::framework {
@@ -33,6 +34,8 @@ int runApplication(int argc, char** argv,
         return 1;
     }
     QApplication qtApplication(argc, argv);
+    // Long receiver waits on this thread keep the windows painted (busy_wait.h).
+    BusyWaitHook busyWait;
     // Dialogs end the program by returning from InitInstance, not by closing the last window.
     QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<CWinApp> app = makeApp();

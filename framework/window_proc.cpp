@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "framework/busy_wait.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "framework/qt_window.h"
@@ -173,12 +174,25 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+namespace {
+
+void deliverPosted(QWidget* widget, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Not inside a long receiver wait: the message waits for its end, as it would have in the
+    // platform's queue.
+    const auto later = [=] { deliverPosted(widget, message, wParam, lParam); };
+    if (holdDuringBusyWait(widget, later))
+        return;
+    SendMessage(reinterpret_cast<HWND>(widget), message, wParam, lParam);
+}
+
+}  // namespace
+
 bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!CWnd::FromHandle(window))
         return false;
     auto* widget = reinterpret_cast<QWidget*>(window);
-    QTimer::singleShot(0, widget, [window, message, wParam, lParam] {
-        SendMessage(window, message, wParam, lParam);
+    QTimer::singleShot(0, widget, [widget, message, wParam, lParam] {
+        deliverPosted(widget, message, wParam, lParam);
     });
     return true;
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "framework/busy_wait.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/qt_drawing.h"
@@ -567,6 +568,26 @@ void CWnd::UpdateWindow() {
     }
 }
 
+namespace {
+
+void timerTick(QWidget* w, QTimer* timer, UINT_PTR id) {
+    // A tick during a long receiver wait runs once after it (ticks coalesce, as the platform's
+    // WM_TIMER did) and the next one a full period later, as for any late tick; a timer killed
+    // by then stays silent.
+    const auto later = [w, timer, id] {
+        if (!timer->isActive())
+            return;
+        timer->start();
+        timerTick(w, timer, id);
+    };
+    if (holdDuringBusyWait(timer, later, timer))
+        return;
+    if (CWnd* wnd = CWnd::fromWidget(w))
+        wnd->OnTimer(id);
+}
+
+}  // namespace
+
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
     QWidget* w = widget();
     if (!w)
@@ -576,10 +597,7 @@ UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
     if (!timer) {
         timer = new QTimer(w);
         timer->setObjectName(name);
-        QObject::connect(timer, &QTimer::timeout, w, [w, id] {
-            if (CWnd* wnd = CWnd::fromWidget(w))
-                wnd->OnTimer(id);
-        });
+        QObject::connect(timer, &QTimer::timeout, w, [w, timer, id] { timerTick(w, timer, id); });
     }
     timer->start(static_cast<int>(std::min<UINT>(elapseMs, 0x7FFFFFFF)));
     return id;

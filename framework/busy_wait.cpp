@@ -1,0 +1,138 @@
+#include "framework/busy_wait.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QPointer>
+#include <deque>
+#include <utility>
+
+#include "framework/message_box.h"
+
+namespace zentrix::framework {
+namespace {
+
+// Events that would run a page's handler: input, and focus changes, which the edit controls
+// report to their page (a user who activates another window meanwhile moves the focus).
+// Pointer movement into a window only tells Qt where the mouse is, and stays.
+bool heldEvent(const QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Enter:
+        case QEvent::HoverEnter:
+        case QEvent::HoverMove:
+        case QEvent::HoverLeave:
+            return false;
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+        case QEvent::Shortcut:
+            return true;
+        default:
+            return event->isInputEvent();
+    }
+}
+
+}  // namespace
+
+class BusyWaitHook::Impl final : public QObject, public platform::WaitHook {
+  public:
+    void waiting() override {
+        QCoreApplication* application = QCoreApplication::instance();
+        if (!application)
+            return;
+        if (!active_) {
+            active_ = true;
+            // Usually up already around the transaction; this makes sure of it for as long as the
+            // thread is held, and nests harmlessly otherwise.
+            BeginWaitCursor();
+            application->installEventFilter(this);
+        }
+        // Window-system input stays in Qt's queue under ExcludeUserInputEvents and reaches the
+        // windows with the next ordinary round of the event loop, after the wait: a click made
+        // meanwhile is delivered late, not lost, as the handheld's message queue kept it.
+        // Everything else runs, since the window system's own traffic (exposures, frame
+        // callbacks, a Wayland socket) is what repaints; so the framework's timers and posted
+        // messages hold themselves back (holdDuringBusyWait), and input that arrives as a posted
+        // event is caught by the filter.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+
+    void waitEnded() override {
+        if (!active_)
+            return;
+        active_ = false;
+        if (QCoreApplication* application = QCoreApplication::instance())
+            application->removeEventFilter(this);
+        EndWaitCursor();
+        // Back to the event loop in the order it came: the transaction returns first.
+        for (Held& held : std::exchange(held_, {})) {
+            if (!held.target)
+                continue;
+            if (held.event) {
+                QCoreApplication::postEvent(held.target, held.event.release());
+            } else {
+                QMetaObject::invokeMethod(held.target.data(), std::move(held.work),
+                                          Qt::QueuedConnection);
+            }
+        }
+    }
+
+    bool active() const { return active_; }
+
+    bool hold(QObject* context, std::function<void()> work, const void* key) {
+        if (!active_)
+            return false;
+        if (key) {
+            for (const Held& held : held_) {
+                if (held.key == key)
+                    return true;
+            }
+        }
+        held_.push_back({context, nullptr, std::move(work), key});
+        return true;
+    }
+
+  protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (!active_ || !heldEvent(event))
+            return false;
+        held_.push_back({target, std::unique_ptr<QEvent>(event->clone()), {}, nullptr});
+        return true;
+    }
+
+  private:
+    struct Held {
+        QPointer<QObject> target;
+        std::unique_ptr<QEvent> event;  // input for `target`, or else
+        std::function<void()> work;     // the framework's own work in `target`'s context
+        const void* key;
+    };
+
+    bool active_ = false;
+    std::deque<Held> held_;
+};
+
+namespace {
+// The hook of the window thread; everything that asks runs on that thread.
+BusyWaitHook::Impl* g_hook = nullptr;
+}  // namespace
+
+BusyWaitHook::BusyWaitHook()
+    : impl_(std::make_unique<Impl>()), previous_(platform::setWaitHook(impl_.get())) {
+    g_hook = impl_.get();
+}
+
+BusyWaitHook::~BusyWaitHook() {
+    platform::setWaitHook(previous_);
+    if (g_hook == impl_.get())
+        g_hook = dynamic_cast<Impl*>(previous_);
+}
+
+bool busyWaitInProgress() {
+    return g_hook && g_hook->active();
+}
+
+bool holdDuringBusyWait(QObject* context, std::function<void()> work, const void* key) {
+    return g_hook && g_hook->hold(context, std::move(work), key);
+}
+
+}  // namespace zentrix::framework

@@ -1,0 +1,45 @@
+// Internal: the window layer's side of long waits on the user-interface thread.
+//
+// The receiver layer blocks the user-interface thread for up to minutes, waiting for the
+// reader's replies. Through the platform's wait hook (platform/wait_hook.h) such a wait hands the
+// thread to the window layer between slices, which then lets Qt paint and nothing else: the
+// windows stay painted under the wait cursor, while user input, the framework's timer handlers
+// and its posted messages wait for the end of the wait, so that no page handler (and no second
+// receiver transaction) runs inside a transaction.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "platform/wait_hook.h"
+
+class QObject;
+
+namespace zentrix::framework {
+
+/// Registers the window layer's wait hook for the calling thread (the one that runs the windows)
+/// for the life of the object. Made after the Qt application object, gone before it.
+class BusyWaitHook {
+  public:
+    BusyWaitHook();
+    ~BusyWaitHook();
+    BusyWaitHook(const BusyWaitHook&) = delete;
+    BusyWaitHook& operator=(const BusyWaitHook&) = delete;
+
+    class Impl;
+
+  private:
+    std::unique_ptr<Impl> impl_;
+    platform::WaitHook* previous_;
+};
+
+/// True while a wait on the window thread keeps the windows painted.
+bool busyWaitInProgress();
+
+/// During such a wait, keeps `work` until the wait has ended and answers true; the event loop
+/// runs it then (not the end of the wait itself: that is still inside the transaction), unless
+/// `context` is gone by then. Outside a wait it answers false and the caller runs `work` itself.
+/// Work with the same non-null `key` is held once, as the platform coalesced a timer's ticks.
+bool holdDuringBusyWait(QObject* context, std::function<void()> work, const void* key = nullptr);
+
+}  // namespace zentrix::framework
