@@ -214,7 +214,15 @@ uint32_t GnssReceiver::initReceiver(int32_t code) {
     return run(Command::InitReceiver, {code});
 }
 uint32_t GnssReceiver::powerOff() {
-    return run(Command::PowerOff);
+    if (!run(Command::PowerOff))
+        return 0;
+    // Nothing more comes from a receiver that is off. Its reader is asked to end now, so that it
+    // has ended (its read time-out included) by the time the owner closes the link after the
+    // receiver's settling pause, and disconnect has nothing left to wait for.
+    poweredOff_ = true;
+    if (readerThread_)
+        readerThread_->requestStop();
+    return 1;
 }
 
 // Antenna.

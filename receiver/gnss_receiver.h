@@ -53,13 +53,16 @@ class GnssReceiver : public ReceiverInterface {
     uint32_t receiverPort() const { return receiverPort_; }
     /// How many baud rates the last connection search tried (diagnostics).
     uint32_t searchTrials() const { return searchTrials_; }
+    /// The receiver acknowledged its power-off since the last connect: it answers nothing more.
+    bool poweredOff() const { return poweredOff_; }
 
     // ReceiverInterface, in its order.
     /// Opens the port, finds the receiver's baud rate and sets it up for this program: true only
     /// when the reader thread runs at the end. Whatever it returns, the owner calls `disconnect`.
     uint32_t connect(WideStringView portName) override;
     /// Switches the NMEA output off (when asked to), gives back the NPT setting, stops the reader
-    /// and closes the port.
+    /// and closes the port. A receiver that is powered off is sent nothing: each command would
+    /// only wait out its time-out.
     uint32_t disconnect() override;
     uint32_t waitVector() override;
     uint32_t getPosition(PositionRecord& out) override;
@@ -255,6 +258,7 @@ class GnssReceiver : public ReceiverInterface {
     /// Tick count of the last recording query that was not answered yet.
     uint32_t lastRecordingQuery_ = 0;
     uint32_t searchTrials_ = 0;
+    bool poweredOff_ = false;
 };
 
 }  // namespace zentrix::receiver

@@ -19,6 +19,7 @@ constexpr uint32_t kReaderStartPollMs = 1;
 }  // namespace
 
 uint32_t GnssReceiver::connect(WideStringView portName) {
+    poweredOff_ = false;
     if (!openPort(portName))
         return 0;
     port_.purge(platform::SerialPort::kPurgeTxClear | platform::SerialPort::kPurgeRxClear);
@@ -71,13 +72,16 @@ bool GnssReceiver::searchBaudRate() {
 }
 
 uint32_t GnssReceiver::disconnect() {
-    if (nmeaOffOnDisconnect_) {
-        uint32_t port = 0;
-        uint32_t baudCode = 0;
-        if (queryReceiverPort(port, baudCode))
-            setNmeaAll(false, port);
+    if (!poweredOff_) {
+        if (nmeaOffOnDisconnect_) {
+            uint32_t port = 0;
+            uint32_t baudCode = 0;
+            if (queryReceiverPort(port, baudCode))
+                setNmeaAll(false, port);
+        }
+        run(Command::SetNpt,
+            {static_cast<int32_t>(savedNptFirst_), static_cast<int32_t>(savedNptSecond_)});
     }
-    run(Command::SetNpt, {static_cast<int32_t>(savedNptFirst_), static_cast<int32_t>(savedNptSecond_)});
     stopReader();
     closePort();
     return 1;

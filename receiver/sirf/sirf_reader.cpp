@@ -61,6 +61,8 @@ uint32_t SirfReader::run() {
 }
 
 void SirfReader::dispatch(const SirfFramer& framer) {
+    if (framer.protocol() == SirfProtocol::Binary)
+        binaryFrames_.fetch_add(1, std::memory_order_relaxed);
     handle(framer.kind(), framer.payload());
     recorder_.afterFrame(framer.frame(), framer.kind() == SirfFrameKind::GeodeticNavigation,
                          fixInLatest_, sendPoll_);

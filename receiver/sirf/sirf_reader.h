@@ -58,6 +58,9 @@ class SirfReader : public platform::Runnable {
     bool acknowledged() const { return acknowledged_; }
     void clearAcknowledged() { acknowledged_ = false; }
     bool okToSend() const { return okToSend_; }
+    /// How many complete binary frames the thread has handled since it started: a chip that
+    /// still talks SiRF binary at the port's rate adds at least one every navigation second.
+    uint32_t binaryFrames() const { return binaryFrames_.load(std::memory_order_relaxed); }
 
     PositionRecord getPosition() const;
     SatelliteTable getSatellites() const;
@@ -85,6 +88,7 @@ class SirfReader : public platform::Runnable {
     std::atomic<SirfProtocol> protocol_{SirfProtocol::None};
     std::atomic<bool> acknowledged_{false};
     std::atomic<bool> okToSend_{false};
+    std::atomic<uint32_t> binaryFrames_{0};
 
     PositionRecord working_;  // reader thread only
     PositionRecord position_;

@@ -23,6 +23,10 @@ constexpr uint8_t kSbasModeAuto = 0;
 constexpr uint8_t kSbasModeNone = 2;
 constexpr uint8_t kDgpsTimeoutSeconds = 30;
 constexpr int16_t kTrackingMaskTenths = 50;
+/// A chip in SiRF binary sends its navigation messages every second: binary silence longer than
+/// that means it has left binary.
+constexpr uint32_t kBinaryQuietMs = 1200;
+constexpr uint32_t kSwitchWaitSliceMs = 50;
 
 }  // namespace
 
@@ -151,13 +155,35 @@ bool SirfReceiver::initialise() {
 
 uint32_t SirfReceiver::disconnect() {
     if (port_.isOpen() && readerRunning())
-        sendMessage(sirf::switchToNmea(kRestingBaud));
+        giveBackInNmea();
     stopReader();
     if (port_.isOpen())
         port_.setBaudRate(kRestingBaud);
     reader_.recorder().closeFile();
     closePort();
     return 1;
+}
+
+void SirfReceiver::giveBackInNmea() {
+    // A chip that obeys the switch leaves binary at once and never acknowledges it in binary; one
+    // that does answer (an acknowledgement or a refusal) answers while it still talks binary. So
+    // the acknowledgement is waited for only as long as binary frames keep coming.
+    reader_.clearAcknowledged();
+    reader_.acknowledgeEvent().reset();
+    writeBytes(sirfFrame(sirf::switchToNmea(kRestingBaud)));
+    const uint32_t start = platform::Clock::tickCount();
+    uint32_t lastHeard = start;
+    uint32_t frames = reader_.binaryFrames();
+    while (platform::ticksSince(start) < kAcknowledgeTimeoutMs && readerRunning()) {
+        if (reader_.acknowledgeEvent().wait(kSwitchWaitSliceMs))
+            return;
+        if (const uint32_t now = reader_.binaryFrames(); now != frames) {
+            frames = now;
+            lastHeard = platform::Clock::tickCount();
+        } else if (platform::ticksSince(lastHeard) >= kBinaryQuietMs) {
+            return;
+        }
+    }
 }
 
 uint32_t SirfReceiver::waitVector() {

@@ -94,6 +94,9 @@ class SirfReceiver : public ReceiverInterface {
     /// Tries every rate on the open port; true with the reader left running where a frame began.
     bool searchBaudRate();
     bool initialise();
+    /// Sends the switch to NMEA at the resting rate and waits for its acknowledgement while the
+    /// chip can still give one.
+    void giveBackInNmea();
     void writeBytes(std::string_view bytes);
     /// Polls the navigation parameters: true when they came.
     bool pollNavigationParameters(NavigationParameters& out);

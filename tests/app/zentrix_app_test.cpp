@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <deque>
 #include <functional>
 
@@ -215,6 +216,27 @@ TEST_F(ZentrixAppTest, TurnOffAsksReportsAFailureAndEndsTheMenuOnSuccess) {
               (std::vector<WideString>{u"Power off GNSS receiver?", u"Power off GNSS receiver?",
                                        u"Cannot power off the GNSS receiver.",
                                        u"Power off GNSS receiver?"}));
+}
+
+// After the board acknowledged its power-off it answers nothing: the disconnect's restore
+// commands would each wait out their 10 s. The window and the program end together after the
+// receiver's 3 s pause.
+TEST_F(ZentrixAppTest, AfterAPowerOffTheProgramEndsWithinThePauseAndASecond) {
+    platform::ScopedClockSpeed measured{5};  // slow enough that real overheads stay small
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    uint32_t asked = 0;
+    runProgram([&](CMainMenuDialog& menu) {
+        sim_->clearCommandLog();
+        answers_ = {IDYES};
+        asked = platform::Clock::tickCount();
+        menu.runAction(MenuAction::TurnOffGnss);
+    });
+    const uint32_t took = platform::ticksSince(asked);
+    std::printf("[ measure ] power-off to program end: %u clock ms\n", took);
+    EXPECT_GE(took, 3000u) << "the receiver's pause is kept";
+    EXPECT_LE(took, 4000u);
+    EXPECT_EQ(sim_->commandLog(), std::vector<std::string>{"$PQELS,PWR,OFF"})
+        << "nothing is sent after the power-off";
 }
 
 TEST_F(ZentrixAppTest, AboutShowsTheFirmwareOrHidesItsLines) {

@@ -150,6 +150,36 @@ TEST_F(ConnectionTest, AReceiverThatFallsSilentAfterTheSearchMakesConnectSlowNot
     EXPECT_EQ(receiver.isConnected(), 0u);
 }
 
+// A board that acknowledged its power-off answers nothing: the disconnect's restore commands
+// would each wait their full 10 s. Its reader ends during the owner's settling pause, so the
+// disconnect after it has nothing left to wait for; a later connect restores as usual.
+TEST_F(ConnectionTest, ABoardThatPoweredOffIsSentNothingAtDisconnect) {
+    auto simulator = startSimulator(57600);
+    ASSERT_TRUE(simulator);
+    GnssReceiver receiver;
+    receiver.setNmeaOffOnDisconnect(true);
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    ASSERT_EQ(receiver.powerOff(), 1u);
+    EXPECT_TRUE(receiver.poweredOff());
+    simulator->clearCommandLog();
+    platform::sleepMs(1500);  // longer than the reader's read time-out
+    EXPECT_EQ(receiver.isConnected(), 0u) << "the reader ended during the pause";
+
+    const uint32_t start = platform::Clock::tickCount();
+    EXPECT_EQ(receiver.disconnect(), 1u);
+    EXPECT_LT(platform::ticksSince(start), 500u);
+    EXPECT_TRUE(simulator->commandLog().empty());
+    EXPECT_FALSE(receiver.serialPort().isOpen());
+
+    simulator->powerOn();
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    EXPECT_FALSE(receiver.poweredOff());
+    simulator->clearCommandLog();
+    receiver.disconnect();
+    EXPECT_EQ(simulator->commandLog(),
+              (std::vector<std::string>{"$PQELQ,PRT", "$PQELS,NME,ALL,A,OFF", "$PQELS,NPT,1,0"}));
+}
+
 // A receiver unplugged while connected ends its reader by itself; the owner then disconnects as
 // usual, and once the device is back the same receiver object connects and reads again.
 TEST_F(ConnectionTest, AfterTheDeviceVanishedTheSameReceiverConnectsAndReadsAgain) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -125,6 +126,43 @@ TEST_F(SirfReceiverTest, FindsTheChipAndSwitchesItToBinaryAt57600) {
         EXPECT_EQ(simulator->commandLog(), std::vector<std::string>{"SiRF MID 129 (24 bytes)"});
         EXPECT_EQ(simulator->receiverBaud(), 9600u) << "given back in NMEA at 9600";
         EXPECT_FALSE(receiver.serialPort().isOpen());
+    }
+}
+
+// The chip never acknowledges the switch to NMEA: it leaves binary at once. Waiting the full
+// 5 s for an answer that cannot come made every exit slow; a chip that does answer while it
+// still talks binary is still waited for.
+TEST_F(SirfReceiverTest, GivingTheChipBackWaitsOnlyWhileItCanStillAnswer) {
+    {
+        auto simulator = startChip(57600, true);
+        ASSERT_TRUE(simulator);
+        SirfReceiver receiver;
+        ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+        simulator->clearCommandLog();
+        const uint32_t start = platform::Clock::tickCount();
+        EXPECT_EQ(receiver.disconnect(), 1u);
+        const uint32_t took = platform::ticksSince(start);
+        EXPECT_LT(took, 2000u) << "a chip that switched is not waited for";
+        EXPECT_EQ(simulator->commandLog(), std::vector<std::string>{"SiRF MID 129 (24 bytes)"});
+        EXPECT_EQ(simulator->receiverBaud(), 9600u);
+        std::printf("[ measure ] chip given back in %u clock ms\n", took);
+    }
+    {
+        auto simulator = startChip(57600, true);
+        ASSERT_TRUE(simulator);
+        SirfReceiver receiver;
+        ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+        // The chip refuses the switch, late, and keeps streaming binary meanwhile. Its stream is
+        // delayed as much as its replies: once the delay is in force it flows steadily again.
+        simulator->setReplyDelayMs(2500);
+        simulator->setFault(sim::SimFault::DelayReplies);
+        simulator->setFault(sim::SimFault::NakEverything);
+        platform::sleepMs(3000);
+        const uint32_t start = platform::Clock::tickCount();
+        EXPECT_EQ(receiver.disconnect(), 1u);
+        const uint32_t took = platform::ticksSince(start);
+        EXPECT_GE(took, 2000u) << "the answer of a chip still in binary is waited for";
+        EXPECT_LT(took, 4500u) << "and the wait ends with it";
     }
 }
 
