@@ -1,6 +1,7 @@
 #include "app/about_dialog.h"
 
 #include "framework/resources.h"
+#include "platform/command_line.h"
 #include "resources/resource_ids.h"
 
 namespace zentrix::app {
@@ -10,7 +11,7 @@ using platform::WideString;
 using platform::WideStringView;
 
 WideString programVersion() {
-    return platform::fromUtf8(ZENTRIX_VERSION);
+    return platform::fromUtf8(platform::packageVersion());
 }
 
 WideString formatInsert(WideStringView pattern, WideStringView value) {

@@ -3,12 +3,28 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/command_line.h"
 #include "platform/device_root.h"
 #include "platform/registry.h"
 
 using namespace zentrix::platform;
 
-int main() {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: zentrix-info    (--help, --version)\n"
+    "Prints where this machine keeps the handheld (the device root and its settings store) and\n"
+    "where each COM port leads. It opens the settings store, and creates it when it is missing.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const auto exitCode = answerHelpOrVersion(argc, argv, "zentrix-info", kUsage))
+        return *exitCode;
+    if (argc > 1) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
     const auto root = deviceRoot();
     std::printf("device root: %s\n", root.c_str());
     auto registry = Registry::device();

@@ -12,6 +12,7 @@
 #include "framework/test_kit.h"
 #include "framework/test_kit_gallery.h"
 #include "framework/win_app.h"
+#include "platform/command_line.h"
 #include "tools/gallery/program_entries.h"
 
 namespace {
@@ -74,7 +75,16 @@ int render(const GalleryRegistry& gallery, const std::filesystem::path& folder) 
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "usage: zentrix-gallery OUTDIR | --show NAME | --list    (--help, --version)\n"
+    "  OUTDIR       render every dialog and sheet to OUTDIR/<name>.png and <name>@2x.png\n"
+    "  --show NAME  open one on the screen\n"
+    "  --list       name them\n";
+
 int main(int argc, char** argv) {
+    if (const auto exitCode =
+            zentrix::platform::answerHelpOrVersion(argc, argv, "zentrix-gallery", kUsage))
+        return *exitCode;
     const GalleryRegistry gallery = makeRegistry();
     if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
         for (const auto& entry : gallery.entries()) std::printf("%s\n", entry.name.c_str());
@@ -84,6 +94,6 @@ int main(int argc, char** argv) {
         return show(gallery, argv[2]);
     if (argc == 2 && argv[1][0] != '-')
         return render(gallery, argv[1]);
-    std::fprintf(stderr, "usage: zentrix-gallery OUTDIR | --show NAME | --list\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }

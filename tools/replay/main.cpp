@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "tools/replay/replay.h"
 
 namespace {
@@ -22,24 +23,26 @@ void onSignal(int) {
     stopRequested = true;
 }
 
+constexpr char kUsage[] =
+    "usage: zentrix-replay [--publish-on-gga] [--raw] FILE\n"
+    "       zentrix-replay --port COM3: [--baud N] [--configure] [--dial]\n"
+    "       zentrix-replay --sourcetable FILE\n"
+    "                      [--seconds N] [--publish-on-gga]\n"
+    "  FILE            a captured receiver log; - reads standard input\n"
+    "  --publish-on-gga  also publish the position after every GGA (receivers that\n"
+    "                  send no VEC)\n"
+    "  --raw           feed the bytes as they are (no CR LF line ends added, no '#'\n"
+    "                  note lines left out)\n"
+    "  --port NAME     read a receiver live through the program's reader thread\n"
+    "  --baud N        the port's rate (default 57600)\n"
+    "  --configure     switch on GGA, GSA, GSV, GST, ZDA, VTG and VEC every second\n"
+    "  --dial          start the receiver's modem and dial, so corrections arrive\n"
+    "  --seconds N     stop after N seconds (default: at Ctrl-C)\n"
+    "  --sourcetable FILE  list the stations of a saved NTRIP source table, one JSON\n"
+    "                  object per line\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: zentrix-replay [--publish-on-gga] [--raw] FILE\n"
-                 "       zentrix-replay --port COM3: [--baud N] [--configure] [--dial]\n"
-                 "       zentrix-replay --sourcetable FILE\n"
-                 "                      [--seconds N] [--publish-on-gga]\n"
-                 "  FILE            a captured receiver log; - reads standard input\n"
-                 "  --publish-on-gga  also publish the position after every GGA (receivers that\n"
-                 "                  send no VEC)\n"
-                 "  --raw           feed the bytes as they are (no CR LF line ends added, no '#'\n"
-                 "                  note lines left out)\n"
-                 "  --port NAME     read a receiver live through the program's reader thread\n"
-                 "  --baud N        the port's rate (default 57600)\n"
-                 "  --configure     switch on GGA, GSA, GSV, GST, ZDA, VTG and VEC every second\n"
-                 "  --dial          start the receiver's modem and dial, so corrections arrive\n"
-                 "  --seconds N     stop after N seconds (default: at Ctrl-C)\n"
-                 "  --sourcetable FILE  list the stations of a saved NTRIP source table, one JSON\n"
-                 "                  object per line\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -64,6 +67,9 @@ int runLiveView(const zentrix::replay::LiveOptions& live) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto exitCode =
+            zentrix::platform::answerHelpOrVersion(argc, argv, "zentrix-replay", kUsage))
+        return *exitCode;
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto command = zentrix::replay::parseCommandLine(args);
     if (!command)

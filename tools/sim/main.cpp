@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tools/sim/simulator.h"
+#include "platform/command_line.h"
 #include "tools/sim/default_source_table.h"
 #include "tools/sim/survey_board.h"
 
@@ -47,25 +48,27 @@ bool faultOf(const std::string& name, SimFault* fault) {
     return false;
 }
 
+constexpr char kUsage[] =
+    "usage: zentrix-sim [options]    (--help, --version)\n"
+    "  --com N             link the line as COMN: of the device root (devices/COMN)\n"
+    "  --device PATH       serve this serial device instead of a pseudo-terminal\n"
+    "  --receiver KIND     board (survey board, default) or sirf (GPS-only chip)\n"
+    "  --baud N            the receiver's rate at start (default 57600; sirf 38400)\n"
+    "  --nmea              the GPS-only chip starts in NMEA instead of SiRF binary\n"
+    "  --place LAT,LON,H   where the receiver stands (degrees, degrees, metres)\n"
+    "  --source-table FILE the caster's table served after a download (default: a\n"
+    "                      built-in table of 221 real streams)\n"
+    "  --replay LOG        play a captured log instead of simulating\n"
+    "  --fast              replay as fast as the line allows (default: real time)\n"
+    "  --loop              replay the log again and again\n"
+    "  --fault NAME        start with a fault on (may be repeated)\n"
+    "  --verbose           print every command the receiver hears\n"
+    "faults: silence delay-replies nak-everything wrong-reply-first bad-checksums\n"
+    "        garbage vanish\n"
+    "on standard input: 'fault NAME', 'clear NAME', 'clear', 'power', 'quit'\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: zentrix-sim [options]\n"
-                 "  --com N             link the line as COMN: of the device root (devices/COMN)\n"
-                 "  --device PATH       serve this serial device instead of a pseudo-terminal\n"
-                 "  --receiver KIND     board (survey board, default) or sirf (GPS-only chip)\n"
-                 "  --baud N            the receiver's rate at start (default 57600; sirf 38400)\n"
-                 "  --nmea              the GPS-only chip starts in NMEA instead of SiRF binary\n"
-                 "  --place LAT,LON,H   where the receiver stands (degrees, degrees, metres)\n"
-                 "  --source-table FILE the caster's table served after a download (default: a\n"
-                 "                      built-in table of 221 real streams)\n"
-                 "  --replay LOG        play a captured log instead of simulating\n"
-                 "  --fast              replay as fast as the line allows (default: real time)\n"
-                 "  --loop              replay the log again and again\n"
-                 "  --fault NAME        start with a fault on (may be repeated)\n"
-                 "  --verbose           print every command the receiver hears\n"
-                 "faults: silence delay-replies nak-everything wrong-reply-first bad-checksums\n"
-                 "        garbage vanish\n"
-                 "on standard input: 'fault NAME', 'clear NAME', 'clear', 'power', 'quit'\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -94,6 +97,9 @@ void handleConsoleLine(const std::string& text, zentrix::sim::Simulator& sim) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto exitCode =
+            zentrix::platform::answerHelpOrVersion(argc, argv, "zentrix-sim", kUsage))
+        return *exitCode;
     zentrix::sim::SimOptions options;
     options.sourceTableText = zentrix::sim::defaultSourceTable();
     int com = 0;
