@@ -197,9 +197,8 @@ QRect CDC::Impl::drawableArea(int margin) const {
         return {};
     }
     // An image states its size in device pixels, a widget in logical ones.
-    const QRect logical = image != nullptr
-                              ? QRect(QPoint(0, 0), image->deviceIndependentSize().toSize())
-                              : QRect(0, 0, device->width(), device->height());
+    const QRect logical = image != nullptr ? QRect(QPoint(0, 0), logicalSize(*image))
+                                           : QRect(0, 0, device->width(), device->height());
     QRect area = painter->worldTransform().inverted().mapRect(logical);
     if (state.clip) {
         area = area.intersected(*state.clip);
@@ -569,9 +568,13 @@ int CDC::GetDeviceCaps(int index) const {
         case BITSPIXEL:
             return 32;
         case HORZRES:
-            return impl_->device != nullptr ? impl_->device->width() : 0;
+            return impl_->image != nullptr    ? logicalSize(*impl_->image).width()
+                   : impl_->device != nullptr ? impl_->device->width()
+                                              : 0;
         case VERTRES:
-            return impl_->device != nullptr ? impl_->device->height() : 0;
+            return impl_->image != nullptr    ? logicalSize(*impl_->image).height()
+                   : impl_->device != nullptr ? impl_->device->height()
+                                              : 0;
         default:
             return 0;
     }
@@ -789,6 +792,14 @@ void detachPainter(CDC& dc) {
 
 QPainter* painterOf(const CDC& dc) {
     return dc.impl().painter;
+}
+
+qreal pixelRatioOf(const CDC& dc) {
+    const CDC::Impl& d = dc.impl();
+    const qreal ratio = d.image != nullptr    ? d.image->devicePixelRatio()
+                        : d.device != nullptr ? d.device->devicePixelRatioF()
+                                              : 1.0;
+    return ratio > 0 ? ratio : 1.0;
 }
 
 }  // namespace zentrix::framework

@@ -15,7 +15,10 @@
 //   (paint contexts) or the window's backing image (client contexts);
 // - an empty context, which draws nothing.
 // Contexts and drawing objects belong to the user-interface thread. Coordinates are the layer's
-// logical pixels; a window context on a high-resolution screen is scaled by its painter.
+// logical pixels; a window context on a high-resolution screen is scaled by its painter, and a
+// bitmap made compatible with it has the same pixels per logical pixel. Block transfers copy
+// device pixels, each logical pixel of the target showing the source's logical pixel with all
+// its device pixels.
 #pragma once
 
 #include <memory>

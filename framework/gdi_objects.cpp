@@ -192,15 +192,23 @@ int CFont::GetLogFont(LOGFONT* logFont) const {
 
 // ---- CBitmap ----
 
-bool CBitmap::CreateCompatibleBitmap(CDC* /*dc*/, int cx, int cy) {
+bool CBitmap::CreateCompatibleBitmap(CDC* dc, int cx, int cy) {
     if (cx < 1 || cy < 1 || cx > kMaxBitmapSide || cy > kMaxBitmapSide) {
         return false;
     }
+    // As many pixels as the context has per logical pixel: drawing into the bitmap and copying
+    // it to a window on a high-resolution screen stays as sharp as drawing there directly.
+    qreal ratio = dc != nullptr ? pixelRatioOf(*dc) : 1.0;
+    if (std::max(cx, cy) * ratio > kMaxBitmapSide) {
+        ratio = 1.0;  // a bitmap that large keeps one pixel per logical pixel
+    }
     auto data = makeData<BitmapData>();
-    data->image = QImage(cx, cy, QImage::Format_RGB32);
+    data->image = QImage(static_cast<int>(std::ceil(cx * ratio)),
+                         static_cast<int>(std::ceil(cy * ratio)), QImage::Format_RGB32);
     if (data->image.isNull()) {
         return false;
     }
+    data->image.setDevicePixelRatio(ratio);
     data->image.fill(Qt::black);
     adopt(std::move(data));
     return true;
@@ -238,15 +246,15 @@ int CBitmap::GetBitmap(BITMAP* bitmap) const {
     }
     const QImage& image = imageOf(*this);
     *bitmap = BITMAP{};
-    bitmap->bmWidth = image.width();
-    bitmap->bmHeight = image.height();
+    bitmap->bmWidth = logicalSize(image).width();
+    bitmap->bmHeight = logicalSize(image).height();
     bitmap->bmWidthBytes = static_cast<LONG>(image.bytesPerLine());
     return static_cast<int>(sizeof(BITMAP));
 }
 
 CSize CBitmap::GetSize() const {
-    const QImage& image = imageOf(*this);
-    return {image.width(), image.height()};
+    const QSize size = logicalSize(imageOf(*this));
+    return {size.width(), size.height()};
 }
 
 // ---- Stock objects ----
@@ -358,6 +366,15 @@ QImage& imageOf(CBitmap& bitmap) {
         bitmap.adopt(std::make_shared<BitmapData>());
     }
     return static_cast<BitmapData&>(*bitmap.data()).image;
+}
+
+QSize logicalSize(const QImage& image) {
+    const qreal ratio = image.devicePixelRatio() > 0 ? image.devicePixelRatio() : 1.0;
+    // Down: a bitmap made for a ratio of 1.5 rounds its pixels up, and is no larger for it.
+    const auto logical = [ratio](int pixels) {
+        return static_cast<int>(std::floor(pixels / ratio + 1e-6));
+    };
+    return {logical(image.width()), logical(image.height())};
 }
 
 void setImage(CBitmap& bitmap, const QImage& image) {

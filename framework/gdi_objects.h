@@ -170,7 +170,9 @@ class CFont : public CGdiObject {
 class CBitmap : public CGdiObject {
   public:
     CBitmap() : CGdiObject(Kind::Bitmap) {}
-    /// A black `cx` x `cy` bitmap. Fails for sizes below 1 or above 8192 pixels.
+    /// A black `cx` x `cy` bitmap with the pixels per logical pixel of `dc` (a window context
+    /// on a high-resolution screen; null or a memory context of an ordinary bitmap: 1). Fails
+    /// for sizes below 1 or above 8192 pixels.
     bool CreateCompatibleBitmap(CDC* dc, int cx, int cy);
     /// The bitmap or icon resource `id` (an image file in the resources).
     bool LoadBitmap(UINT id);

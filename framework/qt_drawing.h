@@ -39,6 +39,12 @@ const QImage& imageOf(const CBitmap& bitmap);
 QImage& imageOf(CBitmap& bitmap);
 /// Makes `bitmap` hold `image` (converted to one of the two formats above).
 void setImage(CBitmap& bitmap, const QImage& image);
+/// The size of `image` in logical pixels: its pixels over its pixel ratio (a bitmap compatible
+/// with a window context on a high-resolution screen has more pixels than logical ones).
+QSize logicalSize(const QImage& image);
+/// Logical pixels to device pixels in the context `dc` draws on: 1 for memory contexts of
+/// ordinary bitmaps and for empty contexts, the screen's ratio for window contexts.
+qreal pixelRatioOf(const CDC& dc);
 
 /// Image `index` with its mask applied as transparency (Format_ARGB32); null when out of range.
 QImage imageListImage(const CImageList& list, int index);
