@@ -198,7 +198,9 @@ QWidget* makeWidget(ControlClass controlClass, DWORD style, QWidget* parent) {
                              [slider](int pos) { notify(slider, TB_THUMBTRACK, -1, pos); });
             QObject::connect(slider, &QSlider::sliderReleased, slider, [slider] {
                 notify(slider, TB_THUMBPOSITION, -1, slider->value());
-                notify(slider, TB_ENDTRACK, -1, slider->value());
+                // The handler may have destroyed the slider's window (a page that goes).
+                if (isLiveWindow(slider))
+                    notify(slider, TB_ENDTRACK, -1, slider->value());
             });
             // Steps by keys or by tapping beside the thumb end a track of their own.
             QObject::connect(slider, &QSlider::valueChanged, slider, [slider](int pos) {
@@ -311,20 +313,38 @@ bool CStatic::Create(WideStringView text, DWORD style, const CRect& rect, CWnd* 
     return createControl(*this, ControlClass::Static, text, style, rect, parent, id);
 }
 
+namespace {
+
+// The program's object for a picture's data, or one made for it when the program's is gone.
+CBitmap* bitmapObject(WindowData& data, const std::shared_ptr<GdiData>& bitmap) {
+    if (!bitmap)
+        return nullptr;
+    if (bitmap->owner)
+        return static_cast<CBitmap*>(bitmap->owner);
+    auto standIn = std::make_unique<CBitmap>();
+    standIn->adopt(bitmap);
+    data.bitmapStandIns.push_back(std::move(standIn));
+    return data.bitmapStandIns.back().get();
+}
+
+}  // namespace
+
 CBitmap* CStatic::SetBitmap(CBitmap* bitmap) {
     QWidget* w = widget();
     if (!w)
         return nullptr;
     WindowData& data = windowData(w);
-    CBitmap* previous = data.bitmap;
-    data.bitmap = bitmap;
+    // The control keeps the bitmap's pixels, as a context keeps what is selected into it: a
+    // page may show a bitmap local to OnInitDialog, or delete its object while it shows.
+    std::shared_ptr<GdiData> previous =
+        std::exchange(data.bitmap, bitmap ? bitmap->data() : std::shared_ptr<GdiData>());
     Invalidate();
-    return previous;
+    return bitmapObject(data, previous);
 }
 
 CBitmap* CStatic::GetBitmap() const {
     WindowData* data = findWindowData(widget());
-    return data ? data->bitmap : nullptr;
+    return data ? bitmapObject(*data, data->bitmap) : nullptr;
 }
 
 void CStatic::DefaultPaint(CDC& dc) {
@@ -339,7 +359,8 @@ void CStatic::DefaultPaint(CDC& dc) {
     const QRect area(0, 0, rect.Width(), rect.Height());
     const DWORD type = data->style & SS_TYPEMASK;
     if (type == SS_BITMAP || type == SS_ICON) {
-        QImage image = data->bitmap ? imageOf(*data->bitmap) : data->image;
+        QImage image =
+            data->bitmap ? static_cast<const BitmapData&>(*data->bitmap).image : data->image;
         if (image.isNull())
             return;
         // Icons stand for themselves: the magenta mask of a template image shows the

@@ -19,8 +19,9 @@ class CStatic : public CWnd {
   public:
     bool Create(WideStringView text, DWORD style, const CRect& rect, CWnd* parent,
                 UINT id = IDC_STATIC_ID) override;
-    /// Shows `bitmap` (not owned; it must outlive the control or be replaced). Returns the
-    /// previous one.
+    /// Shows `bitmap`. The control keeps its pixels, so the program may delete the object
+    /// while it shows. Returns the previous one (an object standing for it when the program's
+    /// is gone).
     CBitmap* SetBitmap(CBitmap* bitmap);
     CBitmap* GetBitmap() const;
     void DefaultPaint(CDC& dc) override;

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QPointer>
 #include <QRadioButton>
 #include <cmath>
 
@@ -75,23 +76,31 @@ void setModalHandler(ModalHandler handler) {
 }
 
 void ModalLoop::run(CWnd& window) {
-    if (QWidget* w = window.widget()) {
-        w->setWindowModality(Qt::ApplicationModal);
-        w->show();
-    }
+    const QPointer<QWidget> w = window.widget();
+    if (!w)
+        return;
+    // Destroying the window ends the wait (WindowData::modalLoop).
+    windowData(w).modalLoop = this;
+    w->setWindowModality(Qt::ApplicationModal);
+    w->show();
     if (!ended_ && modalHandler()) {
         // Copy: the handler may install the next one (a dialog that opens another).
         ModalHandler handler = modalHandler();
         handler(window);
     }
-    if (ended_)
-        return;
-    QEventLoop loop;
-    loop_ = &loop;
-    running_ = true;
-    loop.exec();
-    running_ = false;
-    loop_ = nullptr;
+    if (!ended_) {
+        QEventLoop loop;
+        loop_ = &loop;
+        running_ = true;
+        loop.exec();
+        running_ = false;
+        loop_ = nullptr;
+    }
+    if (WindowData* data = findWindowData(w.data()); data && data->modalLoop == this)
+        data->modalLoop = nullptr;
+    // A window destroyed by its own handler during the wait goes now, unless this wait runs
+    // inside another window's handler.
+    deleteDestroyedWindows();
 }
 
 void ModalLoop::end(int result) {
@@ -99,6 +108,11 @@ void ModalLoop::end(int result) {
     result_ = result;
     if (loop_)
         static_cast<QEventLoop*>(loop_)->quit();
+}
+
+void ModalLoop::abandon() {
+    if (!ended_)
+        end(result_);
 }
 
 struct CDialog::Modal {
@@ -330,7 +344,7 @@ void DDX_Radio(CDataExchange* dx, UINT firstId, int& value) {
     for (QObject* child : first->widget()->parentWidget()->children()) {
         auto* w = qobject_cast<QWidget*>(child);
         WindowData* data = findWindowData(w);
-        if (!data)
+        if (!data || data->destroyed)
             continue;
         if (w == first->widget()) {
             inGroup = true;

@@ -24,8 +24,9 @@ class CDialog : public CWnd {
     explicit CDialog(UINT templateId = 0, CWnd* parent = nullptr);
     ~CDialog() override;
 
-    /// Creates the dialog, runs OnInitDialog, shows it and waits until EndDialog; the value
-    /// given to EndDialog, or -1 when the template does not exist.
+    /// Creates the dialog, runs OnInitDialog, shows it and waits until EndDialog or until the
+    /// window is destroyed; the value given to EndDialog (-1 when the window was destroyed
+    /// without one), or -1 when the template does not exist.
     virtual int DoModal();
     /// Creates the dialog modeless (OnInitDialog has run when this returns).
     bool Create(UINT templateId, CWnd* parent = nullptr);
@@ -116,9 +117,12 @@ void setModalHandler(ModalHandler handler);
 /// Internal: the modal wait shared by dialogs and sheets.
 class ModalLoop {
   public:
-    /// Shows `window` modally and waits until `end` is called; runs the modal handler first.
+    /// Shows `window` modally and waits until `end` is called or the window is destroyed; runs
+    /// the modal handler first.
     void run(CWnd& window);
     void end(int result);
+    /// Ends the wait because its window is gone; the result stays what `end` gave, if anything.
+    void abandon();
     bool running() const { return running_; }
     bool ended() const { return ended_; }
     int result() const { return result_; }

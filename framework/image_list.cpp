@@ -49,18 +49,6 @@ QImage maskOf(const QImage& image) {
 
 }  // namespace
 
-struct CImageList::Impl {
-    bool created = false;
-    int cx = 0;
-    int cy = 0;
-    UINT flags = 0;
-    COLORREF bkColor = CLR_NONE;
-    /// Format_ARGB32: alpha 0 where masked, else the image's own (255 for bitmaps made here).
-    std::vector<QImage> images;
-
-    int add(const QImage& strip, bool masked, COLORREF mask);
-};
-
 int CImageList::Impl::add(const QImage& strip, bool masked, COLORREF mask) {
     if (!created || strip.isNull() || strip.width() < cx) {
         return -1;
@@ -89,15 +77,43 @@ int CImageList::Impl::add(const QImage& strip, bool masked, COLORREF mask) {
     return first;
 }
 
-CImageList::CImageList() : impl_(std::make_unique<Impl>()) {}
+CImageList::CImageList() : impl_(std::make_shared<Impl>()) {
+    impl_->owner = this;
+}
 
-CImageList::~CImageList() = default;
+CImageList::~CImageList() {
+    if (impl_->owner == this) {
+        impl_->owner = nullptr;
+    }
+}
+
+void CImageList::letGo() {
+    if (impl_->owner == this) {
+        impl_->owner = nullptr;
+    }
+    impl_ = std::make_shared<Impl>();
+    impl_->owner = this;
+}
+
+void CImageList::adopt(std::shared_ptr<Impl> data) {
+    if (!data) {
+        return;
+    }
+    if (impl_->owner == this) {
+        impl_->owner = nullptr;
+    }
+    impl_ = std::move(data);
+    impl_->owner = this;
+}
 
 bool CImageList::Create(int cx, int cy, UINT flags, int /*initial*/, int /*grow*/) {
     if (cx < 1 || cy < 1 || cx > kMaxImageSide || cy > kMaxImageSide) {
         return false;
     }
+    // In place: a control given the list before it was made shows it once made.
+    CImageList* owner = impl_->owner;
     *impl_ = Impl{};
+    impl_->owner = owner;
     impl_->created = true;
     impl_->cx = cx;
     impl_->cy = cy;
@@ -107,7 +123,7 @@ bool CImageList::Create(int cx, int cy, UINT flags, int /*initial*/, int /*grow*
 
 bool CImageList::DeleteImageList() {
     const bool had = impl_->created;
-    *impl_ = Impl{};
+    letGo();
     return had;
 }
 
@@ -203,10 +219,14 @@ bool CImageList::Draw(CDC* dc, int index, CPoint point, UINT style) {
 }
 
 QImage imageListImage(const CImageList& list, int index) {
-    if (index < 0 || index >= list.GetImageCount()) {
+    return imageListImage(list.impl(), index);
+}
+
+QImage imageListImage(const CImageList::Impl& list, int index) {
+    if (index < 0 || index >= static_cast<int>(list.images.size())) {
         return {};
     }
-    return list.impl().images[static_cast<std::size_t>(index)].copy();
+    return list.images[static_cast<std::size_t>(index)].copy();
 }
 
 int addImage(CImageList& list, const QImage& image) {

@@ -44,6 +44,7 @@ class CImageList {
     /// An empty list of `cx` x `cy` images. `initial` and `grow` are accepted for the platform's
     /// signature; the list grows as needed. Fails for sizes below 1 or above 1024.
     bool Create(int cx, int cy, UINT flags, int initial, int grow);
+    /// Empties this object; a control showing the list keeps showing it.
     bool DeleteImageList();
     /// Null until `Create` succeeded.
     const void* GetSafeHandle() const;
@@ -76,9 +77,15 @@ class CImageList {
     struct Impl;
     /// Internal: the state, for the Qt bridge.
     Impl& impl() const { return *impl_; }
+    /// Internal: the state, shared with the controls that show the list. They keep it when this
+    /// object is deleted or lets go of it (`DeleteImageList`), as a context keeps its objects.
+    const std::shared_ptr<Impl>& data() const { return impl_; }
+    /// Internal: takes over `data` (an object handed back for a list whose object is gone).
+    void adopt(std::shared_ptr<Impl> data);
 
   private:
-    std::unique_ptr<Impl> impl_;
+    void letGo();
+    std::shared_ptr<Impl> impl_;
 };
 
 }  // namespace zentrix::framework

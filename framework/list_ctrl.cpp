@@ -10,7 +10,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 #include <numeric>
+#include <utility>
 
 #include "framework/image_list.h"
 #include "framework/qt_drawing.h"
@@ -50,8 +52,9 @@ class ListModel : public QAbstractTableModel {
   public:
     std::vector<ListRow> rows;
     std::vector<ListColumn> columns;
-    CImageList* normalImages = nullptr;
-    CImageList* smallImages = nullptr;
+    // Kept alive here: a page may hand over an image list that goes before the control.
+    std::shared_ptr<CImageList::Impl> normalImages;
+    std::shared_ptr<CImageList::Impl> smallImages;
     bool iconView = false;
 
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -69,7 +72,7 @@ class ListModel : public QAbstractTableModel {
             return column < row.texts.size() ? row.texts[column] : QString();
         }
         if (role == Qt::DecorationRole && column == 0 && row.image >= 0) {
-            CImageList* list = iconView ? normalImages : smallImages;
+            const auto& list = iconView ? normalImages : smallImages;
             if (!list)
                 return {};
             QImage image = imageListImage(*list, row.image);
@@ -195,6 +198,7 @@ class HeaderView : public QHeaderView {
         item.pDC = &dc;
         item.rcItem =
             CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
+        const DispatchScope scope;
         header->DrawItem(&item);
         detachPainter(dc);
     }
@@ -273,6 +277,8 @@ class ListWidget : public QWidget {
                              notifyRows(deselected, LVIS_SELECTED, 0);
                              notifyRows(selected, 0, LVIS_SELECTED);
                          });
+        // Every handler may destroy the list's window (a page that removes itself): after each
+        // notification the list checks that its window still exists before it reads anything.
         QObject::connect(selection, &QItemSelectionModel::currentRowChanged, this,
                          [this](const QModelIndex& current, const QModelIndex& previous) {
                              if (previous.isValid())
@@ -296,8 +302,10 @@ class ListWidget : public QWidget {
         notifyFromWidget(this, info);
     }
 
+    bool alive() const { return isLiveWindow(this); }
+
     void notifyState(int row, UINT oldState, UINT newState) {
-        if (muted)
+        if (muted || !alive())
             return;
         NotifyInfo info;
         info.code = LVN_ITEMCHANGED;
@@ -334,7 +342,7 @@ class ListWidget : public QWidget {
                 info.iItem = index.isValid() ? index.row() : -1;
                 info.iSubItem = index.isValid() ? index.column() : 0;
                 notifyFromWidget(this, info);
-                if (model.iconView && index.isValid() && info.code == NM_CLICK) {
+                if (alive() && model.iconView && index.isValid() && info.code == NM_CLICK) {
                     activate(index.row(), index.column());
                 }
             }
@@ -344,7 +352,8 @@ class ListWidget : public QWidget {
                 NotifyInfo info;
                 info.code = NM_RETURN;
                 notifyFromWidget(this, info);
-                const QModelIndex current = view->selectionModel()->currentIndex();
+                const QModelIndex current =
+                    alive() ? view->selectionModel()->currentIndex() : QModelIndex();
                 if (current.isValid())
                     activate(current.row(), current.column());
                 // The list keeps its Return: it is not the dialog's OK.
@@ -359,7 +368,7 @@ class ListWidget : public QWidget {
             return;
         int height = table->fontMetrics().height() + 2;
         if (model.smallImages) {
-            const CSize size = model.smallImages->GetImageSize();
+            const CSize size(model.smallImages->cx, model.smallImages->cy);
             height = std::max(height, ScaleY(size.cy));
             table->setIconSize(QSize(ScaleX(size.cx), ScaleY(size.cy)));
         }
@@ -380,6 +389,8 @@ class ListWidget : public QWidget {
     HeaderView* header = nullptr;
     DWORD extendedStyle = 0;
     bool muted = false;
+    /// Objects handed back for image lists whose program object is gone.
+    std::vector<std::unique_ptr<CImageList>> imageListStandIns;
 };
 
 }  // namespace
@@ -754,13 +765,29 @@ DWORD CListCtrl::GetExtendedStyle() const {
     return list ? list->extendedStyle : 0;
 }
 
+namespace {
+
+// The program's object for an image list's data, or one made for it when the program's is gone.
+CImageList* imageListObject(ListWidget& list, const std::shared_ptr<CImageList::Impl>& data) {
+    if (!data)
+        return nullptr;
+    if (data->owner)
+        return data->owner;
+    auto standIn = std::make_unique<CImageList>();
+    standIn->adopt(data);
+    list.imageListStandIns.push_back(std::move(standIn));
+    return list.imageListStandIns.back().get();
+}
+
+}  // namespace
+
 CImageList* CListCtrl::SetImageList(CImageList* images, int kind) {
     ListWidget* list = listOf(this);
     if (!list)
         return nullptr;
-    CImageList*& slot = kind == LVSIL_SMALL ? list->model.smallImages : list->model.normalImages;
-    CImageList* previous = slot;
-    slot = images;
+    auto& slot = kind == LVSIL_SMALL ? list->model.smallImages : list->model.normalImages;
+    const auto previous =
+        std::exchange(slot, images ? images->data() : std::shared_ptr<CImageList::Impl>());
     if (kind == LVSIL_NORMAL && images && list->model.iconView) {
         CSize size = images->GetImageSize();
         size = CSize(ScaleX(size.cx), ScaleY(size.cy));
@@ -776,14 +803,15 @@ CImageList* CListCtrl::SetImageList(CImageList* images, int kind) {
         emit list->model.dataChanged(list->model.index(0, 0),
                                      list->model.index(list->model.rowCount() - 1, 0));
     }
-    return previous;
+    return imageListObject(*list, previous);
 }
 
 CImageList* CListCtrl::GetImageList(int kind) const {
     ListWidget* list = listOf(this);
     if (!list)
         return nullptr;
-    return kind == LVSIL_SMALL ? list->model.smallImages : list->model.normalImages;
+    return imageListObject(
+        *list, kind == LVSIL_SMALL ? list->model.smallImages : list->model.normalImages);
 }
 
 bool CListCtrl::SortItems(PFNLVCOMPARE compare, DWORD_PTR sortData) {

@@ -130,8 +130,9 @@ class CListCtrl : public CWnd {
 
     DWORD SetExtendedStyle(DWORD style);
     DWORD GetExtendedStyle() const;
-    /// The list does not own `list`; it must outlive the control or be replaced. A small list
-    /// sets the report rows' height (at least its image height). Returns the previous list.
+    /// The control keeps the list's images, so the program may delete the object while it
+    /// shows. A small list sets the report rows' height (at least its image height). Returns the
+    /// previous list (an object standing for it when the program's is gone).
     CImageList* SetImageList(CImageList* list, int kind);
     CImageList* GetImageList(int kind) const;
 

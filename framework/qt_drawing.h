@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPainter>
 #include <memory>
+#include <vector>
 
 #include "framework/dc.h"
 #include "framework/gdi_objects.h"
@@ -46,8 +47,24 @@ QSize logicalSize(const QImage& image);
 /// ordinary bitmaps and for empty contexts, the screen's ratio for window contexts.
 qreal pixelRatioOf(const CDC& dc);
 
+/// The data behind an image list (CImageList::data), shared with the controls that show it.
+struct CImageList::Impl {
+    /// The object that holds this data; cleared when it lets go.
+    CImageList* owner = nullptr;
+    bool created = false;
+    int cx = 0;
+    int cy = 0;
+    UINT flags = 0;
+    COLORREF bkColor = CLR_NONE;
+    /// Format_ARGB32: alpha 0 where masked, else the image's own (255 for bitmaps made here).
+    std::vector<QImage> images;
+
+    int add(const QImage& strip, bool masked, COLORREF mask);
+};
+
 /// Image `index` with its mask applied as transparency (Format_ARGB32); null when out of range.
 QImage imageListImage(const CImageList& list, int index);
+QImage imageListImage(const CImageList::Impl& list, int index);
 /// Appends `image` (an icon; scaled to the list's size when it differs, keeping its alpha);
 /// returns its index, or -1 when the list was not created.
 int addImage(CImageList& list, const QImage& image);

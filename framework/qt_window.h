@@ -7,26 +7,44 @@
 #include <QObject>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
+#include "framework/qt_drawing.h"
 #include "framework/wnd.h"
 
 class QPainter;
 
 namespace zentrix::framework {
 
+class ModalLoop;
+
 class WindowData : public QObject {
   public:
     explicit WindowData(QWidget* widget);
     ~WindowData() override;
-    /// Whether `widget` is a live window (stale handles are common in window code).
-    static bool isLive(const QWidget* widget);
+    QWidget* widget() const { return widget_; }
+    /// The window's handle: a number of its own, never given to another window, so that a
+    /// handle kept after the window went finds nothing rather than a newer window.
+    HWND handle = nullptr;
+    /// Set when the window is destroyed; the widget may stay a little longer (hidden).
+    bool destroyed = false;
     CWnd* owner = nullptr;
+    /// Every object attached to the widget (the owner, the template's object, subclassers):
+    /// they all let go when the window is destroyed.
+    std::vector<CWnd*> attached;
     UINT id = 0;
     DWORD style = 0;
     CFont* font = nullptr;
-    /// A static's picture: a program bitmap (not owned) or a template's image resource.
-    CBitmap* bitmap = nullptr;
+    /// A static's picture: a program bitmap's data (kept alive here, so the program may delete
+    /// its object) or a template's image resource.
+    std::shared_ptr<GdiData> bitmap;
     QImage image;
+    /// Objects handed back for pictures whose program object is gone.
+    std::vector<std::unique_ptr<CBitmap>> bitmapStandIns;
+    /// The value a window procedure keeps with its window.
+    LPARAM userData = 0;
+    /// The modal wait running on this window, which its destruction ends.
+    ModalLoop* modalLoop = nullptr;
     /// A dialog's own font (made from its template) and its base units in pixels.
     std::unique_ptr<CFont> ownedFont;
     CSize baseUnits;
@@ -40,8 +58,36 @@ class WindowData : public QObject {
 
 /// The data of `widget`, made on first use.
 WindowData& windowData(QWidget* widget);
-/// The data of `widget`, or null when it has none.
+/// The data of `widget`, or null when it has none (or its data is already gone).
 WindowData* findWindowData(const QWidget* widget);
+/// The data of the live window `hwnd`, or null (user-interface thread).
+WindowData* findWindowData(HWND hwnd);
+/// Whether `hwnd` names a live window; safe from any thread.
+bool isLiveHandle(HWND hwnd);
+/// Whether `widget` is a window that has not been destroyed.
+bool isLiveWindow(const QWidget* widget);
+
+/// Marks a stretch in which the layer runs a window's code on behalf of Qt (a notification,
+/// painting, input, a timer, a posted message). Qt's frames below it may still use the widget
+/// when the code returns, so a window destroyed meanwhile is hidden and cut off at once but
+/// deleted only after the outermost stretch has returned, from the event queue (whichever loop
+/// or `processEvents` runs it; the program need not run a top-level loop). Outside every
+/// stretch a destroyed window is deleted at once.
+class DispatchScope {
+  public:
+    DispatchScope();
+    ~DispatchScope();
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+};
+
+/// Deletes the destroyed windows that wait, unless a DispatchScope is open.
+void deleteDestroyedWindows();
+
+/// Destroys the window of `widget` and every window inside it: they leave every object that
+/// handles them, stop their timers and end a modal wait on them, and the widget is hidden and
+/// deleted as DispatchScope says. `notify` runs OnDestroy first (parents before children).
+void destroyWindowTree(QWidget* widget, bool notify);
 
 /// A widget whose painting, mouse and size events go to its CWnd.
 ///

@@ -1,9 +1,16 @@
 #include "framework/window_proc.h"
 
-#include <QTimer>
+#include <sys/eventfd.h>
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "framework/busy_wait.h"
 #include "framework/controls.h"
@@ -16,11 +23,6 @@ namespace {
 std::map<WideString, WNDCLASS>& classes() {
     static std::map<WideString, WNDCLASS> registered;
     return registered;
-}
-
-std::map<HWND, LPARAM>& userData() {
-    static std::map<HWND, LPARAM> data;
-    return data;
 }
 
 // Messages from controls: WM_COMMAND for the command-style codes, WM_NOTIFY for the others.
@@ -120,6 +122,69 @@ std::map<HWND, std::unique_ptr<CWnd>>& owned() {
 
 }  // namespace
 
+namespace {
+
+// Posted messages. Any thread may post (a reader thread telling a window that data arrived), so
+// the queue has a lock of its own and wakes the window thread through an event descriptor, which
+// a socket notifier there watches; nothing of Qt is touched off the window thread.
+struct PostedMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct PostQueue {
+    std::mutex mutex;
+    std::vector<PostedMessage> messages;
+    bool wakePending = false;
+    int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+};
+
+PostQueue& postQueue() {
+    // Never destroyed: reader threads may still post while the program ends.
+    static auto* queue = new PostQueue;
+    return *queue;
+}
+
+void deliverPosted(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowData* data = findWindowData(window);
+    if (!data)
+        return;
+    // Not inside a long receiver wait: the message waits for its end, as it would have in the
+    // platform's queue.
+    const auto later = [=] { deliverPosted(window, message, wParam, lParam); };
+    if (holdDuringBusyWait(data->widget(), later))
+        return;
+    const DispatchScope scope;
+    SendMessage(window, message, wParam, lParam);
+}
+
+void deliverQueue() {
+    PostQueue& queue = postQueue();
+    eventfd_t count = 0;
+    eventfd_read(queue.wakeFd, &count);
+    std::vector<PostedMessage> messages;
+    {
+        const std::lock_guard lock(queue.mutex);
+        messages.swap(queue.messages);
+        queue.wakePending = false;
+    }
+    for (const PostedMessage& m : messages) deliverPosted(m.window, m.message, m.wParam, m.lParam);
+}
+
+// On the window thread, before a window that can receive messages exists.
+void watchPostQueue() {
+    static QPointer<QSocketNotifier> notifier;
+    if (notifier || postQueue().wakeFd < 0 || !QCoreApplication::instance())
+        return;
+    notifier = new QSocketNotifier(postQueue().wakeFd, QSocketNotifier::Read,
+                                   QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] { deliverQueue(); });
+}
+
+}  // namespace
+
 bool RegisterClass(const WNDCLASS* windowClass) {
     if (!windowClass || windowClass->lpszClassName.empty() || !windowClass->lpfnWndProc) {
         return false;
@@ -136,6 +201,7 @@ HWND CreateWindow(WideStringView className, WideStringView title, DWORD style, i
     auto it = classes().find(WideString(className));
     if (it == classes().end())
         return nullptr;
+    watchPostQueue();
     auto window = std::make_unique<RawWindow>(it->second.lpfnWndProc);
     CWnd* parentWnd = CWnd::FromHandle(parent);
     if (!window->Create(title, style & ~WS_VISIBLE, CRect(x, y, x + width, y + height), parentWnd,
@@ -159,7 +225,6 @@ bool DestroyWindow(HWND window) {
         return false;
     auto it = owned().find(window);
     wnd->DestroyWindow();
-    userData().erase(window);
     if (it != owned().end())
         owned().erase(it);
     return true;
@@ -174,26 +239,18 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-namespace {
-
-void deliverPosted(QWidget* widget, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Not inside a long receiver wait: the message waits for its end, as it would have in the
-    // platform's queue.
-    const auto later = [=] { deliverPosted(widget, message, wParam, lParam); };
-    if (holdDuringBusyWait(widget, later))
-        return;
-    SendMessage(reinterpret_cast<HWND>(widget), message, wParam, lParam);
-}
-
-}  // namespace
-
 bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!CWnd::FromHandle(window))
+    if (!isLiveHandle(window))
         return false;
-    auto* widget = reinterpret_cast<QWidget*>(window);
-    QTimer::singleShot(0, widget, [widget, message, wParam, lParam] {
-        deliverPosted(widget, message, wParam, lParam);
-    });
+    PostQueue& queue = postQueue();
+    bool wake = false;
+    {
+        const std::lock_guard lock(queue.mutex);
+        queue.messages.push_back({window, message, wParam, lParam});
+        wake = !std::exchange(queue.wakePending, true);
+    }
+    if (wake && queue.wakeFd >= 0)
+        eventfd_write(queue.wakeFd, 1);
     return true;
 }
 
@@ -299,18 +356,18 @@ bool SetDlgItemText(HWND dialog, UINT id, WideStringView text) {
 }
 
 LPARAM SetWindowUserData(HWND window, LPARAM value) {
-    LPARAM& slot = userData()[window];
-    const LPARAM previous = slot;
-    slot = value;
-    return previous;
+    // Kept with the window, so it goes with it.
+    WindowData* data = findWindowData(window);
+    return data ? std::exchange(data->userData, value) : 0;
 }
 
 LPARAM GetWindowUserData(HWND window) {
-    auto it = userData().find(window);
-    return it == userData().end() ? 0 : it->second;
+    WindowData* data = findWindowData(window);
+    return data ? data->userData : 0;
 }
 
 LRESULT DialogBoxParam(HINSTANCE, UINT templateId, HWND parent, DLGPROC procedure, LPARAM param) {
+    watchPostQueue();
     RawDialog dialog(templateId, procedure, param);
     (void)parent;
     const LRESULT result = dialog.DoModal();
@@ -318,6 +375,7 @@ LRESULT DialogBoxParam(HINSTANCE, UINT templateId, HWND parent, DLGPROC procedur
 }
 
 HWND CreateDialogParam(HINSTANCE, UINT templateId, HWND parent, DLGPROC procedure, LPARAM param) {
+    watchPostQueue();
     auto dialog = std::make_unique<RawDialog>(templateId, procedure, param);
     if (!dialog->Create(templateId, CWnd::FromHandle(parent)))
         return nullptr;

@@ -84,7 +84,9 @@ HWND CreateWindow(WideStringView className, WideStringView title, DWORD style, i
 bool DestroyWindow(HWND window);
 /// Calls the window's procedure (or dialog procedure) at once; 0 for other windows.
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-/// Calls it from the event loop, later.
+/// Calls it from the event loop, later, in the order posted; false when the window does not
+/// exist. Any thread may post (a reader thread notifying a window); a message to a window that
+/// is destroyed before its turn is dropped.
 bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 /// What the platform does with a message nobody handled: erases the background, validates.
 LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

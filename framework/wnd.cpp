@@ -9,10 +9,13 @@
 #include <QScreen>
 #include <QTimer>
 #include <cmath>
-#include <unordered_set>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
 
 #include "framework/busy_wait.h"
 #include "framework/controls.h"
+#include "framework/dialog.h"
 #include "framework/message_box.h"
 #include "framework/qt_drawing.h"
 #include "framework/qt_window.h"
@@ -24,38 +27,176 @@ namespace zentrix::framework {
 // ---- Widget side ----
 
 namespace {
+
 // Never destroyed: widgets may still go while the application object ends after main.
-std::unordered_set<const QWidget*>& liveWindows() {
-    static auto* windows = new std::unordered_set<const QWidget*>;
+std::unordered_map<const QWidget*, WindowData*>& windowsByWidget() {
+    static auto* windows = new std::unordered_map<const QWidget*, WindowData*>;
     return *windows;
 }
+
+// Live windows by handle. PostMessage asks from other threads whether a handle is live, so
+// this map alone is shared, under its lock.
+struct HandleRegistry {
+    std::mutex mutex;
+    std::unordered_map<std::uintptr_t, WindowData*> windows;
+    std::uintptr_t next = 0x10000;
+};
+HandleRegistry& handles() {
+    static auto* registry = new HandleRegistry;
+    return *registry;
+}
+
+std::uintptr_t handleValue(HWND hwnd) {
+    return reinterpret_cast<std::uintptr_t>(hwnd);
+}
+
+void unregisterHandle(WindowData& data) {
+    HandleRegistry& registry = handles();
+    const std::lock_guard lock(registry.mutex);
+    registry.windows.erase(handleValue(data.handle));
+}
+
+// Windows destroyed while a DispatchScope was open, waiting to be deleted.
+int g_dispatchDepth = 0;
+std::vector<QPointer<QWidget>>& retiredWindows() {
+    static auto* windows = new std::vector<QPointer<QWidget>>;
+    return *windows;
+}
+bool g_deletionPosted = false;
+
+void deleteRetiredWindows() {
+    if (g_dispatchDepth > 0)
+        return;
+    // Deleting may report (selections cleared, lists closing) and so retire more.
+    while (!retiredWindows().empty()) {
+        const auto windows = std::exchange(retiredWindows(), {});
+        for (const QPointer<QWidget>& w : windows) delete w.data();
+    }
+}
+
+void postDeletion() {
+    if (g_deletionPosted || !QCoreApplication::instance())
+        return;
+    g_deletionPosted = true;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            g_deletionPosted = false;
+            if (g_dispatchDepth == 0) {
+                deleteRetiredWindows();
+            }
+            // Otherwise the scope now open posts again when it closes.
+        },
+        Qt::QueuedConnection);
+}
+
 }  // namespace
 
+void deleteDestroyedWindows() {
+    deleteRetiredWindows();
+}
+
+DispatchScope::DispatchScope() {
+    ++g_dispatchDepth;
+}
+
+DispatchScope::~DispatchScope() {
+    if (--g_dispatchDepth == 0 && !retiredWindows().empty())
+        postDeletion();
+}
+
 WindowData::WindowData(QWidget* widget) : QObject(widget), widget_(widget) {
-    liveWindows().insert(widget);
+    windowsByWidget()[widget] = this;
+    HandleRegistry& registry = handles();
+    const std::lock_guard lock(registry.mutex);
+    // Handles count up and are never reused (a 64-bit count does not run out).
+    handle = reinterpret_cast<HWND>(registry.next);
+    registry.next += 4;
+    registry.windows[handleValue(handle)] = this;
 }
 
 WindowData::~WindowData() {
-    liveWindows().erase(widget_);
-}
-
-bool WindowData::isLive(const QWidget* widget) {
-    return liveWindows().count(widget) != 0;
+    // The objects still attached forget the widget first: the template's object below goes
+    // with this data and must not reach back into it.
+    for (CWnd* wnd : std::exchange(attached, {})) wnd->forgetWidget();
+    owner = nullptr;
+    unregisterHandle(*this);
+    auto& byWidget = windowsByWidget();
+    if (auto it = byWidget.find(widget_); it != byWidget.end() && it->second == this)
+        byWidget.erase(it);
 }
 
 WindowData& windowData(QWidget* widget) {
     if (auto* data = findWindowData(widget))
         return *data;
-    auto* data = new WindowData(widget);
-    widget->setProperty("zxWindowData", QVariant::fromValue(static_cast<void*>(data)));
-    return *data;
+    return *new WindowData(widget);
 }
 
 WindowData* findWindowData(const QWidget* widget) {
     if (!widget)
         return nullptr;
-    QVariant v = widget->property("zxWindowData");
-    return v.isValid() ? static_cast<WindowData*>(v.value<void*>()) : nullptr;
+    const auto& byWidget = windowsByWidget();
+    auto it = byWidget.find(widget);
+    return it == byWidget.end() ? nullptr : it->second;
+}
+
+WindowData* findWindowData(HWND hwnd) {
+    if (!hwnd)
+        return nullptr;
+    HandleRegistry& registry = handles();
+    const std::lock_guard lock(registry.mutex);
+    auto it = registry.windows.find(handleValue(hwnd));
+    return it == registry.windows.end() ? nullptr : it->second;
+}
+
+bool isLiveHandle(HWND hwnd) {
+    if (!hwnd)
+        return false;
+    HandleRegistry& registry = handles();
+    const std::lock_guard lock(registry.mutex);
+    return registry.windows.count(handleValue(hwnd)) != 0;
+}
+
+bool isLiveWindow(const QWidget* widget) {
+    const WindowData* data = findWindowData(widget);
+    return data && !data->destroyed;
+}
+
+void destroyWindowTree(QWidget* widget, bool notify) {
+    if (!isLiveWindow(widget))
+        return;
+    const QPointer<QWidget> guard(widget);
+    {
+        // OnDestroy handlers may destroy further windows; those wait for this one.
+        const DispatchScope scope;
+        QList<QWidget*> windows{widget};
+        windows += widget->findChildren<QWidget*>();
+        if (notify) {
+            for (QWidget* w : windows) {
+                if (CWnd* wnd = CWnd::fromWidget(w))
+                    wnd->OnDestroy();
+            }
+        }
+        if (!guard)
+            return;
+        // Found again: the handlers may have added or destroyed windows.
+        windows = QList<QWidget*>{widget} + widget->findChildren<QWidget*>();
+        for (QWidget* w : windows) {
+            WindowData* data = findWindowData(w);
+            if (!data || data->destroyed)
+                continue;
+            data->destroyed = true;
+            unregisterHandle(*data);
+            for (CWnd* wnd : std::exchange(data->attached, {})) wnd->forgetWidget();
+            data->owner = nullptr;
+            for (auto* timer : w->findChildren<QTimer*>(Qt::FindDirectChildrenOnly)) timer->stop();
+            if (data->modalLoop)
+                data->modalLoop->abandon();
+        }
+        widget->hide();
+        retiredWindows().emplace_back(widget);
+    }
+    deleteRetiredWindows();
 }
 
 QWidget* parentWindowWidget(const QWidget* widget) {
@@ -68,8 +209,9 @@ QWidget* parentWindowWidget(const QWidget* widget) {
 
 void notifyFromWidget(QWidget* control, NotifyInfo info) {
     WindowData* data = findWindowData(control);
-    if (!data)
+    if (!data || data->destroyed)
         return;
+    const DispatchScope scope;
     if (data->owner) {
         info.hwndFrom = data->owner;
         data->owner->SendNotify(info);
@@ -123,6 +265,7 @@ void WndWidget::paintIfInvalid() {
     erase_ = false;
     QPainter painter(&image);
     activePainter_ = &painter;
+    const DispatchScope scope;
     if (erase) {
         CDC dc;
         attachPainter(dc, painter, image);
@@ -152,37 +295,46 @@ CPoint mousePoint(const QMouseEvent* e) {
 
 void WndWidget::mousePressEvent(QMouseEvent* event) {
     if (CWnd* wnd = CWnd::fromWidget(this); wnd && event->button() == Qt::LeftButton) {
+        const DispatchScope scope;
         wnd->OnLButtonDown(mouseFlags(event), mousePoint(event));
     }
 }
 
 void WndWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (CWnd* wnd = CWnd::fromWidget(this); wnd && event->button() == Qt::LeftButton) {
+        const DispatchScope scope;
         wnd->OnLButtonUp(mouseFlags(event), mousePoint(event));
     }
 }
 
 void WndWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (CWnd* wnd = CWnd::fromWidget(this))
+    if (CWnd* wnd = CWnd::fromWidget(this)) {
+        const DispatchScope scope;
         wnd->OnMouseMove(mouseFlags(event), mousePoint(event));
+    }
 }
 
 void WndWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     invalidate(true);
-    if (CWnd* wnd = CWnd::fromWidget(this))
+    if (CWnd* wnd = CWnd::fromWidget(this)) {
+        const DispatchScope scope;
         wnd->OnSize(0, width(), height());
+    }
 }
 
 void WndWidget::closeEvent(QCloseEvent* event) {
     // The window system's close box is the dialog's Cancel; the dialog decides when it ends.
     event->ignore();
-    if (CWnd* wnd = CWnd::fromWidget(this))
+    if (CWnd* wnd = CWnd::fromWidget(this)) {
+        const DispatchScope scope;
         wnd->OnKeyCommand(IDCANCEL);
+    }
 }
 
 void WndWidget::keyPressEvent(QKeyEvent* event) {
     CWnd* wnd = CWnd::fromWidget(this);
+    const DispatchScope scope;
     if (wnd && isWindow() && event->key() == Qt::Key_Escape) {
         wnd->OnKeyCommand(IDCANCEL);
     } else if (wnd && isWindow() &&
@@ -207,10 +359,7 @@ CWnd::~CWnd() {
     // (hidden lists closing, selections cleared) must not reach its handlers.
     mapEntries_.clear();
     if (state_->owned && state_->widget) {
-        QWidget* w = state_->widget.data();
-        if (WindowData* data = findWindowData(w); data && data->owner == this)
-            data->owner = nullptr;
-        delete w;
+        destroyWindowTree(state_->widget.data(), false);
     } else {
         detachWidget();
     }
@@ -223,24 +372,33 @@ QWidget* CWnd::widget() const {
 void CWnd::attachWidget(QWidget* widget, bool owned) {
     state_->widget = widget;
     state_->owned = owned;
-    if (widget)
-        windowData(widget).owner = this;
+    if (widget) {
+        WindowData& data = windowData(widget);
+        data.owner = this;
+        if (std::find(data.attached.begin(), data.attached.end(), this) == data.attached.end())
+            data.attached.push_back(this);
+    }
 }
 
 void CWnd::detachWidget() {
-    if (QWidget* w = state_->widget.data()) {
-        WindowData& data = windowData(w);
-        if (data.owner == this) {
-            data.owner = (data.defaultWrapper.get() != this) ? data.defaultWrapper.get() : nullptr;
+    if (WindowData* data = findWindowData(state_->widget.data())) {
+        if (data->owner == this) {
+            data->owner =
+                (data->defaultWrapper.get() != this) ? data->defaultWrapper.get() : nullptr;
         }
+        std::erase(data->attached, this);
     }
+    forgetWidget();
+}
+
+void CWnd::forgetWidget() {
     state_->widget = nullptr;
     state_->owned = false;
 }
 
 CWnd* CWnd::fromWidget(const QWidget* widget) {
     WindowData* data = findWindowData(widget);
-    return data ? data->owner : nullptr;
+    return data && !data->destroyed ? data->owner : nullptr;
 }
 
 bool CWnd::Create(WideStringView text, DWORD style, const CRect& rect, CWnd* parent, UINT id) {
@@ -273,21 +431,8 @@ bool CWnd::DestroyWindow() {
     QWidget* w = widget();
     if (!w)
         return false;
-    OnDestroy();
-    // Then every window inside, parents before their children.
-    const auto children = w->findChildren<QWidget*>();
-    for (QWidget* child : children) {
-        if (CWnd* wnd = fromWidget(child); wnd && wnd != this)
-            wnd->OnDestroy();
-    }
-    const bool owned = state_->owned;
-    detachWidget();
-    if (owned) {
-        delete w;
-    } else {
-        w->hide();
-        w->deleteLater();
-    }
+    // OnDestroy of the window, then of every window inside, parents before their children.
+    destroyWindowTree(w, true);
     return true;
 }
 
@@ -299,19 +444,20 @@ bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 }
 
 HWND CWnd::GetSafeHwnd() const {
-    return reinterpret_cast<HWND>(widget());
+    WindowData* data = findWindowData(widget());
+    return data && !data->destroyed ? data->handle : nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-    auto* widget = reinterpret_cast<QWidget*>(hwnd);
-    return WindowData::isLive(widget) ? fromWidget(widget) : nullptr;
+    WindowData* data = findWindowData(hwnd);
+    return data ? data->owner : nullptr;
 }
 
 bool CWnd::SubclassWindow(HWND hwnd) {
-    auto* w = reinterpret_cast<QWidget*>(hwnd);
-    if (!WindowData::isLive(w) || IsWindow())
+    WindowData* data = findWindowData(hwnd);
+    if (!data || IsWindow())
         return false;
-    attachWidget(w, false);
+    attachWidget(data->widget(), false);
     PreSubclassWindow();
     return true;
 }
@@ -331,7 +477,8 @@ CWnd* CWnd::GetDlgItem(UINT id) const {
     const auto children = w->findChildren<QWidget*>();
     for (QWidget* child : children) {
         WindowData* data = findWindowData(child);
-        if (data && data->owner && data->id == id && parentWindowWidget(child) == w) {
+        if (data && !data->destroyed && data->owner && data->id == id &&
+            parentWindowWidget(child) == w) {
             return data->owner;
         }
     }
@@ -582,11 +729,16 @@ void timerTick(QWidget* w, QTimer* timer, UINT_PTR id) {
     };
     if (holdDuringBusyWait(timer, later, timer))
         return;
-    if (CWnd* wnd = CWnd::fromWidget(w))
+    if (CWnd* wnd = CWnd::fromWidget(w)) {
+        const DispatchScope scope;
         wnd->OnTimer(id);
+    }
 }
 
 }  // namespace
+
+// The platform's shortest timer period; shorter requests get it, so that a 0 does not spin.
+constexpr UINT kMinimumTimerMs = 10;
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
     QWidget* w = widget();
@@ -599,7 +751,7 @@ UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
         timer->setObjectName(name);
         QObject::connect(timer, &QTimer::timeout, w, [w, timer, id] { timerTick(w, timer, id); });
     }
-    timer->start(static_cast<int>(std::min<UINT>(elapseMs, 0x7FFFFFFF)));
+    timer->start(static_cast<int>(std::clamp<UINT>(elapseMs, kMinimumTimerMs, 0x7FFFFFFF)));
     return id;
 }
 

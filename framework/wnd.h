@@ -13,7 +13,7 @@
 //         MapNotification(LVN_COLUMNCLICK, IDC_LIST, &CTroubleshootPage::OnColumnClick);
 //     }
 //
-// User-interface thread only, like every class of the layer.
+// User-interface thread only, like every class of the layer (PostMessage aside).
 #pragma once
 
 #include <cstdint>
@@ -35,7 +35,8 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 
-/// A window's identity, stable for the window's life (whichever object handles it).
+/// A window's identity, stable for the window's life (whichever object handles it) and never
+/// given to another window afterwards.
 struct HWND__;
 using HWND = HWND__*;
 
@@ -104,6 +105,8 @@ class CWnd {
     /// A plain child window (custom drawn through OnPaint) or, without WS_CHILD, a top-level one.
     virtual bool Create(WideStringView text, DWORD style, const CRect& rect, CWnd* parent, UINT id);
     /// Destroys the window (and its children); the object stays and may be created again.
+    /// From then on no handler of the window runs and its handle finds nothing; a window
+    /// destroyed by its own handler stays (hidden) until that handler has returned.
     virtual bool DestroyWindow();
     /// Takes over control `id` of `parent`: notifications and painting go to this object from
     /// now on, and `parent->GetDlgItem(id)` answers it.
@@ -161,7 +164,8 @@ class CWnd {
     /// Paints now if anything is invalid.
     void UpdateWindow();
 
-    /// Starts (or restarts) timer `id`; OnTimer(id) follows every `elapseMs`. Returns `id`.
+    /// Starts (or restarts) timer `id`; OnTimer(id) follows every `elapseMs`, at least every
+    /// 10 ms as on the platform (0 would spin). Returns `id`.
     UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, void* unused = nullptr);
     bool KillTimer(UINT_PTR id);
 
@@ -215,6 +219,8 @@ class CWnd {
     void attachWidget(QWidget* widget, bool owned);
     /// Internal: lets go of the widget without destroying it.
     void detachWidget();
+    /// Internal: forgets the widget of a window being destroyed, without touching it.
+    void forgetWidget();
     /// Internal: the window the widget belongs to.
     static CWnd* fromWidget(const QWidget* widget);
     /// Internal: default painting of a window that has no OnPaint of its own (statics).
