@@ -28,6 +28,21 @@ install_packages() {
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# The tests write and read numbers under a locale whose decimal separator is a comma, as a German
+# desktop has it; a test that cannot switch to it fails. Debian ships the locale's source in the
+# package "locales" but generates only what /etc/locale.gen names.
+install_test_locale() {
+    locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8' && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "The tests need the locale de_DE.UTF-8. Generate it as root, then run this again:" >&2
+        echo "  sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen && locale-gen" >&2
+        exit 1
+    fi
+    echo "Generating the locale de_DE.UTF-8"
+    sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
+    locale-gen >/dev/null
+}
+
 build() {
     local dir=$1
     local werror=OFF
@@ -60,6 +75,7 @@ dir=${BUILD_DIR:-$(default_dir)}
 case "$cmd" in
     test)
         install_packages
+        install_test_locale
         build "$dir"
         export QT_QPA_PLATFORM=offscreen
         # shellcheck disable=SC2086

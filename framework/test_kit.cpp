@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
+#include <clocale>
 #include <cstdlib>
 
 #include "framework/busy_wait.h"
@@ -75,6 +76,8 @@ void ensureTestApplication() {
     // As in the program, long receiver waits on this thread keep the windows painted.
     static auto* const busyWait = new BusyWaitHook;
     (void)busyWait;
+    // As the program does: Qt set the C library's locale from the environment, numbers keep ".".
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 ScopedTestKit::ScopedTestKit() {

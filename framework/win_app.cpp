@@ -1,6 +1,7 @@
 #include "framework/win_app.h"
 
 #include <QApplication>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,9 +12,11 @@ namespace zentrix::framework {
 
 CWinApp::CWinApp(WideString applicationName)
     : applicationName_(applicationName),
-      profile_(platform::Registry::device(), std::move(applicationName)) {}
+      profile_(platform::Registry::device(), std::move(applicationName)) {
+    detail::setCurrentApp(this, true);
+}
 
-CWinApp::~CWinApp() = default;
+CWinApp::~CWinApp() { detail::setCurrentApp(this, false); }
 
 std::string windowSystemUnavailableReason() {
     const auto set = [](const char* name) {
@@ -34,6 +37,9 @@ int runApplication(int argc, char** argv,
         return 1;
     }
     QApplication qtApplication(argc, argv);
+    // Qt has just set the C library's locale from the user's environment; numbers keep the
+    // handheld's "." in every printf and strtod, whatever the desktop's language.
+    std::setlocale(LC_NUMERIC, "C");
     // Long receiver waits on this thread keep the windows painted (busy_wait.h).
     BusyWaitHook busyWait;
     // Dialogs end the program by returning from InitInstance, not by closing the last window.
