@@ -171,8 +171,8 @@ std::optional<double> parseReal(std::string_view text) {
     if (text.empty() || (text.find_first_of("0123456789") == std::string_view::npos))
         return std::nullopt;
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                              std::chars_format::general);
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;

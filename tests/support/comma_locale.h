@@ -20,15 +20,17 @@ inline constexpr const char* kCommaLocale = "de_DE.UTF-8";
 /// True when the C library's numbers currently use a decimal comma.
 inline bool decimalSeparatorIsComma() {
     const std::lconv* conventions = std::localeconv();
-    return conventions && conventions->decimal_point && std::string(conventions->decimal_point) == ",";
+    return conventions && conventions->decimal_point &&
+           std::string(conventions->decimal_point) == ",";
 }
 
 /// Switches the whole process locale (LC_ALL) to the comma locale for the life of the guard and
 /// restores the one before. Use as `ScopedCommaLocale comma; ASSERT_TRUE(comma.active());`.
 class ScopedCommaLocale {
-public:
+  public:
     ScopedCommaLocale() {
-        if (const char* current = std::setlocale(LC_ALL, nullptr)) previous_ = current;
+        if (const char* current = std::setlocale(LC_ALL, nullptr))
+            previous_ = current;
         active_ = std::setlocale(LC_ALL, kCommaLocale) != nullptr && decimalSeparatorIsComma();
     }
     ~ScopedCommaLocale() { std::setlocale(LC_ALL, previous_.empty() ? "C" : previous_.c_str()); }
@@ -37,14 +39,15 @@ public:
 
     /// False when the locale is missing; the assertion message says how to add it.
     ::testing::AssertionResult active() const {
-        if (active_) return ::testing::AssertionSuccess();
+        if (active_)
+            return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
                << "cannot switch to the locale " << kCommaLocale
                << " with a decimal comma; generate it (./dev.sh test does so as root: "
                   "sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen && locale-gen)";
     }
 
-private:
+  private:
     std::string previous_;
     bool active_ = false;
 };
@@ -63,9 +66,10 @@ inline ::testing::AssertionResult useCommaLocaleEnvironment() {
     const char* fromEnvironment = std::setlocale(LC_NUMERIC, "");
     const bool comma = fromEnvironment != nullptr && decimalSeparatorIsComma();
     std::setlocale(LC_NUMERIC, before.c_str());
-    if (comma) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "LANG=" << kCommaLocale
-                                         << " does not give a decimal comma; generate the locale";
+    if (comma)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "LANG=" << kCommaLocale << " does not give a decimal comma; generate the locale";
 }
 
 }  // namespace zentrix::test
