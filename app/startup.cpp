@@ -1,7 +1,12 @@
 #include "app/startup.h"
 
+#include <system_error>
+
+#include "framework/resources.h"
 #include "platform/clock.h"
+#include "platform/device_root.h"
 #include "platform/processes.h"
+#include "resources/resource_ids.h"
 
 namespace zentrix::app {
 namespace fs = std::filesystem;
@@ -43,6 +48,51 @@ std::string languageLibraryName(uint32_t localeId, std::string englishName) {
 fs::path languageLibraryPath(const fs::path& programFolder, uint32_t localeId,
                              const std::string& englishName) {
     return programFolder / "Lang" / (languageLibraryName(localeId, englishName) + "Lang.so");
+}
+
+platform::WideString formatPattern(platform::WideStringView pattern,
+                                   std::initializer_list<platform::WideStringView> values) {
+    platform::WideString text;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const size_t index = i + 1 < pattern.size() ? size_t(pattern[i + 1] - u'1') : values.size();
+        if (pattern[i] == u'%' && index < values.size()) {
+            text += values.begin()[index];
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+platform::WideString connectionFailureText(const ConnectionFailure& failure) {
+    using framework::loadString;
+    using platform::fromUtf8;
+    // "COM3:" names the link "devices/COM3" and the variable "ZENTRIX_COM3".
+    platform::WideString port = failure.portName;
+    if (!port.empty() && port.back() == u':')
+        port.pop_back();
+    const platform::WideString device =
+        failure.devicePath.empty() ? platform::WideString(u"-") : fromUtf8(failure.devicePath.string());
+
+    platform::WideString text = loadString(IDS_CANNOT_CONNECT_GPS);
+    text += u"\n\n" + formatPattern(loadString(IDS_CONNECT_HELP_PORT), {port, device});
+    if (failure.ratesTried.empty() && failure.openError != 0) {
+        const std::string reason = std::generic_category().message(failure.openError);
+        text += u"\n" + formatPattern(loadString(IDS_CONNECT_HELP_OPEN_FAILED), {fromUtf8(reason)});
+    } else if (!failure.ratesTried.empty()) {
+        platform::WideString rates;
+        for (const uint32_t rate : failure.ratesTried) {
+            if (!rates.empty())
+                rates += u", ";
+            rates += fromUtf8(std::to_string(rate));
+        }
+        text += u"\n" + formatPattern(loadString(IDS_CONNECT_HELP_RATES), {rates});
+    }
+    const fs::path link = platform::deviceRoot() / "devices" / platform::toUtf8(port);
+    text += u"\n\n" + formatPattern(loadString(IDS_CONNECT_HELP_ACTION),
+                                     {fromUtf8(link.string()), u"ZENTRIX_" + port});
+    return text;
 }
 
 fs::path serviceProgramPath() {

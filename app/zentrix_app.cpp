@@ -4,6 +4,8 @@
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "platform/device_identity.h"
+#include "platform/device_root.h"
+#include "platform/local_channel.h"
 #include "platform/locale.h"
 #include "platform/processes.h"
 #include "receiver/gnss_receiver.h"
@@ -15,6 +17,31 @@ namespace zentrix::app {
 namespace {
 constexpr char kInstanceMutexName[] = "ZenTrix";
 constexpr char16_t kCompany[] = u"Orvanex";
+/// How long a second start waits for the running program to show its window. A running program
+/// that is busy with the receiver answers only when the command ends; the second start then says
+/// that it runs.
+constexpr uint32_t kRaiseAnswerMs = 2000;
+constexpr int kFailedStartExitCode = 1;
+
+/// What the receiver's search tried, for the box that says it found nothing.
+ConnectionFailure describeFailure(receiver::ReceiverInterface& receiver,
+                                  const platform::WideString& deviceName) {
+    ConnectionFailure failure;
+    failure.portName = deviceName;
+    failure.devicePath = platform::resolvePortName(deviceName);
+    const platform::SerialPort* port = nullptr;
+    if (auto* board = dynamic_cast<receiver::GnssReceiver*>(&receiver)) {
+        failure.ratesTried = board->ratesTried();
+        port = &board->serialPort();
+    } else if (auto* chip = dynamic_cast<receiver::SirfReceiver*>(&receiver)) {
+        failure.ratesTried = chip->ratesTried();
+        port = &chip->serialPort();
+    }
+    if (failure.ratesTried.empty() && port)
+        failure.openError = port->lastError();
+    return failure;
+}
+
 }  // namespace
 
 std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model) {
@@ -24,13 +51,26 @@ std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model) {
 }
 
 CZentrixApp::CZentrixApp() : CWinApp(framework::loadString(IDS_APP_TITLE)) {
+    framework::setApplicationIcon(IDR_MAINFRAME);
     instanceMutex_.emplace(kInstanceMutexName);
-    if (!instanceMutex_->owned()) {
-        // Another Zentrix of this handheld owns the receiver: this start ends without a word.
-        alreadyRunning_ = true;
+    if (instanceMutex_->failed()) {
+        // Not another Zentrix: the device root cannot hold the lock, and would not hold the
+        // settings either.
+        deviceRootError_ = instanceMutex_->error();
         instanceMutex_.reset();
         return;
     }
+    if (!instanceMutex_->owned()) {
+        // Another Zentrix of this handheld owns the receiver: it is asked to show its window.
+        alreadyRunning_ = true;
+        instanceMutex_.reset();
+        const platform::ChannelReply reply = platform::sendLocalMessage(
+            kInstanceMutexName, framework::kRaiseMessage, kRaiseAnswerMs);
+        runningWindowRaised_ = reply.delivered && reply.answer == framework::kRaisedAnswer;
+        return;
+    }
+    // From here on a second start can reach this one, even while it looks for the receiver.
+    instanceChannel_ = std::make_unique<framework::InstanceChannel>(kInstanceMutexName);
     deviceModel_ = deviceModelFromCode(platform::readModelCode());
     deviceName_ = receiverDeviceName(deviceModel_);
     receiver_ = makeReceiver(deviceModel_);
@@ -45,6 +85,7 @@ CZentrixApp::CZentrixApp() : CWinApp(framework::loadString(IDS_APP_TITLE)) {
         receiver_->setA2dOutput(true);
     } else {
         connected_ = false;
+        connectionFailure_ = describeFailure(*receiver_, deviceName_);
     }
 }
 
@@ -54,11 +95,27 @@ CZentrixApp::~CZentrixApp() {
 }
 
 bool CZentrixApp::InitInstance() {
-    if (alreadyRunning_)
+    if (alreadyRunning_ && runningWindowRaised_)
         return false;
     loadLanguage();
+    if (alreadyRunning_) {
+        // The running one has no window yet (it is still looking for its receiver) or is busy.
+        framework::AfxMessageBox(IDS_ALREADY_RUNNING, framework::MB_ICONINFORMATION);
+        return false;
+    }
+    if (!deviceRootError_.empty()) {
+        framework::AfxMessageBox(
+            formatPattern(framework::loadString(IDS_DEVICE_ROOT_UNUSABLE),
+                          {platform::fromUtf8(platform::deviceRoot().string()),
+                           platform::fromUtf8(deviceRootError_)}),
+            framework::MB_ICONERROR);
+        exitCode_ = kFailedStartExitCode;
+        return false;
+    }
     if (!connected_) {
-        framework::AfxMessageBox(IDS_CANNOT_CONNECT_GPS);
+        framework::AfxMessageBox(connectionFailureText(connectionFailure_),
+                                 framework::MB_ICONERROR);
+        exitCode_ = kFailedStartExitCode;
         return false;
     }
     SetRegistryKey(kCompany);
@@ -83,7 +140,7 @@ int CZentrixApp::ExitInstance() {
     saveSettings(profile(), settings_);
     if (languageLoaded_)
         framework::unloadLanguageLibrary();
-    return 0;
+    return exitCode_;
 }
 
 void CZentrixApp::loadLanguage() {

@@ -4,9 +4,11 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/settings.h"
 #include "app/startup.h"
+#include "framework/instance_channel.h"
 #include "framework/win_app.h"
 #include "platform/named_mutex.h"
 #include "receiver/commands/receiver_interface.h"
@@ -24,10 +26,18 @@ class CZentrixApp : public framework::CWinApp {
     /// Runs the main menu; always false, so the program ends when the menu closes.
     bool InitInstance() override;
     /// Saves the settings (after every start: without the registry key, which only a connected
-    /// start sets, the writes do nothing) and lets the language library go.
+    /// start sets, the writes do nothing) and lets the language library go. Answers 1 after a
+    /// start that found no receiver or could not use its device root, else 0.
     int ExitInstance() override;
 
     bool alreadyRunning() const { return alreadyRunning_; }
+    /// A second start: the running program showed its window when asked.
+    bool runningWindowRaised() const { return runningWindowRaised_; }
+    /// Why the single-instance lock could not be taken at all (the device root); empty if it could.
+    const std::string& deviceRootError() const { return deviceRootError_; }
+    const ConnectionFailure& connectionFailure() const { return connectionFailure_; }
+    /// The channel through which a second start asks for the window; null in a second start.
+    framework::InstanceChannel* instanceChannel() { return instanceChannel_.get(); }
     bool connected() const { return connected_; }
     DeviceModel deviceModel() const { return deviceModel_; }
     const platform::WideString& deviceName() const { return deviceName_; }
@@ -38,7 +48,12 @@ class CZentrixApp : public framework::CWinApp {
     void loadLanguage();
 
     std::optional<platform::NamedMutex> instanceMutex_;
+    std::unique_ptr<framework::InstanceChannel> instanceChannel_;
     bool alreadyRunning_ = false;
+    bool runningWindowRaised_ = false;
+    std::string deviceRootError_;
+    ConnectionFailure connectionFailure_;
+    int exitCode_ = 0;
     bool connected_ = true;
     bool receiverDisconnected_ = false;
     bool languageLoaded_ = false;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "framework/resources.h"
+#include "framework/win_app.h"
 #include "framework/wnd.h"
 
 namespace zentrix::framework {
@@ -124,6 +125,10 @@ int showMessageBox(CWnd* owner, WideStringView text, WideStringView caption, UIN
     QWidget* ownerWidget = owner ? owner->widget() : nullptr;
     if (box.caption.empty()) {
         QString title = ownerWidget ? ownerWidget->window()->windowTitle() : QString();
+        // Like the platform's, a box without a caption of its own is titled with the
+        // application's name ("GNSS Zentrix"), not with the executable's.
+        if (title.isEmpty() && AfxGetApp())
+            title = QString::fromStdU16String(AfxGetApp()->applicationName());
         if (title.isEmpty())
             title = QGuiApplication::applicationDisplayName();
         box.caption = title.toStdU16String();

@@ -45,6 +45,19 @@ class CWinApp {
     platform::AppProfile profile_;
 };
 
+/// The application object of this process while it exists (constructed and not yet destroyed),
+/// else null. Message boxes without a caption take its name, as the platform's did.
+CWinApp* AfxGetApp();
+
+/// Gives every window of the program that sets no icon of its own, message boxes among them, the
+/// icon resource `iconId`.
+void setApplicationIcon(UINT iconId);
+
+namespace detail {
+/// Called by `CWinApp`'s constructor and destructor.
+void setCurrentApp(CWinApp* app, bool current);
+}  // namespace detail
+
 /// Why the window system cannot start here, or empty when it can (a display, or a platform
 /// chosen with QT_QPA_PLATFORM such as "offscreen").
 std::string windowSystemUnavailableReason();

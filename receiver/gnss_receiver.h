@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/serial_port.h"
 #include "platform/worker_thread.h"
@@ -53,6 +54,8 @@ class GnssReceiver : public ReceiverInterface {
     uint32_t receiverPort() const { return receiverPort_; }
     /// How many baud rates the last connection search tried (diagnostics).
     uint32_t searchTrials() const { return searchTrials_; }
+    /// Those rates, in the order they were tried; empty when the port did not open.
+    std::vector<uint32_t> ratesTried() const;
     /// The receiver acknowledged its power-off since the last connect: it answers nothing more.
     bool poweredOff() const { return poweredOff_; }
 

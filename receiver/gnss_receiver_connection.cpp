@@ -4,6 +4,7 @@
 // as noise. So the search tries the rates in order of likelihood, each with a reader thread of its
 // own, and takes the first rate at which a sentence start ("$P" or "$G") is heard. Only one reader
 // thread exists at any time: the rate of the port changes only while none runs.
+#include <algorithm>
 #include <array>
 
 #include "receiver/gnss_receiver.h"
@@ -20,6 +21,7 @@ constexpr uint32_t kReaderStartPollMs = 1;
 
 uint32_t GnssReceiver::connect(WideStringView portName) {
     poweredOff_ = false;
+    searchTrials_ = 0;
     if (!openPort(portName))
         return 0;
     port_.purge(platform::SerialPort::kPurgeTxClear | platform::SerialPort::kPurgeRxClear);
@@ -42,6 +44,11 @@ uint32_t GnssReceiver::connect(WideStringView portName) {
     run(Command::QueryReceiverFamily);
     receiverPort_ = port;
     return isConnected();
+}
+
+std::vector<uint32_t> GnssReceiver::ratesTried() const {
+    return {kSearchRates.begin(),
+            kSearchRates.begin() + std::min<size_t>(searchTrials_, kSearchRates.size())};
 }
 
 bool GnssReceiver::searchBaudRate() {

@@ -6,6 +6,7 @@
 // NMEA), then to SiRF binary at 57600 baud, where this program talks to it.
 #include "receiver/sirf/sirf_receiver.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zentrix::receiver {
@@ -96,8 +97,15 @@ bool SirfReceiver::sendMessage(std::span<const uint8_t> payload) {
     return reader_.acknowledged();
 }
 
+std::vector<uint32_t> SirfReceiver::ratesTried() const {
+    return {kSearchRates.begin(),
+            kSearchRates.begin() + std::min<size_t>(searchTrials_, kSearchRates.size())};
+}
+
 bool SirfReceiver::searchBaudRate() {
+    uint32_t trials = 0;
     for (const uint32_t rate : kSearchRates) {
+        searchTrials_ = std::max(searchTrials_, ++trials);
         port_.setBaudRate(rate);
         // Bytes taken at the previous rate say nothing about this one.
         port_.purge(platform::SerialPort::kPurgeRxClear);
@@ -118,6 +126,7 @@ bool SirfReceiver::searchBaudRate() {
 
 uint32_t SirfReceiver::connect(WideStringView portName) {
     foundBaud_ = 0;
+    searchTrials_ = 0;
     bool found = false;
     for (uint32_t attempt = 0; attempt < kConnectAttempts && !found; ++attempt) {
         if (!openPort(portName))

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "platform/serial_port.h"
 #include "platform/worker_thread.h"
@@ -43,6 +44,9 @@ class SirfReceiver : public ReceiverInterface {
     SirfReader& reader() { return reader_; }
     /// The rate at which the last connection search heard the chip; 0 if it did not.
     uint32_t foundBaud() const { return foundBaud_; }
+    /// The rates the last connection search tried, in order (each attempt tries the same ones);
+    /// empty when the port never opened.
+    std::vector<uint32_t> ratesTried() const;
     /// The file of the running (or last) recording, on this machine.
     std::filesystem::path recordingPath() const { return reader_.recorder().path(); }
 
@@ -111,6 +115,7 @@ class SirfReceiver : public ReceiverInterface {
 
     uint32_t deviceModel_;
     uint32_t foundBaud_ = 0;
+    uint32_t searchTrials_ = 0;  // the most rates one attempt of the last connect tried
     uint32_t storage_ = 0;
     WideString folder_;
     double antennaHeightMetres_ = 0;

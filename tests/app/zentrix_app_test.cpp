@@ -6,14 +6,20 @@
 
 #include <cstdio>
 #include <deque>
+#include <thread>
+#include <fstream>
+#include <atomic>
 #include <functional>
 
 #include "app/about_dialog.h"
 #include "app/main_menu_dialog.h"
+#include "framework/instance_channel.h"
 #include "framework/message_box.h"
+#include "framework/win_app.h"
 #include "framework/resources.h"
 #include "platform/app_profile.h"
 #include "platform/clock.h"
+#include "platform/local_channel.h"
 #include "platform/named_mutex.h"
 #include "platform/registry.h"
 #include "receiver/gnss_receiver.h"
@@ -42,6 +48,7 @@ struct ProgramRun {
     WideString deviceName;
     std::vector<WideString> menuItems;
     std::vector<WideString> messages;
+    std::vector<WideString> captions;
 };
 
 class ZentrixAppTest : public ::testing::Test {
@@ -94,7 +101,10 @@ class ZentrixAppTest : public ::testing::Test {
                 run.receiverKind = "chip";
             return app;
         });
-        for (const auto& box : framework::messageBoxLog()) run.messages.push_back(box.text);
+        for (const auto& box : framework::messageBoxLog()) {
+            run.messages.push_back(box.text);
+            run.captions.push_back(box.caption);
+        }
         return run;
     }
 
@@ -292,25 +302,145 @@ TEST_F(ZentrixAppTest, OnlyOkCopiesTheMenusSettingsBackAndExitSavesThem) {
 }
 
 TEST_F(ZentrixAppTest, AStartThatCannotConnectSaysSoAndSavesNothing) {
-    ScopedEnv port("ZENTRIX_COM3", (root_.path() / "no-such-device").string());
+    const auto device = root_.path() / "no-such-device";
+    ScopedEnv port("ZENTRIX_COM3", device.string());
     const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
     EXPECT_FALSE(run.menuShown);
-    EXPECT_EQ(run.messages, std::vector<WideString>{u"Cannot connect GPS"});
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.captions, std::vector<WideString>{u"GNSS Zentrix"}) << "not the executable's name";
+    EXPECT_NE(run.exitCode, 0);
+    const std::string text = platform::toUtf8(run.messages[0]);
+    EXPECT_EQ(text.rfind("Cannot connect GPS\n", 0), 0u) << text;
+    EXPECT_NE(text.find("Port COM3: " + device.string()), std::string::npos) << text;
+    EXPECT_NE(text.find("could not be opened: No such file or directory"), std::string::npos);
+    EXPECT_EQ(text.find("Baud rates tried"), std::string::npos) << "nothing was searched";
+    EXPECT_NE(text.find((root_.path() / "devices" / "COM3").string()), std::string::npos);
+    EXPECT_NE(text.find("ZENTRIX_COM3"), std::string::npos);
+    EXPECT_NE(text.find("zentrix-sim"), std::string::npos);
     EXPECT_FALSE(platform::Registry::device()
                      ->key(platform::RootKey::CurrentUser, u"Software\\Orvanex")
                      .exists())
         << "no registry key, nothing written";
 }
 
-TEST_F(ZentrixAppTest, ASecondStartEndsSilently) {
+TEST_F(ZentrixAppTest, AReceiverThatNeverAnswersIsReportedWithTheRatesTried) {
     ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
-    platform::NamedMutex first("ZenTrix");
+    sim_->setFault(SimFault::Silence);
+    platform::sleepMs(1000);  // what the receiver had begun to send leaves its transmitter
+    const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
+    EXPECT_FALSE(run.menuShown);
+    EXPECT_NE(run.exitCode, 0);
+    ASSERT_EQ(run.messages.size(), 1u);
+    const std::string text = platform::toUtf8(run.messages[0]);
+    EXPECT_NE(text.find("Port COM3: " + (root_.path() / "devices" / "COM3").string()),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Baud rates tried: 57600, 115200, 9600, 4800, 19200, 38400."),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("could not be opened"), std::string::npos);
+}
+
+TEST_F(ZentrixAppTest, ASecondStartWithoutAWindowToRaiseSaysZentrixRuns) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    platform::NamedMutex first("ZenTrix");  // held, but nobody listens for the window
     ASSERT_TRUE(first.owned());
     const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
     EXPECT_FALSE(run.menuShown);
-    EXPECT_TRUE(run.messages.empty());
+    EXPECT_EQ(run.messages, std::vector<WideString>{u"Zentrix is already running."});
+    EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.receiverKind.empty()) << "no receiver made";
     EXPECT_TRUE(sim_->commandLog().empty()) << "the receiver was left alone";
+}
+
+TEST_F(ZentrixAppTest, ASecondStartRaisesTheRunningWindowAndEndsSilently) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    // The running program's side, answered on its user-interface thread as the window layer
+    // does: the second start runs inside the first one's menu.
+    ProgramRun second;
+    std::string answerSeen;
+    const ProgramRun first = runProgram([&](CMainMenuDialog& menu) {
+        auto* app = dynamic_cast<CZentrixApp*>(framework::AfxGetApp());
+        ASSERT_TRUE(app && app->instanceChannel() && app->instanceChannel()->listening());
+        std::atomic<bool> done = false;
+        std::thread start([&] {
+            const platform::ChannelReply reply =
+                platform::sendLocalMessage("ZenTrix", framework::kRaiseMessage, 60000);
+            answerSeen = reply.answer;
+            done = true;
+        });
+        while (!done) {
+            app->instanceChannel()->serveNow();
+            platform::sleepMs(1);
+        }
+        start.join();
+        menu.OnCancel();
+    });
+    EXPECT_EQ(answerSeen, framework::kRaisedAnswer) << "the menu is the main window";
+    EXPECT_TRUE(first.menuShown);
+
+    // With the first one's lock held and its channel answering "raised" from another thread, the
+    // second start shows nothing at all.
+    platform::NamedMutex held("ZenTrix");
+    ASSERT_TRUE(held.owned());
+    platform::LocalChannelListener listener;
+    ASSERT_TRUE(listener.listen("ZenTrix")) << listener.error();
+    std::vector<std::string> heardByFirst;
+    std::atomic<bool> stop = false;
+    std::thread running([&] {
+        while (!stop) {
+            listener.serve([&](std::string_view message) {
+                heardByFirst.emplace_back(message);
+                return std::string(framework::kRaisedAnswer);
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    second = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
+    stop = true;
+    running.join();
+    EXPECT_FALSE(second.menuShown);
+    EXPECT_TRUE(second.messages.empty());
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(heardByFirst, std::vector<std::string>{"raise"});
+}
+
+// A lock that cannot be taken is no running instance: the start says what is wrong with the
+// device root and fails.
+TEST_F(ZentrixAppTest, ADeviceRootThatCannotHoldTheLockIsReportedNotTakenForARunningStart) {
+    struct Case {
+        const char* legend;
+        std::function<std::filesystem::path()> prepare;  // the device root to use
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"a plain file where the lock's folder goes",
+         [&] {
+             std::ofstream(root_.path() / ".mutex") << "not a folder";
+             return root_.path();
+         },
+         "Not a directory"},
+        {"a device root that cannot be made",
+         [&] {
+             // /sys refuses new folders even to root, whom file modes do not stop.
+             return std::filesystem::path("/sys/zentrix-test-root");
+         },
+         "Operation not permitted"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.legend);
+        const std::filesystem::path root = c.prepare();
+        ScopedEnv rootEnv("ZENTRIX_ROOT", root.string());
+        const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
+        EXPECT_FALSE(run.menuShown);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.receiverKind.empty());
+        ASSERT_EQ(run.messages.size(), 1u);
+        const std::string text = platform::toUtf8(run.messages[0]);
+        EXPECT_EQ(text.rfind("Zentrix cannot use its device root " + root.string() + ": ", 0), 0u)
+            << text;
+        EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+    }
 }
 
 }  // namespace

@@ -130,6 +130,51 @@ TEST(NamedMutex, ACrashedOwnerDoesNotKeepTheName) {
     EXPECT_TRUE(NamedMutex("ZenTrix").owned());
 }
 
+// A lock that cannot be taken at all must not pass for one another process holds: the program
+// would end as if it were already running.
+TEST(NamedMutex, ALockThatCannotBeTakenIsAnErrorNotAnOwner) {
+    {
+        ScratchDeviceRoot root;
+        std::ofstream(root.path() / ".mutex") << "a plain file where the lock's folder goes";
+        NamedMutex mutex("ZenTrix");
+        EXPECT_FALSE(mutex.owned());
+        EXPECT_FALSE(mutex.alreadyExisted());
+        EXPECT_TRUE(mutex.failed());
+        EXPECT_EQ(mutex.error(), (root.path() / ".mutex").string() + ": Not a directory");
+    }
+    {
+        ScratchDeviceRoot root;
+        std::filesystem::create_directories(root.path() / ".mutex" / "ZenTrix.lock");
+        NamedMutex mutex("ZenTrix");  // a folder where the lock file goes
+        EXPECT_TRUE(mutex.failed());
+        EXPECT_FALSE(mutex.alreadyExisted());
+        EXPECT_NE(mutex.error().find("ZenTrix.lock: "), std::string::npos) << mutex.error();
+    }
+    {
+        // File modes do not stop root; /sys refuses new folders to everyone.
+        ScratchDeviceRoot scratch;
+        const std::filesystem::path root =
+            geteuid() == 0 ? std::filesystem::path("/sys/zentrix-test-root") : scratch.path();
+        if (geteuid() != 0)
+            std::filesystem::permissions(root, std::filesystem::perms::owner_read |
+                                                   std::filesystem::perms::owner_exec);
+        ScopedEnv env("ZENTRIX_ROOT", root.string());
+        NamedMutex mutex("ZenTrix");
+        EXPECT_TRUE(mutex.failed());
+        EXPECT_FALSE(mutex.alreadyExisted());
+        EXPECT_EQ(mutex.error().rfind(root.string(), 0), 0u) << mutex.error();
+        std::filesystem::permissions(scratch.path(), std::filesystem::perms::owner_all);
+    }
+    {
+        ScratchDeviceRoot root;
+        NamedMutex first("ZenTrix");
+        NamedMutex second("ZenTrix");
+        EXPECT_FALSE(first.failed());
+        EXPECT_FALSE(second.failed()) << "held by another is not a failure";
+        EXPECT_TRUE(second.error().empty());
+    }
+}
+
 TEST(Locale, PosixNamesMapToTheHandheldsLocales) {
     struct Row {
         const char* posix;
