@@ -2,11 +2,19 @@
 // during long commands, the look at the handheld's two screen sizes.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "app/about_dialog.h"
 #include "app/main_menu_dialog.h"
 #include "framework/gdi_objects.h"
+#include "framework/instance_channel.h"
 #include "framework/test_kit.h"
+#include "framework/win_app.h"
+#include "platform/local_channel.h"
 #include "resources/resource_ids.h"
+#include "tests/support/test_support.h"
 
 namespace zentrix::app {
 namespace {
@@ -136,6 +144,42 @@ TEST(MainMenu, FitsTheHandheldScreensAndShowsItsIcons) {
         EXPECT_FALSE(magenta);
         menu.OnCancel();
     }
+}
+
+// A second start of the program asks through the local channel; the running one answers between
+// its window events and brings its menu back, hidden or not.
+TEST(MainMenu, ASecondStartBringsTheMenuBack) {
+    test::ScratchDeviceRoot root;
+    ScopedTestKit kit;
+    framework::CWinApp app(u"GNSS Zentrix");
+    framework::InstanceChannel channel("ZenTrix");
+    ASSERT_TRUE(channel.listening()) << channel.error();
+    const auto ask = [&] {
+        std::atomic<bool> done = false;
+        platform::ChannelReply reply;
+        std::thread second([&] {
+            reply = platform::sendLocalMessage("ZenTrix", framework::kRaiseMessage, 5000);
+            done = true;
+        });
+        for (int i = 0; i < 5000 && !done; ++i) {
+            kit.processEvents();  // the socket's readiness arrives as an event
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        second.join();
+        return reply.answer;
+    };
+    EXPECT_EQ(ask(), framework::kNoWindowAnswer) << "still looking for the receiver";
+
+    ScriptedReceiver receiver;
+    CMainMenuDialog menu(&receiver, kSurveyModel, {});
+    ASSERT_TRUE(kit.open(menu));
+    app.m_pMainWnd = &menu;
+    menu.ShowWindow(framework::SW_HIDE);
+    ASSERT_FALSE(menu.IsWindowVisible());
+    EXPECT_EQ(ask(), framework::kRaisedAnswer);
+    EXPECT_TRUE(menu.IsWindowVisible());
+    app.m_pMainWnd = nullptr;
+    menu.OnCancel();
 }
 
 }  // namespace
