@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "tests/support/comma_locale.h"
 #include "tests/support/nmea.h"
 #include "tests/tools/sim_support.h"
 #include "tools/sim/replay_peer.h"
@@ -281,6 +282,18 @@ TEST_F(SimLineTest, ReplayPlaysTheCaptureOntoTheLine) {
 }
 
 // ---- Text helpers --------------------------------------------------------------------------
+
+TEST(SimText, CommandNumbersArePlainDecimalsWhateverTheLocale) {
+    ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    double value = 0;
+    ASSERT_TRUE(sim::parseNumber("1.00", &value));
+    EXPECT_EQ(value, 1.0);
+    ASSERT_TRUE(sim::parseNumber("-0.25", &value));
+    EXPECT_EQ(value, -0.25);
+    for (const char* refused : {"1,00", "1e3", "inf", "0x10", "", " 1", "1.0 "})
+        EXPECT_FALSE(sim::parseNumber(refused, &value)) << refused;
+}
 
 TEST(SimText, CoordinatesRoundTripAndCarryIntoTheNextDegree) {
     EXPECT_EQ(sim::latitudeText(45.5), "4530.000000,N");

@@ -4,15 +4,19 @@
 #include <unistd.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <string_view>
 
-#include "tools/sim/simulator.h"
 #include "platform/command_line.h"
+#include "platform/text.h"
 #include "tools/sim/default_source_table.h"
+#include "tools/sim/simulator.h"
 #include "tools/sim/survey_board.h"
 
 namespace {
@@ -66,6 +70,25 @@ constexpr char kUsage[] =
     "faults: silence delay-replies nak-everything wrong-reply-first bad-checksums\n"
     "        garbage vanish\n"
     "on standard input: 'fault NAME', 'clear NAME', 'clear', 'power', 'quit'\n";
+
+/// "LAT,LON,H" in degrees, degrees and metres, with "." as the decimal point.
+bool parsePlace(std::string_view text, zentrix::sim::Place* place) {
+    double values[3];
+    for (double& value : values) {
+        const size_t comma = text.find(',');
+        const std::optional<double> parsed = zentrix::platform::parseReal(text.substr(0, comma));
+        if (!parsed)
+            return false;
+        value = *parsed;
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    }
+    if (!text.empty() || std::abs(values[0]) > 89.9 || std::abs(values[1]) > 180.0)
+        return false;
+    place->latitudeDegrees = values[0];
+    place->longitudeDegrees = values[1];
+    place->ellipsoidHeightMetres = values[2];
+    return true;
+}
 
 int usage() {
     std::fputs(kUsage, stderr);
@@ -129,10 +152,7 @@ int main(int argc, char** argv) {
         } else if (a == "--nmea") {
             options.sirfStartsBinary = false;
         } else if (a == "--place" && hasValue) {
-            zentrix::sim::Place& p = options.place;
-            if (std::sscanf(argv[++i], "%lf,%lf,%lf", &p.latitudeDegrees, &p.longitudeDegrees,
-                            &p.ellipsoidHeightMetres) != 3 ||
-                std::abs(p.latitudeDegrees) > 89.9 || std::abs(p.longitudeDegrees) > 180.0)
+            if (!parsePlace(argv[++i], &options.place))
                 return usage();
         } else if (a == "--source-table" && hasValue) {
             options.sourceTable = argv[++i];

@@ -4,6 +4,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+
+#include "platform/text.h"
 
 namespace zentrix::sim {
 
@@ -81,17 +84,15 @@ std::string longitudeText(double degrees, int minuteDigits) {
 bool parseNumber(std::string_view text, double* value) {
     if (text.empty() || text.size() > 40)
         return false;
-    const std::string copy(text);
-    char* end = nullptr;
-    const double parsed = std::strtod(copy.c_str(), &end);
-    if (end != copy.c_str() + copy.size() || !std::isfinite(parsed))
-        return false;
-    // strtod also reads hexadecimal and "inf"; the receiver knows only plain decimals.
-    for (char c : copy) {
+    // The receiver knows only plain decimals: no exponent, whatever a number parser accepts.
+    for (char c : text) {
         if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+'))
             return false;
     }
-    *value = parsed;
+    const std::optional<double> parsed = platform::parseReal(text);
+    if (!parsed)
+        return false;
+    *value = *parsed;
     return true;
 }
 
