@@ -33,6 +33,10 @@ class BusyWaitHook {
     platform::WaitHook* previous_;
 };
 
+/// A hook for the calling thread for the rest of the process, for an application object that is
+/// never destroyed either (the test kit's).
+void installBusyWaitHookForProcess();
+
 /// True while a wait on the window thread keeps the windows painted.
 bool busyWaitInProgress();
 

@@ -74,8 +74,7 @@ void ensureTestApplication() {
     // among the exit handlers would run after Qt's own globals are gone.
     new QApplication(argc, argv);
     // As in the program, long receiver waits on this thread keep the windows painted.
-    static auto* const busyWait = new BusyWaitHook;
-    (void)busyWait;
+    installBusyWaitHookForProcess();
     // As the program does: Qt set the C library's locale from the environment, numbers keep ".".
     std::setlocale(LC_NUMERIC, "C");
 }
