@@ -72,8 +72,9 @@ platform::WideString connectionFailureText(const ConnectionFailure& failure) {
     platform::WideString port = failure.portName;
     if (!port.empty() && port.back() == u':')
         port.pop_back();
-    const platform::WideString device =
-        failure.devicePath.empty() ? platform::WideString(u"-") : fromUtf8(failure.devicePath.string());
+    const platform::WideString device = failure.devicePath.empty()
+                                            ? platform::WideString(u"-")
+                                            : fromUtf8(failure.devicePath.string());
 
     platform::WideString text = loadString(IDS_CANNOT_CONNECT_GPS);
     text += u"\n\n" + formatPattern(loadString(IDS_CONNECT_HELP_PORT), {port, device});
@@ -91,7 +92,7 @@ platform::WideString connectionFailureText(const ConnectionFailure& failure) {
     }
     const fs::path link = platform::deviceRoot() / "devices" / platform::toUtf8(port);
     text += u"\n\n" + formatPattern(loadString(IDS_CONNECT_HELP_ACTION),
-                                     {fromUtf8(link.string()), u"ZENTRIX_" + port});
+                                    {fromUtf8(link.string()), u"ZENTRIX_" + port});
     return text;
 }
 

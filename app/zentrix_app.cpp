@@ -104,11 +104,10 @@ bool CZentrixApp::InitInstance() {
         return false;
     }
     if (!deviceRootError_.empty()) {
-        framework::AfxMessageBox(
-            formatPattern(framework::loadString(IDS_DEVICE_ROOT_UNUSABLE),
-                          {platform::fromUtf8(platform::deviceRoot().string()),
-                           platform::fromUtf8(deviceRootError_)}),
-            framework::MB_ICONERROR);
+        framework::AfxMessageBox(formatPattern(framework::loadString(IDS_DEVICE_ROOT_UNUSABLE),
+                                               {platform::fromUtf8(platform::deviceRoot().string()),
+                                                platform::fromUtf8(deviceRootError_)}),
+                                 framework::MB_ICONERROR);
         exitCode_ = kFailedStartExitCode;
         return false;
     }

@@ -40,8 +40,7 @@ InstanceChannel::InstanceChannel(const std::string& name) : impl_(std::make_uniq
         return;
     impl_->notifier =
         std::make_unique<QSocketNotifier>(impl_->listener.fd(), QSocketNotifier::Read);
-    QObject::connect(impl_->notifier.get(), &QSocketNotifier::activated,
-                     [this] { serveNow(); });
+    QObject::connect(impl_->notifier.get(), &QSocketNotifier::activated, [this] { serveNow(); });
 }
 
 InstanceChannel::~InstanceChannel() {

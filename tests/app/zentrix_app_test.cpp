@@ -4,19 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <deque>
-#include <thread>
 #include <fstream>
-#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "app/about_dialog.h"
 #include "app/main_menu_dialog.h"
 #include "framework/instance_channel.h"
 #include "framework/message_box.h"
-#include "framework/win_app.h"
 #include "framework/resources.h"
+#include "framework/win_app.h"
 #include "platform/app_profile.h"
 #include "platform/clock.h"
 #include "platform/local_channel.h"
@@ -307,7 +307,8 @@ TEST_F(ZentrixAppTest, AStartThatCannotConnectSaysSoAndSavesNothing) {
     const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
     EXPECT_FALSE(run.menuShown);
     ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_EQ(run.captions, std::vector<WideString>{u"GNSS Zentrix"}) << "not the executable's name";
+    EXPECT_EQ(run.captions, std::vector<WideString>{u"GNSS Zentrix"})
+        << "not the executable's name";
     EXPECT_NE(run.exitCode, 0);
     const std::string text = platform::toUtf8(run.messages[0]);
     EXPECT_EQ(text.rfind("Cannot connect GPS\n", 0), 0u) << text;
