@@ -131,8 +131,6 @@ const std::vector<Row>& rows() {
             "reset", [](auto& r) { return r.resetReceiver(); }, "$PQELS,RST"),
         set(
             "initialise", [](auto& r) { return r.initReceiver(2); }, "$PQELS,INI,2"),
-        set(
-            "power off", [](auto& r) { return r.powerOff(); }, "$PQELS,PWR,OFF"),
 
         // Antenna.
         set(
@@ -454,6 +452,9 @@ const std::vector<Row>& rows() {
             "observations reset", [](auto& r) { return r.resetObservations(); }, "$PQELS,OBI,RST"),
         set(
             "free text", [](auto& r) { return r.sendFreeCommand("$PQELS,XYZ,1"); }, "$PQELS,XYZ,1"),
+        // Last: a receiver that acknowledged its power-off is not read any more.
+        set(
+            "power off", [](auto& r) { return r.powerOff(); }, "$PQELS,PWR,OFF"),
     };
     return kRows;
 }
