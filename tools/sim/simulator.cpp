@@ -24,8 +24,6 @@ constexpr uint32_t kLoopClockMs = 10;
 // behind them without end.
 constexpr double kTransmitBufferSeconds = 0.5;
 constexpr size_t kMinTransmitBufferBytes = 256;
-/// How much line time a quiet line may save up, in seconds: about one loop step.
-constexpr double kCreditSeconds = 0.01;
 constexpr uint32_t bit(SimFault fault) {
     return 1u << static_cast<uint32_t>(fault);
 }
@@ -347,10 +345,8 @@ void Simulator::writeLine() {
     const uint64_t now = nowMs();
     const uint32_t baud = peer_->baudRate();
     if (options_.paceOutput) {
-        // A quiet line saves up no more than a few loop steps' worth of bytes: a UART sends at
-        // its rate, so an answer after a pause must not leave faster than the line carries it.
         lineCreditBytes_ += static_cast<double>(now - lastCreditMs_) * baud / 10000.0;
-        lineCreditBytes_ = std::min(lineCreditBytes_, std::max(64.0, baud / 10.0 * kCreditSeconds));
+        lineCreditBytes_ = std::min(lineCreditBytes_, std::max(256.0, baud / 10.0));
     }
     lastCreditMs_ = now;
 
@@ -377,8 +373,13 @@ void Simulator::writeLine() {
         writing_ += it->bytes;
         it = queue_.erase(it);
     }
-    if (writing_.empty() || master_ < 0)
+    if (writing_.empty() || master_ < 0) {
+        // A line saves nothing up while it has nothing to send: a UART sends at its rate from the
+        // moment it has bytes, so an answer after a pause does not leave faster than the line
+        // carries it. Only the time since this step counts for what comes next.
+        lineCreditBytes_ = 0;
         return;
+    }
     size_t allowed = writing_.size();
     if (options_.paceOutput)
         allowed = std::min(allowed, static_cast<size_t>(lineCreditBytes_));
