@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 
+#include "app/startup.h"
 #include "framework/resources.h"
 #include "platform/command_line.h"
 #include "resources/resource_ids.h"
@@ -8,23 +9,9 @@ namespace zentrix::app {
 
 using framework::loadString;
 using platform::WideString;
-using platform::WideStringView;
 
 WideString programVersion() {
     return platform::fromUtf8(platform::packageVersion());
-}
-
-WideString formatInsert(WideStringView pattern, WideStringView value) {
-    WideString text;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u'1') {
-            text += value;
-            ++i;
-        } else {
-            text += pattern[i];
-        }
-    }
-    return text;
 }
 
 CAboutZentrix::CAboutZentrix(receiver::ReceiverInterface* receiver, framework::CWnd* parent)
@@ -33,7 +20,7 @@ CAboutZentrix::CAboutZentrix(receiver::ReceiverInterface* receiver, framework::C
 bool CAboutZentrix::OnInitDialog() {
     CDialog::OnInitDialog();
     SetDlgItemText(IDC_ABOUT_VERSION,
-                   formatInsert(loadString(IDS_ABOUT_VERSION), programVersion()));
+                   formatPattern(loadString(IDS_ABOUT_VERSION), {programVersion()}));
     showFirmware();
     return true;
 }
@@ -55,11 +42,11 @@ void CAboutZentrix::showFirmware() {
         return;
     }
     SetDlgItemText(IDC_ABOUT_GNSS_FIRMWARE,
-                   formatInsert(loadString(IDS_ABOUT_GNSS_FIRMWARE), gnssFirmware));
+                   formatPattern(loadString(IDS_ABOUT_GNSS_FIRMWARE), {gnssFirmware}));
     SetDlgItemText(IDC_ABOUT_SYSTEM_FIRMWARE,
-                   formatInsert(loadString(IDS_ABOUT_SYSTEM_FIRMWARE), systemFirmware));
+                   formatPattern(loadString(IDS_ABOUT_SYSTEM_FIRMWARE), {systemFirmware}));
     SetDlgItemText(IDC_ABOUT_SERVICE_VERSION,
-                   formatInsert(loadString(IDS_ABOUT_VERSION), serviceVersion));
+                   formatPattern(loadString(IDS_ABOUT_VERSION), {serviceVersion}));
 }
 
 }  // namespace zentrix::app

@@ -9,9 +9,6 @@ namespace zentrix::app {
 /// The version the build gives the program, the same string its package carries.
 platform::WideString programVersion();
 
-/// "Version: %1" with `%1` replaced, as the platform's message formatting does for one insert.
-platform::WideString formatInsert(platform::WideStringView pattern, platform::WideStringView value);
-
 class CAboutZentrix : public framework::CDialog {
   public:
     explicit CAboutZentrix(receiver::ReceiverInterface* receiver,
