@@ -53,7 +53,7 @@ void Clock::sleep(uint32_t ms) {
         }
         std::this_thread::sleep_until(until);
         if (!hooked.sliced() || RealClock::now() >= deadline) return;
-        hooked.between();
+        if (!hooked.between()) return;
     }
 }
 

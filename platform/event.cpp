@@ -51,8 +51,10 @@ bool Event::wait(uint32_t timeoutMs) {
         // The hook runs unlocked: the reader must be able to set the event meanwhile, and a
         // signal that comes then is seen by the next slice at once.
         lock.unlock();
-        hooked.between();
+        const bool goOn = hooked.between();
         lock.lock();
+        if (!goOn)
+            return false;
     }
 }
 

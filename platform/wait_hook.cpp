@@ -41,15 +41,17 @@ HookedWait::~HookedWait() {
 Clock::RealClock::time_point HookedWait::sliceEnd(Clock::RealClock::time_point deadline) const {
     if (!hook_)
         return deadline;
-    return std::min(deadline, Clock::RealClock::now() + kWaitHookSlice);
+    const auto now = Clock::RealClock::now();
+    return std::min(deadline, hook_->waitsAbandoned() ? now : now + kWaitHookSlice);
 }
 
-void HookedWait::between() {
+bool HookedWait::between() {
     if (!hook_)
-        return;
+        return true;
     called_ = true;
     InsideHook inside;
     hook_->waiting();
+    return !hook_->waitsAbandoned();
 }
 
 }  // namespace zentrix::platform

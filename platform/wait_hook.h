@@ -24,6 +24,9 @@ class WaitHook {
     virtual void waiting() = 0;
     /// Called once when a wait that called `waiting` has ended, however it ended.
     virtual void waitEnded() = 0;
+    /// True while the thread's waits are to end at once, as if their time had run out: the user
+    /// cancelled what they wait for (a search for the receiver). Asked before and between slices.
+    virtual bool waitsAbandoned() const { return false; }
 };
 
 /// Registers `hook` for the calling thread (null removes it) and answers the one it replaces.
@@ -53,10 +56,11 @@ class HookedWait {
     /// Whether this wait runs in slices.
     bool sliced() const { return hook_ != nullptr; }
     /// Where the current slice ends: one slice from now, or `deadline` when that is sooner
-    /// (`deadline` itself when the wait is not sliced).
+    /// (`deadline` itself when the wait is not sliced; now when the hook abandons waits).
     Clock::RealClock::time_point sliceEnd(Clock::RealClock::time_point deadline) const;
-    /// Hands the thread to the hook between two slices.
-    void between();
+    /// Hands the thread to the hook between two slices; false when the wait is to end now as
+    /// if its time had run out.
+    bool between();
 
   private:
     WaitHook* hook_;

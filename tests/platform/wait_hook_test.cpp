@@ -24,8 +24,10 @@ class CountingHook : public WaitHook {
         --depth;
     }
     void waitEnded() override { ++ends; }
+    bool waitsAbandoned() const override { return abandoned; }
 
     std::function<void()> onWaiting;
+    bool abandoned = false;
     std::atomic<int> calls{0};
     std::atomic<int> ends{0};
     int depth = 0;
@@ -145,6 +147,33 @@ TEST(WaitHook, ClosingTheEventEndsAHookedWaitAtOnce) {
     EXPECT_FALSE(result);
     EXPECT_LT(waited, 5000u);
     EXPECT_EQ(hook.ends, 1);
+}
+
+TEST(WaitHook, AbandonedWaitsEndAtOnceAsTimeOutsButStillSeeAnEventAlreadySet) {
+    // Real seconds would show: 120 s of clock are 12 s here.
+    ScopedClockSpeed slow(10);
+    CountingHook hook;
+    ScopedWaitHook scoped(hook);
+    Event event(Event::Reset::Manual);
+
+    // Given up from inside the hook, as a Cancel button does: the wait and the sleep that
+    // follow it end within a slice, as time-outs.
+    hook.onWaiting = [&] { hook.abandoned = true; };
+    uint32_t start = Clock::tickCount();
+    EXPECT_FALSE(event.wait(120000));
+    sleepMs(120000);
+    EXPECT_LT(ticksSince(start), 5000u);
+
+    hook.onWaiting = nullptr;
+    event.set();
+    EXPECT_TRUE(event.wait(120000)) << "a reply that is already there still counts";
+
+    // Until the hook takes it back.
+    hook.abandoned = false;
+    event.reset();
+    start = Clock::tickCount();
+    EXPECT_FALSE(event.wait(1000));
+    EXPECT_GE(ticksSince(start), 1000u);
 }
 
 }  // namespace
