@@ -20,13 +20,16 @@ constexpr uint32_t kReaderStartPollMs = 1;
 }  // namespace
 
 uint32_t GnssReceiver::connect(WideStringView portName) {
+    using Stage = ConnectStep::Stage;
     poweredOff_ = false;
     searchTrials_ = 0;
-    if (!openPort(portName))
+    if (!reportConnectStep(Stage::OpeningPort) || !openPort(portName))
         return 0;
     port_.purge(platform::SerialPort::kPurgeTxClear | platform::SerialPort::kPurgeRxClear);
     if (!searchBaudRate())
         return 0;
+    if (!reportConnectStep(Stage::SettingUp, port_.baudRate()))
+        return 0;  // the reader keeps running; the owner disconnects
 
     uint32_t port = 0;
     uint32_t baudCode = 0;
@@ -43,7 +46,9 @@ uint32_t GnssReceiver::connect(WideStringView portName) {
     setStatusNmea(port);
     run(Command::QueryReceiverFamily);
     receiverPort_ = port;
-    return isConnected();
+    if (!isConnected())
+        return 0;
+    return reportConnectStep(Stage::Connected, port_.baudRate()) ? 1 : 0;
 }
 
 std::vector<uint32_t> GnssReceiver::ratesTried() const {
@@ -54,6 +59,8 @@ std::vector<uint32_t> GnssReceiver::ratesTried() const {
 bool GnssReceiver::searchBaudRate() {
     searchTrials_ = 0;
     for (const uint32_t rate : kSearchRates) {
+        if (!reportConnectStep(ConnectStep::Stage::TryingRate, rate))
+            return false;
         ++searchTrials_;
         reader_.activityEvent().reset();
         port_.setBaudRate(rate);

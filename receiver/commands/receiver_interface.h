@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,21 @@
 namespace zentrix::receiver {
 
 class StationList;
+
+/// One step of the search `connect` makes, as a start-up window tells it.
+struct ConnectStep {
+    enum class Stage {
+        OpeningPort,  ///< about to open the port
+        TryingRate,   ///< listening for the receiver at `baudRate`
+        SettingUp,    ///< heard it at `baudRate`; setting it up for this program
+        Connected,    ///< done; the link runs at `baudRate`
+    };
+    Stage stage = Stage::OpeningPort;
+    uint32_t baudRate = 0;
+};
+
+/// Told each step as it begins; answering false gives the search up, and `connect` fails.
+using ConnectProgress = std::function<bool(const ConnectStep&)>;
 
 class ReceiverInterface {
   public:
@@ -263,6 +279,18 @@ class ReceiverInterface {
     virtual uint32_t getDeviceModel() { return 0; }
     virtual uint32_t setDeviceModel(uint32_t /*model*/) { return 0; }
     virtual uint32_t setNmeaOffOnDisconnect(bool /*on*/) { return 0; }
+
+    /// Who hears the steps of the next `connect` calls; null for nobody.
+    void setConnectProgress(ConnectProgress progress) { connectProgress_ = std::move(progress); }
+
+  protected:
+    /// Tells the step; false when the listener gave the search up.
+    bool reportConnectStep(ConnectStep::Stage stage, uint32_t baudRate = 0) const {
+        return !connectProgress_ || connectProgress_(ConnectStep{stage, baudRate});
+    }
+
+  private:
+    ConnectProgress connectProgress_;
 };
 
 }  // namespace zentrix::receiver

@@ -105,6 +105,8 @@ std::vector<uint32_t> SirfReceiver::ratesTried() const {
 bool SirfReceiver::searchBaudRate() {
     uint32_t trials = 0;
     for (const uint32_t rate : kSearchRates) {
+        if (!reportConnectStep(ConnectStep::Stage::TryingRate, rate))
+            return false;
         searchTrials_ = std::max(searchTrials_, ++trials);
         port_.setBaudRate(rate);
         // Bytes taken at the previous rate say nothing about this one.
@@ -129,6 +131,8 @@ uint32_t SirfReceiver::connect(WideStringView portName) {
     searchTrials_ = 0;
     bool found = false;
     for (uint32_t attempt = 0; attempt < kConnectAttempts && !found; ++attempt) {
+        if (!reportConnectStep(ConnectStep::Stage::OpeningPort))
+            return 0;
         if (!openPort(portName))
             continue;
         port_.purge(platform::SerialPort::kPurgeTxClear | platform::SerialPort::kPurgeRxClear);
@@ -138,6 +142,8 @@ uint32_t SirfReceiver::connect(WideStringView portName) {
     }
     if (!found)
         return 0;
+    if (!reportConnectStep(ConnectStep::Stage::SettingUp, foundBaud_))
+        return 0;  // the reader keeps running; the owner disconnects
 
     if (reader_.protocol() == SirfProtocol::Binary)
         sendMessage(sirf::switchToNmea(foundBaud_));
@@ -145,9 +151,9 @@ uint32_t SirfReceiver::connect(WideStringView portName) {
     writeBytes(sirfBinarySwitchText(kWorkingBaud));
     platform::sleepMs(kSwitchPauseMs);
     changeBaud(kWorkingBaud);
-    if (!initialise())
+    if (!initialise() || !readerRunning())
         return 0;  // the reader keeps running; the owner disconnects
-    return readerRunning() ? 1 : 0;
+    return reportConnectStep(ConnectStep::Stage::Connected, kWorkingBaud) ? 1 : 0;
 }
 
 bool SirfReceiver::initialise() {

@@ -18,12 +18,13 @@ using sim::SimFault;
 using sim::Simulator;
 
 class ConnectionTest : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<Simulator> startSimulator(uint32_t baud) {
         sim::SimOptions options;
         options.baudRate = baud;
         auto simulator = std::make_unique<Simulator>(options);
-        if (!simulator->openPseudoTerminal() || !simulator->linkAsComPort(3) || !simulator->start()) {
+        if (!simulator->openPseudoTerminal() || !simulator->linkAsComPort(3) ||
+            !simulator->start()) {
             return nullptr;
         }
         return simulator;
@@ -119,6 +120,48 @@ TEST_F(ConnectionTest, ASilentReceiverIsSearchedForAtEveryRate) {
     EXPECT_FALSE(receiver.serialPort().isOpen());
 }
 
+std::string stepText(const ConnectStep& step) {
+    static constexpr const char* kNames[] = {"open", "try", "set up", "connected"};
+    std::string text = kNames[static_cast<int>(step.stage)];
+    if (step.baudRate != 0)
+        text += " " + std::to_string(step.baudRate);
+    return text;
+}
+
+TEST_F(ConnectionTest, TellsEachStepAndGivesTheSearchUpWhenTheListenerSaysSo) {
+    auto simulator = startSimulator(115200);
+    ASSERT_TRUE(simulator);
+    GnssReceiver receiver;
+    std::vector<std::string> steps;
+    receiver.setConnectProgress([&](const ConnectStep& step) {
+        steps.push_back(stepText(step));
+        return true;
+    });
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    EXPECT_EQ(steps, (std::vector<std::string>{"open", "try 57600", "try 115200", "set up 115200",
+                                               "connected 115200"}));
+    receiver.disconnect();
+
+    // Given up while the second rate is about to be tried: nothing more is tried or sent.
+    steps.clear();
+    receiver.setConnectProgress([&](const ConnectStep& step) {
+        steps.push_back(stepText(step));
+        return step.baudRate != 115200;
+    });
+    const size_t heard = simulator->commandLog().size();
+    EXPECT_EQ(receiver.connect(u"COM3:"), 0u);
+    EXPECT_EQ(steps, (std::vector<std::string>{"open", "try 57600", "try 115200"}));
+    EXPECT_EQ(receiver.ratesTried(), std::vector<uint32_t>{57600});
+    EXPECT_EQ(receiver.isConnected(), 0u);
+    receiver.disconnect();
+    EXPECT_EQ(simulator->commandLog().size(), heard) << "nothing reached it at its own rate";
+
+    // The same object connects again once nobody stops it.
+    receiver.setConnectProgress(nullptr);
+    EXPECT_EQ(receiver.connect(u"COM3:"), 1u);
+    receiver.disconnect();
+}
+
 TEST_F(ConnectionTest, APortThatCannotBeOpenedFailsAtOnce) {
     test::ScopedEnv missing("ZENTRIX_COM9", "/dev/zentrix-no-such-port");
     GnssReceiver receiver;
@@ -133,7 +176,8 @@ TEST_F(ConnectionTest, AReceiverThatFallsSilentAfterTheSearchMakesConnectSlowNot
     // Silence falls once the receiver was found and its port read: every setting after that goes
     // unanswered.
     std::thread silencer([&] {
-        if (simulator->waitForCommand("$PQELQ,NPT", 600000)) simulator->setFault(SimFault::Silence);
+        if (simulator->waitForCommand("$PQELQ,NPT", 600000))
+            simulator->setFault(SimFault::Silence);
     });
     GnssReceiver receiver;
     const uint32_t start = platform::Clock::tickCount();

@@ -177,6 +177,35 @@ TEST_F(SirfReceiverTest, ASilentLineFailsAfterThreeAttemptsAtEveryRate) {
     EXPECT_EQ(receiver.disconnect(), 1u);
 }
 
+// The steps a start-up window shows, and a search given up part-way, for the chip's search with
+// its repeated attempts.
+TEST_F(SirfReceiverTest, TellsEachStepAndGivesTheSearchUpWhenTheListenerSaysSo) {
+    auto simulator = startChip(19200, true);
+    ASSERT_TRUE(simulator);
+    SirfReceiver receiver;
+    std::vector<std::string> steps;
+    bool giveUp = false;
+    bool gaveUp = false;  // as a Cancel button: once said, for good
+    receiver.setConnectProgress([&](const ConnectStep& step) {
+        steps.push_back(std::to_string(static_cast<int>(step.stage)) + " " +
+                        std::to_string(step.baudRate));
+        gaveUp = gaveUp || (giveUp && step.baudRate == 9600);
+        return !gaveUp;
+    });
+    ASSERT_EQ(receiver.connect(u"COM3:"), 1u);
+    EXPECT_EQ(steps, (std::vector<std::string>{"0 0", "1 9600", "1 19200", "2 19200", "3 57600"}));
+    receiver.disconnect();
+
+    // Given back, the chip rests at 9600; the search is given up while that rate is tried.
+    steps.clear();
+    giveUp = true;
+    EXPECT_EQ(receiver.connect(u"COM3:"), 0u);
+    EXPECT_EQ(steps, (std::vector<std::string>{"0 0", "1 9600", "0 0"}))
+        << "the second attempt ends before it opens the port";
+    EXPECT_FALSE(receiver.serialPort().isOpen());
+    receiver.disconnect();
+}
+
 // Unplugged while connected, the chip's reader ends by itself; after the owner's disconnect and
 // the device's return, the same receiver object finds the chip and reads from it again.
 TEST_F(SirfReceiverTest, AfterTheDeviceVanishedTheSameReceiverConnectsAndReadsAgain) {
