@@ -4,13 +4,35 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <deque>
 #include <utility>
+#include <vector>
 
 #include "framework/message_box.h"
+#include "framework/wnd.h"
 
 namespace zentrix::framework {
 namespace {
+
+// Windows that take input inside waits, and whether waits are given up; window thread only.
+std::vector<QPointer<QWidget>> g_responsive;
+bool g_waitsAbandoned = false;
+
+bool responsive(const QObject* target) {
+    for (const QPointer<QWidget>& window : g_responsive) {
+        if (!window)
+            continue;
+        if (target == window || target == window->windowHandle())
+            return true;
+        const auto* widget = qobject_cast<const QWidget*>(target);
+        if (widget && window->isAncestorOf(widget))
+            return true;
+    }
+    return false;
+}
 
 // Events that would run a page's handler: input, and focus changes, which the edit controls
 // report to their page (a user who activates another window meanwhile moves the focus).
@@ -52,9 +74,16 @@ class BusyWaitHook::Impl final : public QObject, public platform::WaitHook {
         // Everything else runs, since the window system's own traffic (exposures, frame
         // callbacks, a Wayland socket) is what repaints; so the framework's timers and posted
         // messages hold themselves back (holdDuringBusyWait), and input that arrives as a posted
-        // event is caught by the filter.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        // event is caught by the filter. While a window must answer its input, all input comes
+        // in, and the filter keeps what is for the other windows until the wait has ended.
+        const bool anyResponsive =
+            std::any_of(g_responsive.begin(), g_responsive.end(),
+                        [](const QPointer<QWidget>& w) { return !w.isNull(); });
+        QCoreApplication::processEvents(anyResponsive ? QEventLoop::AllEvents
+                                                      : QEventLoop::ExcludeUserInputEvents);
     }
+
+    bool waitsAbandoned() const override { return g_waitsAbandoned; }
 
     void waitEnded() override {
         if (!active_)
@@ -93,7 +122,7 @@ class BusyWaitHook::Impl final : public QObject, public platform::WaitHook {
 
   protected:
     bool eventFilter(QObject* target, QEvent* event) override {
-        if (!active_ || !heldEvent(event))
+        if (!active_ || !heldEvent(event) || responsive(target))
             return false;
         held_.push_back({target, std::unique_ptr<QEvent>(event->clone()), {}, nullptr});
         return true;
@@ -142,6 +171,24 @@ bool busyWaitInProgress() {
 
 bool holdDuringBusyWait(QObject* context, std::function<void()> work, const void* key) {
     return g_hook && g_hook->hold(context, std::move(work), key);
+}
+
+ResponsiveDuringWaits::ResponsiveDuringWaits(CWnd& window) : window_(window.widget()) {
+    g_responsive.emplace_back(window.widget());
+}
+
+ResponsiveDuringWaits::~ResponsiveDuringWaits() {
+    // Also forgets windows that are gone meanwhile.
+    std::erase_if(g_responsive,
+                  [this](const QPointer<QWidget>& w) { return w.isNull() || w.data() == window_; });
+}
+
+void abandonWaits(bool abandon) {
+    g_waitsAbandoned = abandon;
+}
+
+bool waitsAbandoned() {
+    return g_waitsAbandoned;
 }
 
 }  // namespace zentrix::framework

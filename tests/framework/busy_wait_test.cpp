@@ -2,6 +2,8 @@
 // for a silent receiver stays painted under the wait cursor, while its timer, a click on it and
 // a posted message all wait for the command to return. The receiver is played on a
 // pseudo-terminal, on a clock a hundred times faster (45 s are 450 ms).
+#include "framework/busy_wait.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +11,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -67,9 +70,14 @@ class CommandPage : public CDialog {
         MapNotification(BN_CLICKED, kSendId, &CommandPage::OnSend);
     }
     void OnTimer(UINT_PTR) override { ticks.note(); }
-    void OnSend() { clicks.note(); }
+    void OnSend() {
+        clicks.note();
+        if (onSend)
+            onSend();
+    }
     Seen ticks;
     Seen clicks;
+    std::function<void()> onSend;
 };
 
 class LongWait : public receiver::test::ReceiverOnLine {
@@ -163,6 +171,62 @@ TEST_F(LongWait, AnUnplugDuringTheWaitEndsItAtOnce) {
     EXPECT_LT(waited, 30000u) << "the wait outlived the device";
     // Also orders the receiver thread's closing of the master before the fixture's use of it.
     EXPECT_EQ(peer_.lines().size(), 1u);
+}
+
+// A window that exists to stop the wait (a start-up window's Cancel) takes its click inside the
+// wait, while a click on any other window still waits; its handler gives the wait up, and the
+// 45 s command ends at once as a time-out.
+TEST_F(LongWait, AResponsiveWindowTakesItsClickInsideTheWaitAndCanGiveTheWaitUp) {
+    CommandPage other;
+    ASSERT_TRUE(kit_.open(other));
+    CommandPage cancelling;
+    ASSERT_TRUE(kit_.open(cancelling));
+    CButton otherSend;
+    CButton cancel;
+    for (auto [button, page] : {std::pair{&otherSend, &other}, std::pair{&cancel, &cancelling}}) {
+        ASSERT_TRUE(button->Create(u"Send", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                   CRect(70, 20, 130, 44), page, CommandPage::kSendId));
+    }
+    kit_.processEvents();
+    ResponsiveDuringWaits responsive(cancelling);
+
+    const auto tap = [](CButton& button) {
+        QWidget* widget = button.widget();
+        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+        const QPointF global = widget->mapToGlobal(at);
+        QCoreApplication::postEvent(
+            widget, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                    Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            widget, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                    Qt::NoButton, Qt::NoModifier));
+    };
+    QWidget* otherWidget = otherSend.widget();
+    QWidget* cancelWidget = cancel.widget();
+    peer_.script([&](const std::string&) {
+        QMetaObject::invokeMethod(
+            otherWidget, [&] { tap(otherSend); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            cancelWidget, [&] { tap(cancel); }, Qt::QueuedConnection);
+        return std::vector<receiver::test::Answer>{};
+    });
+    cancelling.onSend = [] { abandonWaits(true); };
+
+    g_commandRunning = true;
+    uint32_t result = 9;
+    const uint32_t waited = timed([&] { result = rx_.sendFreeCommand("$PQELQ,XYZ"); });
+    g_commandRunning = false;
+    const bool abandoned = waitsAbandoned();
+    abandonWaits(false);
+    EXPECT_TRUE(abandoned);
+    EXPECT_EQ(result, 2u) << "given up, the command reports a time-out";
+    EXPECT_LT(waited, 20000u) << "the wait went on after Cancel";
+    EXPECT_EQ(other.clicks.during, 0) << "only the responsive window takes input in the wait";
+    for (int i = 0; i < 200 && other.clicks.after == 0; ++i) {
+        kit_.processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(other.clicks.after, 1) << "held, not lost";
 }
 
 }  // namespace
