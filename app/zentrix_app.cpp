@@ -76,17 +76,33 @@ CZentrixApp::CZentrixApp() : CWinApp(framework::loadString(IDS_APP_TITLE)) {
     receiver_ = makeReceiver(deviceModel_);
     receiver_->setDeviceModel(deviceModel_);
     receiver_->setNmeaOffOnDisconnect(true);
+    connected_ = connectReceiver();
+}
 
+bool CZentrixApp::connectReceiver() {
+    startupWindow_ =
+        std::make_unique<CStartupWindow>(deviceName_, platform::resolvePortName(deviceName_));
+    startupWindow_->open();
     framework::CWaitCursor wait;
-    if (deviceModel_ == kSurveyModel)
+    if (deviceModel_ == kSurveyModel) {
+        startupWindow_->showServiceSearch();
         ensureServiceRunning();
-    if (receiver_->connect(deviceName_)) {
+    }
+    receiver_->setConnectProgress(
+        [window = startupWindow_.get()](const receiver::ConnectStep& step) {
+            return window->showStep(step);
+        });
+    const bool found = !startupWindow_->cancelled() && receiver_->connect(deviceName_) != 0;
+    receiver_->setConnectProgress(nullptr);
+    if (found) {
         receiver_->setWtiOutput(true);
         receiver_->setA2dOutput(true);
-    } else {
-        connected_ = false;
-        connectionFailure_ = describeFailure(*receiver_, deviceName_);
     }
+    // A Cancel while the receiver was being set up still counts: the user asked to end.
+    startCancelled_ = startupWindow_->cancelled();
+    if (!found && !startCancelled_)
+        connectionFailure_ = describeFailure(*receiver_, deviceName_);
+    return found && !startCancelled_;
 }
 
 CZentrixApp::~CZentrixApp() {
@@ -95,7 +111,9 @@ CZentrixApp::~CZentrixApp() {
 }
 
 bool CZentrixApp::InitInstance() {
-    if (alreadyRunning_ && runningWindowRaised_)
+    // The menu or the failure box takes the start-up window's place.
+    startupWindow_.reset();
+    if (startCancelled_ || (alreadyRunning_ && runningWindowRaised_))
         return false;
     loadLanguage();
     if (alreadyRunning_) {

@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/startup_window.h"
 #include "framework/instance_channel.h"
 #include "framework/win_app.h"
 #include "platform/named_mutex.h"
@@ -39,12 +40,19 @@ class CZentrixApp : public framework::CWinApp {
     /// The channel through which a second start asks for the window; null in a second start.
     framework::InstanceChannel* instanceChannel() { return instanceChannel_.get(); }
     bool connected() const { return connected_; }
+    /// The user cancelled the search for the receiver in the start-up window.
+    bool startCancelled() const { return startCancelled_; }
+    /// The start-up window until the first window of the program replaces it; null after.
+    CStartupWindow* startupWindow() { return startupWindow_.get(); }
     DeviceModel deviceModel() const { return deviceModel_; }
     const platform::WideString& deviceName() const { return deviceName_; }
     receiver::ReceiverInterface* receiver() { return receiver_.get(); }
     ConnectionSettings& settings() { return settings_; }
 
   private:
+    /// Looks for the receiver under the start-up window; false when it was not found or the
+    /// user cancelled.
+    bool connectReceiver();
     void loadLanguage();
 
     std::optional<platform::NamedMutex> instanceMutex_;
@@ -55,6 +63,8 @@ class CZentrixApp : public framework::CWinApp {
     ConnectionFailure connectionFailure_;
     int exitCode_ = 0;
     bool connected_ = true;
+    bool startCancelled_ = false;
+    std::unique_ptr<CStartupWindow> startupWindow_;
     bool receiverDisconnected_ = false;
     bool languageLoaded_ = false;
     DeviceModel deviceModel_ = kSurveyModel;

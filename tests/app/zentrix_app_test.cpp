@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWidget>
 #include <atomic>
 #include <cstdio>
 #include <deque>
@@ -49,11 +52,15 @@ struct ProgramRun {
     std::vector<WideString> menuItems;
     std::vector<WideString> messages;
     std::vector<WideString> captions;
+    std::vector<WideString> startupTexts;
+    WideString startupCaption;
+    bool startupWindowGoneBeforeMenu = true;
 };
 
 class ZentrixAppTest : public ::testing::Test {
   protected:
     void TearDown() override {
+        CStartupWindow::setTextObserver(nullptr);
         framework::setModalHandler(nullptr);
         framework::setMessageBoxHandler(nullptr);
     }
@@ -77,9 +84,17 @@ class ZentrixAppTest : public ::testing::Test {
             answers_.pop_front();
             return answer;
         });
+        CStartupWindow::setTextObserver([&](CStartupWindow& window) {
+            run.startupTexts = window.texts();
+            run.startupCaption = window.GetWindowText();
+            if (onStartupText_)
+                onStartupText_(window);
+        });
         framework::setModalHandler([&](CWnd& window) {
             if (auto* menu = dynamic_cast<CMainMenuDialog*>(&window)) {
                 run.menuShown = true;
+                auto* app = dynamic_cast<CZentrixApp*>(framework::AfxGetApp());
+                run.startupWindowGoneBeforeMenu = app && app->startupWindow() == nullptr;
                 for (int i = 0; i < menu->list().GetItemCount(); ++i) {
                     run.menuItems.push_back(menu->list().GetItemText(i, 0));
                 }
@@ -128,6 +143,7 @@ class ZentrixAppTest : public ::testing::Test {
     std::unique_ptr<sim::Simulator> sim_;
     std::deque<int> answers_;
     std::function<void(CAboutZentrix&)> onAbout_ = [](CAboutZentrix&) {};
+    std::function<void(CStartupWindow&)> onStartupText_;
 };
 
 TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
@@ -138,6 +154,7 @@ TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
         const char* kind;
         const char16_t* device;
         std::vector<WideString> menu;
+        std::vector<uint32_t> searched;  // the rates the start-up window names, in order
     };
     const std::vector<Row> rows = {
         {"",
@@ -145,9 +162,22 @@ TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
          3,
          "board",
          u"COM3:",
-         {u"Reset", u"About", u"Turn off GNSS"}},
-        {"0143", SimReceiver::SirfChip, 1, "chip", u"COM1:", {u"Reset", u"About"}},
-        {"0204", SimReceiver::SirfChip, 3, "chip", u"COM3:", {u"Reset", u"About"}},
+         {u"Reset", u"About", u"Turn off GNSS"},
+         {57600}},
+        {"0143",
+         SimReceiver::SirfChip,
+         1,
+         "chip",
+         u"COM1:",
+         {u"Reset", u"About"},
+         {9600, 19200, 38400, 57600}},
+        {"0204",
+         SimReceiver::SirfChip,
+         3,
+         "chip",
+         u"COM3:",
+         {u"Reset", u"About"},
+         {9600, 19200, 38400, 57600}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.code);
@@ -160,6 +190,25 @@ TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
         EXPECT_TRUE(run.menuShown);
         EXPECT_EQ(run.menuItems, row.menu);
         EXPECT_TRUE(run.messages.empty());
+        // The start-up window said what happened, step by step, under the program's title.
+        const std::string port = std::string("COM") + std::to_string(row.com) + ":";
+        const std::string where =
+            port + " (" + (root.path() / "devices" / port.substr(0, 4)).string() + ")";
+        std::vector<std::string> expected;
+        if (row.com == 3 && std::string(row.kind) == "board")
+            expected.push_back("Looking for the receiver service...");
+        expected.push_back("Opening " + where + "...");
+        for (const uint32_t rate : row.searched) {
+            expected.push_back("Searching for the receiver on " + where + " at " +
+                               std::to_string(rate) + " baud...");
+        }
+        expected.push_back("Receiver found on " + port + " at 57600 baud. Setting it up...");
+        expected.push_back("Connected.");
+        std::vector<std::string> shown;
+        for (const WideString& text : run.startupTexts) shown.push_back(platform::toUtf8(text));
+        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(run.startupCaption, u"GNSS Zentrix");
+        EXPECT_TRUE(run.startupWindowGoneBeforeMenu);
         sim_.reset();
     }
 }
@@ -340,6 +389,43 @@ TEST_F(ZentrixAppTest, AReceiverThatNeverAnswersIsReportedWithTheRatesTried) {
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("could not be opened"), std::string::npos);
+}
+
+// Cancel in the start-up window during a search that would take a minute and a half: the
+// program ends at once, saying nothing more, and leaves nothing behind.
+TEST_F(ZentrixAppTest, CancelDuringTheSearchEndsTheProgramAtOnce) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    sim_->setFault(SimFault::Silence);
+    platform::sleepMs(1000);  // what the receiver had begun to send leaves its transmitter
+    uint32_t cancelledAt = 0;
+    onStartupText_ = [&](CStartupWindow& window) {
+        if (cancelledAt != 0 ||
+            platform::toUtf8(window.texts().back()).find("115200") == std::string::npos)
+            return;
+        // A tap on Cancel, which reaches the window while the search waits for the receiver.
+        QWidget* button = window.GetDlgItem(framework::IDCANCEL)->widget();
+        const QPointF at(button->width() / 2.0, button->height() / 2.0);
+        for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QCoreApplication::postEvent(
+                button,
+                new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                Qt::NoModifier));
+        }
+        cancelledAt = platform::Clock::tickCount();
+    };
+    const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
+    const uint32_t took = platform::ticksSince(cancelledAt);
+    ASSERT_NE(cancelledAt, 0u);
+    EXPECT_FALSE(run.menuShown);
+    EXPECT_TRUE(run.messages.empty()) << "a cancelled start is no failure to report";
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_LT(took, 3000u) << "the search went on after Cancel";
+    const std::string last = platform::toUtf8(run.startupTexts.back());
+    EXPECT_NE(last.find("115200"), std::string::npos) << "no rate was tried after Cancel";
+    EXPECT_FALSE(platform::Registry::device()
+                     ->key(platform::RootKey::CurrentUser, u"Software\\Orvanex")
+                     .exists());
 }
 
 TEST_F(ZentrixAppTest, ASecondStartWithoutAWindowToRaiseSaysZentrixRuns) {
