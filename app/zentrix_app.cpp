@@ -160,6 +160,14 @@ int CZentrixApp::ExitInstance() {
     return exitCode_;
 }
 
+void CZentrixApp::OnTerminationRequest() {
+    if (startupWindow_) {
+        startupWindow_->OnCancel();
+        return;
+    }
+    CWinApp::OnTerminationRequest();
+}
+
 void CZentrixApp::loadLanguage() {
     const uint32_t locale = platform::systemDefaultLocaleId();
     const auto library = languageLibraryPath(platform::ownExecutablePath().parent_path(), locale,

@@ -30,6 +30,9 @@ class CZentrixApp : public framework::CWinApp {
     /// start sets, the writes do nothing) and lets the language library go. Answers 1 after a
     /// start that found no receiver or could not use its device root, else 0.
     int ExitInstance() override;
+    /// A termination signal: during the search, the start-up window's Cancel; later, Cancel in
+    /// every open window, so that the receiver is given back and the settings saved.
+    void OnTerminationRequest() override;
 
     bool alreadyRunning() const { return alreadyRunning_; }
     /// A second start: the running program showed its window when asked.

@@ -30,6 +30,9 @@ class CWinApp {
     virtual bool InitInstance() { return false; }
     /// Runs once after `InitInstance`, whatever it answered; the result is the exit code.
     virtual int ExitInstance() { return 0; }
+    /// SIGINT, SIGTERM or SIGHUP arrived: the program is to end as the user's Cancel ends it.
+    /// By default the modal windows are cancelled, the innermost first (endModalWindows).
+    virtual void OnTerminationRequest();
 
     /// Names the company of the profile key; until then profile reads give their defaults and
     /// writes report failure.
@@ -58,6 +61,12 @@ namespace detail {
 void setCurrentApp(CWinApp* app, bool current);
 }  // namespace detail
 
+/// Cancels the program's modal windows (dialogs, sheets, message boxes) one after the other, the
+/// innermost first, each as its close box would (a question is answered Cancel, else No), until
+/// none is left; a window that refuses is destroyed. Inside a long receiver wait, this starts
+/// when the wait has ended.
+void endModalWindows();
+
 /// Why the window system cannot start here, or empty when it can (a display, or a platform
 /// chosen with QT_QPA_PLATFORM such as "offscreen").
 std::string windowSystemUnavailableReason();
@@ -65,6 +74,8 @@ std::string windowSystemUnavailableReason();
 /// Starts the window system, constructs the application object with `makeApp`, runs
 /// `InitInstance` and `ExitInstance`, destroys the object and answers the exit code. Without a
 /// display it prints why to standard error and answers 1 before anything is constructed.
+/// Meanwhile SIGINT, SIGTERM and SIGHUP call the object's `OnTerminationRequest`; a second one
+/// ends the process at once.
 int runApplication(int argc, char** argv, const std::function<std::unique_ptr<CWinApp>()>& makeApp);
 
 }  // namespace zentrix::framework

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <fstream>
@@ -30,6 +31,7 @@
 #include "resources/resource_ids.h"
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
+#include "tools/sim/survey_board.h"
 
 namespace zentrix::app {
 namespace {
@@ -391,41 +393,78 @@ TEST_F(ZentrixAppTest, AReceiverThatNeverAnswersIsReportedWithTheRatesTried) {
     EXPECT_EQ(text.find("could not be opened"), std::string::npos);
 }
 
-// Cancel in the start-up window during a search that would take a minute and a half: the
-// program ends at once, saying nothing more, and leaves nothing behind.
-TEST_F(ZentrixAppTest, CancelDuringTheSearchEndsTheProgramAtOnce) {
-    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
-    sim_->setFault(SimFault::Silence);
-    platform::sleepMs(1000);  // what the receiver had begun to send leaves its transmitter
-    uint32_t cancelledAt = 0;
-    onStartupText_ = [&](CStartupWindow& window) {
-        if (cancelledAt != 0 ||
-            platform::toUtf8(window.texts().back()).find("115200") == std::string::npos)
-            return;
-        // A tap on Cancel, which reaches the window while the search waits for the receiver.
+// Cancel in the start-up window during a search that would take a minute and a half, or a
+// termination signal then: the program ends at once, saying nothing more, leaving nothing behind.
+TEST_F(ZentrixAppTest, CancelOrASignalDuringTheSearchEndsTheProgramAtOnce) {
+    // A tap on Cancel, which reaches the window while the search waits for the receiver.
+    const auto tapCancel = [](CStartupWindow& window) {
         QWidget* button = window.GetDlgItem(framework::IDCANCEL)->widget();
         const QPointF at(button->width() / 2.0, button->height() / 2.0);
         for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            const auto buttons = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
             QCoreApplication::postEvent(
-                button,
-                new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
-                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                Qt::NoModifier));
+                button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton, buttons,
+                                        Qt::NoModifier));
         }
-        cancelledAt = platform::Clock::tickCount();
     };
-    const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
-    const uint32_t took = platform::ticksSince(cancelledAt);
-    ASSERT_NE(cancelledAt, 0u);
-    EXPECT_FALSE(run.menuShown);
-    EXPECT_TRUE(run.messages.empty()) << "a cancelled start is no failure to report";
+    const auto terminate = [](CStartupWindow&) { std::raise(SIGTERM); };
+    for (const auto& cancel : {std::function<void(CStartupWindow&)>(tapCancel),
+                               std::function<void(CStartupWindow&)>(terminate)}) {
+        ScratchDeviceRoot root;
+        ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+        sim_->setFault(SimFault::Silence);
+        platform::sleepMs(1000);  // what the receiver had begun to send leaves its transmitter
+        uint32_t cancelledAt = 0;
+        onStartupText_ = [&](CStartupWindow& window) {
+            const std::string text = platform::toUtf8(window.texts().back());
+            if (cancelledAt == 0 && text.find("115200") != std::string::npos) {
+                cancel(window);
+                cancelledAt = platform::Clock::tickCount();
+            }
+        };
+        const ProgramRun run = runProgram([](CMainMenuDialog& menu) { menu.OnCancel(); });
+        const uint32_t took = platform::ticksSince(cancelledAt);
+        ASSERT_NE(cancelledAt, 0u);
+        EXPECT_FALSE(run.menuShown);
+        EXPECT_TRUE(run.messages.empty()) << "a cancelled start is no failure to report";
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_LT(took, 3000u) << "the search went on after Cancel";
+        const std::string last = platform::toUtf8(run.startupTexts.back());
+        EXPECT_NE(last.find("115200"), std::string::npos) << "no rate was tried after Cancel";
+        EXPECT_FALSE(platform::Registry::device()
+                         ->key(platform::RootKey::CurrentUser, u"Software\\Orvanex")
+                         .exists());
+        sim_.reset();
+    }
+}
+
+// SIGTERM (or Ctrl-C) with the menu open ends the program as the menu's Cancel does: the
+// receiver's outputs are switched off and its NPT setting given back, the settings saved.
+TEST_F(ZentrixAppTest, ATerminationSignalEndsTheProgramAsCancelDoes) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    sim_->withBoard([](sim::SurveyBoard& b) {
+        b.state().nptFirst = 0;
+        b.state().nptSecond = 1;
+    });
+    sim::BoardState whileRunning;
+    const ProgramRun run = runProgram([&](CMainMenuDialog&) {
+        sim_->withBoard([&](sim::SurveyBoard& b) { whileRunning = b.state(); });
+        std::raise(SIGTERM);  // the menu stays open for the signal to end it
+    });
+    EXPECT_TRUE(run.menuShown);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_LT(took, 3000u) << "the search went on after Cancel";
-    const std::string last = platform::toUtf8(run.startupTexts.back());
-    EXPECT_NE(last.find("115200"), std::string::npos) << "no rate was tried after Cancel";
-    EXPECT_FALSE(platform::Registry::device()
-                     ->key(platform::RootKey::CurrentUser, u"Software\\Orvanex")
-                     .exists());
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_EQ(whileRunning.nptFirst, 1) << "the program had set the receiver up";
+    EXPECT_FALSE(whileRunning.outputs['A'].empty());
+    sim::BoardState after;
+    sim_->withBoard([&](sim::SurveyBoard& b) { after = b.state(); });
+    EXPECT_EQ(after.nptFirst, 0);
+    EXPECT_EQ(after.nptSecond, 1);
+    EXPECT_TRUE(after.outputs['A'].empty()) << "the program's outputs were left on";
+    EXPECT_TRUE(platform::Registry::device()
+                    ->key(platform::RootKey::CurrentUser, u"Software\\Orvanex\\GNSS Zentrix")
+                    .exists())
+        << "the settings were saved";
 }
 
 TEST_F(ZentrixAppTest, ASecondStartWithoutAWindowToRaiseSaysZentrixRuns) {
