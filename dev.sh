@@ -108,13 +108,38 @@ case "$cmd" in
         esac
         "$dir/tools/sim/zentrix-sim" --com "$com" --receiver "$kind" </dev/null >/dev/null &
         sim=$!
-        trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$root"' EXIT
+        app=
+        # However the run ends (Zentrix ends or crashes, Ctrl-C, a closed terminal, a kill of this
+        # script), Zentrix gets one SIGTERM and the time to give the receiver back while the
+        # simulator still answers; then the simulator and the scratch root go. Ctrl-C again
+        # during that ends Zentrix at once.
+        cleanup() {
+            trap '[ -n "$app" ] && kill -TERM "$app" 2>/dev/null' INT TERM HUP
+            if [ -n "$app" ] && kill -TERM "$app" 2>/dev/null; then
+                while kill -0 "$app" 2>/dev/null; do wait "$app" 2>/dev/null || true; done
+            fi
+            kill "$sim" 2>/dev/null || true
+            wait "$sim" 2>/dev/null || true
+            rm -rf "$root"
+        }
+        trap cleanup EXIT
+        trap 'exit 130' INT
+        trap 'exit 143' TERM
+        trap 'exit 129' HUP
         # The simulator links devices/COMn once its pseudo-terminal is open.
         for _ in $(seq 50); do
             [ -e "$root/devices/COM$com" ] && break
             sleep 0.1
         done
-        "$dir/app/zentrix"
+        # In the background, so that this script hears its signals while Zentrix runs (a
+        # foreground command would hold them back until it ends). A background job ignores the
+        # terminal's SIGINT; Zentrix hears of Ctrl-C through the script's SIGTERM.
+        "$dir/app/zentrix" &
+        app=$!
+        status=0
+        wait "$app" || status=$?
+        app=
+        exit "$status"
         ;;
     *)
         echo "usage: $0 run|test" >&2

@@ -193,7 +193,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (SimFault fault : faults) sim.setFault(fault);
-    ::signal(SIGINT, onSignal);
+    // Started in the background by a script, the simulator ignores the terminal's Ctrl-C like
+    // any background job: the script ends it after the program has given its receiver back.
+    if (::signal(SIGINT, SIG_IGN) != SIG_IGN)
+        ::signal(SIGINT, onSignal);
     ::signal(SIGTERM, onSignal);
     sim.start();
     std::printf("%s\n", sim.devicePath().c_str());
