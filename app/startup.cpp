@@ -50,21 +50,6 @@ fs::path languageLibraryPath(const fs::path& programFolder, uint32_t localeId,
     return programFolder / "Lang" / (languageLibraryName(localeId, englishName) + "Lang.so");
 }
 
-platform::WideString formatPattern(platform::WideStringView pattern,
-                                   std::initializer_list<platform::WideStringView> values) {
-    platform::WideString text;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const size_t index = i + 1 < pattern.size() ? size_t(pattern[i + 1] - u'1') : values.size();
-        if (pattern[i] == u'%' && index < values.size()) {
-            text += values.begin()[index];
-            ++i;
-        } else {
-            text += pattern[i];
-        }
-    }
-    return text;
-}
-
 platform::WideString connectionFailureText(const ConnectionFailure& failure) {
     using framework::loadString;
     using platform::fromUtf8;

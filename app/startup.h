@@ -4,14 +4,16 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "framework/resources.h"
 #include "platform/text.h"
 
 namespace zentrix::app {
+
+using framework::formatPattern;
 
 /// 0 and 1 are the two GPS-only models (a SiRF chip), 2 the survey models (the receiver board).
 using DeviceModel = uint32_t;
@@ -37,20 +39,16 @@ std::filesystem::path languageLibraryPath(const std::filesystem::path& programFo
 
 /// What a start that reached no receiver found out on the way.
 struct ConnectionFailure {
-    platform::WideString portName;      ///< "COM3:"
-    std::filesystem::path devicePath;   ///< what the port name resolves to; empty if nothing
-    int openError = 0;                  ///< the system error of a port that did not open
-    std::vector<uint32_t> ratesTried;   ///< in search order; empty when the port did not open
+    platform::WideString portName;     ///< "COM3:"
+    std::filesystem::path devicePath;  ///< what the port name resolves to; empty if nothing
+    int openError = 0;                 ///< the system error of a port that did not open
+    std::vector<uint32_t> ratesTried;  ///< in search order; empty when the port did not open
 };
 
 /// The "Cannot connect GPS" box: the message, then the port with its device, what went wrong
 /// (the open error, or the rates the search tried) and what the user can do: the link in the
 /// device root, the environment variable, the simulator. Every line comes from the string table.
 platform::WideString connectionFailureText(const ConnectionFailure& failure);
-
-/// "%1", "%2" ... of a string-table pattern replaced by `values` in order.
-platform::WideString formatPattern(platform::WideStringView pattern,
-                                   std::initializer_list<platform::WideStringView> values);
 
 /// The executable of the sibling receiver service, and how it is looked for among processes.
 inline constexpr char16_t kServiceExecutable[] = u"Duxlane.exe";

@@ -147,4 +147,18 @@ void unloadLanguageLibrary() {
     language().reset();
 }
 
+WideString formatPattern(WideStringView pattern, std::initializer_list<WideStringView> values) {
+    WideString text;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const size_t index = i + 1 < pattern.size() ? size_t(pattern[i + 1] - u'1') : values.size();
+        if (pattern[i] == u'%' && index < values.size()) {
+            text += values.begin()[index];
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
 }  // namespace zentrix::framework

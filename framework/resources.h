@@ -5,6 +5,7 @@
 // replace keeps its built-in text.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,12 @@ std::optional<std::string> bitmapResourceBytes(UINT id);
 /// String-table text `id`, from the language library if it has one, else the built-in text;
 /// an unknown id gives an empty text, as the platform's string loader does.
 WideString loadString(UINT id);
+
+/// "%1", "%2" ... of a string-table pattern replaced by `values` in order. Numbered inserts
+/// rather than printf directives: a translated pattern can reorder them, and a pattern from a
+/// language library that asks for more than it is given shows its "%3" rather than reading
+/// past the arguments.
+WideString formatPattern(WideStringView pattern, std::initializer_list<WideStringView> values);
 
 /// Whether string `id` exists at all (built in or from the language library).
 bool hasString(UINT id);

@@ -116,6 +116,15 @@ TEST(BuiltInResources, StringsDialogsAndImagesAreThereUnderTheirIds) {
     EXPECT_NE(std::find(ids.begin(), ids.end(), IDD_SAMPLE_PAGE_EXTRA), ids.end());
 }
 
+// A translated pattern may reorder its inserts; one that asks for more than the program gives
+// (a language library's mistake) shows the directive as it stands rather than reading past them.
+TEST(BuiltInResources, PatternsTakeTheirInsertsByNumber) {
+    EXPECT_EQ(formatPattern(u"Port %1: %2", {u"COM3", u"/dev/ttyS2"}), u"Port COM3: /dev/ttyS2");
+    EXPECT_EQ(formatPattern(u"%2 (%1)", {u"a", u"b"}), u"b (a)");
+    EXPECT_EQ(formatPattern(u"%1 %3 %d %s 100%", {u"x"}), u"x %3 %d %s 100%");
+    EXPECT_EQ(formatPattern(u"%1%1", {u"ab"}), u"abab");
+}
+
 TEST(LanguageLibrary, ReplacesStringsAndDialogsUnderTheSameIds) {
     ScopedTestKit kit;
     EXPECT_FALSE(loadLanguageLibrary("/nonexistent/Lang/KlingonLang.so"));
