@@ -1,0 +1,1 @@
+#include "ui/status/gnss_status_sheet.h"

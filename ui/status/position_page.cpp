@@ -1,0 +1,1 @@
+#include "ui/status/position_page.h"

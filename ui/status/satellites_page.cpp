@@ -1,0 +1,1 @@
+#include "ui/status/satellites_page.h"

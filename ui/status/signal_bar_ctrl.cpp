@@ -1,0 +1,1 @@
+#include "ui/status/signal_bar_ctrl.h"

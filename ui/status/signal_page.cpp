@@ -1,0 +1,1 @@
+#include "ui/status/signal_page.h"

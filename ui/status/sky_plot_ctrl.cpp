@@ -1,0 +1,1 @@
+#include "ui/status/sky_plot_ctrl.h"
