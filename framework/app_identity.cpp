@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "framework/resources.h"
+#include "framework/qt_drawing.h"
 #include "framework/win_app.h"
 
 namespace zentrix::framework {
@@ -24,12 +24,10 @@ void detail::setCurrentApp(CWinApp* app, bool current) {
 }
 
 void setApplicationIcon(UINT iconId) {
-    const auto bytes = bitmapResourceBytes(iconId);
-    if (!bytes || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
-    QImage image;
-    if (image.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
-                           static_cast<int>(bytes->size())))
+    const QImage image = iconResourceImage(iconId);
+    if (!image.isNull())
         QApplication::setWindowIcon(QIcon(QPixmap::fromImage(image)));
 }
 

@@ -291,7 +291,10 @@ QWidget* createTemplateControl(const ControlTemplate& control, QWidget* parent,
     CWnd* object = data.defaultWrapper.get();
     const DWORD type = control.style & SS_TYPEMASK;
     if (control.controlClass == ControlClass::Static && (type == SS_BITMAP || type == SS_ICON)) {
-        data.image = imageResource(control.text);
+        // An icon is drawn with its mask; a template bitmap shows the dialog's background there
+        // (DefaultPaint).
+        data.image =
+            type == SS_ICON ? keyedOut(imageResource(control.text)) : imageResource(control.text);
     } else if (!control.text.empty()) {
         object->SetWindowText(control.text);
     }

@@ -176,8 +176,8 @@ int CDialog::DoModal() {
         modal_->modal = false;
         return -1;
     }
-    if (owner && widget())
-        widget()->setParent(owner->window(), widget()->windowFlags());
+    if (widget())
+        placeFixedWindow(widget(), owner);
     if (!modal_->loop.ended())
         modal_->loop.run(*this);
     const int result = modal_->loop.result();
@@ -194,8 +194,8 @@ bool CDialog::Create(UINT templateId, CWnd* parent) {
     QWidget* owner = parent ? parent->widget() : nullptr;
     if (!createWindow(nullptr))
         return false;
-    if (owner && widget())
-        widget()->setParent(owner->window(), widget()->windowFlags());
+    if (widget())
+        placeFixedWindow(widget(), owner);
     if (widget() && (GetTemplate()->style & WS_VISIBLE))
         widget()->show();
     return true;
@@ -250,12 +250,9 @@ CSize CDialog::GetDialogBaseUnits() const {
 
 void CDialog::SetIcon(UINT iconId, bool) {
     QWidget* w = widget();
-    auto bytes = bitmapResourceBytes(iconId);
-    if (!w || !bytes)
+    const QImage image = iconResourceImage(iconId);
+    if (!w || image.isNull())
         return;
-    QImage image;
-    image.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
-                       static_cast<int>(bytes->size()));
     w->window()->setWindowIcon(QIcon(QPixmap::fromImage(image)));
 }
 

@@ -13,6 +13,7 @@ namespace zentrix::framework {
 namespace {
 
 constexpr int kMaxImageSide = 1024;
+constexpr int kMaxPixelRatio = 4;
 
 // Mixes each visible pixel with `color`, `percent` of the way.
 QImage blended(QImage image, COLORREF color, int percent) {
@@ -37,6 +38,7 @@ QImage blended(QImage image, COLORREF color, int percent) {
 
 QImage maskOf(const QImage& image) {
     QImage mask(image.size(), QImage::Format_ARGB32);
+    mask.setDevicePixelRatio(image.devicePixelRatio());
     for (int row = 0; row < image.height(); ++row) {
         const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(row));
         auto* to = reinterpret_cast<QRgb*>(mask.scanLine(row));
@@ -50,28 +52,31 @@ QImage maskOf(const QImage& image) {
 }  // namespace
 
 int CImageList::Impl::add(const QImage& strip, bool masked, COLORREF mask) {
-    if (!created || strip.isNull() || strip.width() < cx) {
+    const int width = cx * ratio;
+    const int height = cy * ratio;
+    if (!created || strip.isNull() || strip.width() < width) {
         return -1;
     }
     // ARGB32 keeps an image file's own transparency; a bitmap made here is opaque.
     const QImage source = strip.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = qRgb(GetRValue(mask), GetGValue(mask), GetBValue(mask));
     const int first = static_cast<int>(images.size());
-    const int rows = std::min(cy, source.height());
-    for (int index = 0; index < source.width() / cx; ++index) {
-        QImage image(cx, cy, QImage::Format_ARGB32);
+    const int rows = std::min(height, source.height());
+    for (int index = 0; index < source.width() / width; ++index) {
+        QImage image(width, height, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
         for (int row = 0; row < rows; ++row) {
             const auto* from =
-                reinterpret_cast<const QRgb*>(source.constScanLine(row)) + index * cx;
+                reinterpret_cast<const QRgb*>(source.constScanLine(row)) + index * width;
             auto* to = reinterpret_cast<QRgb*>(image.scanLine(row));
-            for (int column = 0; column < cx; ++column) {
+            for (int column = 0; column < width; ++column) {
                 const QRgb pixel = from[column];
                 const bool transparent =
                     qAlpha(pixel) == 0 || (masked && (pixel | 0xFF000000u) == key);
                 to[column] = transparent ? 0u : pixel;
             }
         }
+        image.setDevicePixelRatio(ratio);
         images.push_back(std::move(image));
     }
     return first;
@@ -106,8 +111,9 @@ void CImageList::adopt(std::shared_ptr<Impl> data) {
     impl_->owner = this;
 }
 
-bool CImageList::Create(int cx, int cy, UINT flags, int /*initial*/, int /*grow*/) {
-    if (cx < 1 || cy < 1 || cx > kMaxImageSide || cy > kMaxImageSide) {
+bool CImageList::Create(int cx, int cy, UINT flags, int /*initial*/, int /*grow*/, int pixelRatio) {
+    if (pixelRatio < 1 || pixelRatio > kMaxPixelRatio || cx < 1 || cy < 1 ||
+        cx * pixelRatio > kMaxImageSide || cy * pixelRatio > kMaxImageSide) {
         return false;
     }
     // In place: a control given the list before it was made shows it once made.
@@ -117,6 +123,7 @@ bool CImageList::Create(int cx, int cy, UINT flags, int /*initial*/, int /*grow*
     impl_->created = true;
     impl_->cx = cx;
     impl_->cy = cy;
+    impl_->ratio = pixelRatio;
     impl_->flags = flags;
     return true;
 }
@@ -181,6 +188,10 @@ CSize CImageList::GetImageSize() const {
     return {impl_->cx, impl_->cy};
 }
 
+int CImageList::GetPixelRatio() const {
+    return impl_->ratio;
+}
+
 COLORREF CImageList::SetBkColor(COLORREF color) {
     return std::exchange(impl_->bkColor, color == CLR_NONE ? CLR_NONE : color & 0xFFFFFF);
 }
@@ -205,7 +216,8 @@ bool CImageList::Draw(CDC* dc, int index, CPoint point, UINT style) {
         return true;
     }
     if (impl_->bkColor != CLR_NONE && (style & ILD_TRANSPARENT) == 0) {
-        dc->impl().fill(QRect(at, image.size()), impl_->bkColor, QPainter::CompositionMode_Source);
+        dc->impl().fill(QRect(at, QSize(impl_->cx, impl_->cy)), impl_->bkColor,
+                        QPainter::CompositionMode_Source);
     }
     QImage shown = image;
     if ((style & ILD_BLEND50) != 0) {
@@ -229,16 +241,35 @@ QImage imageListImage(const CImageList::Impl& list, int index) {
     return list.images[static_cast<std::size_t>(index)].copy();
 }
 
+QImage keyedOut(const QImage& image, QRgb key) {
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    if (image.hasAlphaChannel())
+        return result;
+    for (int row = 0; row < result.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(row));
+        for (int column = 0; column < result.width(); ++column) {
+            if ((line[column] | 0xFF000000u) == key)
+                line[column] = 0u;
+        }
+    }
+    return result;
+}
+
 int addImage(CImageList& list, const QImage& image) {
     CImageList::Impl& d = list.impl();
     if (!d.created || image.isNull()) {
         return -1;
     }
-    QImage icon = image.convertToFormat(QImage::Format_ARGB32);
-    if (icon.width() != d.cx || icon.height() != d.cy) {
-        icon = icon.scaled(d.cx, d.cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // An icon file without transparency of its own marks it with the mask colour.
+    QImage icon = keyedOut(image);
+    icon.setDevicePixelRatio(1);
+    if (icon.width() != d.cx * d.ratio || icon.height() != d.cy * d.ratio) {
+        icon = icon.scaled(d.cx * d.ratio, d.cy * d.ratio, Qt::IgnoreAspectRatio,
+                           Qt::SmoothTransformation);
     }
-    d.images.push_back(icon.copy());
+    icon = icon.copy();
+    icon.setDevicePixelRatio(d.ratio);
+    d.images.push_back(std::move(icon));
     return static_cast<int>(d.images.size()) - 1;
 }
 

@@ -43,26 +43,33 @@ class CImageList {
 
     /// An empty list of `cx` x `cy` images. `initial` and `grow` are accepted for the platform's
     /// signature; the list grows as needed. Fails for sizes below 1 or above 1024.
-    bool Create(int cx, int cy, UINT flags, int initial, int grow);
+    /// `pixelRatio` 2 makes a list for high-resolution screens: its images keep their logical
+    /// size `cx` x `cy` but carry twice the pixels, so strips added to it are drawn at that
+    /// resolution (a 64-pixel strip for a list of 32 x 32 icons). Fails outside 1 to 4.
+    bool Create(int cx, int cy, UINT flags, int initial, int grow, int pixelRatio = 1);
     /// Empties this object; a control showing the list keeps showing it.
     bool DeleteImageList();
     /// Null until `Create` succeeded.
     const void* GetSafeHandle() const;
 
     /// Cuts `bitmap` into images of the list's width, left to right (a narrower rest is
-    /// dropped); each image is the strip's top `cy` rows. With ILC_MASK the pixels of `mask`
-    /// become transparent. Returns the index of the first new image, -1 when nothing was added.
+    /// dropped); each image is the strip's top `cy` rows (both times the list's pixel ratio). With
+    /// ILC_MASK the pixels of `mask` become transparent. Returns the index of the first new image,
+    /// -1 when nothing was added.
     int Add(CBitmap* bitmap, COLORREF mask);
     /// As above, without a mask colour.
     int Add(CBitmap* bitmap);
     /// Adds one image made from a whole icon file's bitmap, scaled smoothly to the list's size
-    /// and keeping its own transparency (the platform's icon add). Returns its index or -1.
+    /// and keeping its own transparency (the platform's icon add); an icon without an alpha
+    /// channel is transparent where it has the mask colour, magenta. Returns its index or -1.
     int AddIcon(CBitmap* icon);
     bool Remove(int index);
     int GetImageCount() const;
     bool GetImageInfo(int index, IMAGEINFO* info) const;
-    /// The image size, as given to `Create`.
+    /// The image size, as given to `Create` (logical pixels, whatever the pixel ratio).
     CSize GetImageSize() const;
+    /// Device pixels per logical pixel of the images, as given to `Create`.
+    int GetPixelRatio() const;
 
     /// The colour behind masked pixels when drawing; CLR_NONE (the default) leaves them
     /// transparent. Returns the previous colour.

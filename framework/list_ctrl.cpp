@@ -7,9 +7,12 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <numeric>
 #include <utility>
@@ -56,6 +59,28 @@ class ListModel : public QAbstractTableModel {
     std::shared_ptr<CImageList::Impl> normalImages;
     std::shared_ptr<CImageList::Impl> smallImages;
     bool iconView = false;
+    /// The view that shows the rows, for its pixel ratio.
+    const QWidget* view = nullptr;
+
+    /// An image list's image as the view shows it: `logical` (the list's size) enlarged by the
+    /// screen's scale, in the view's device pixels. An image drawn at that resolution (a list of
+    /// pixel ratio 2 on a screen of ratio 2) is shown as it is; a coarser one is enlarged pixel
+    /// for pixel where the factor is whole, smoothly where it is not.
+    QImage shownImage(QImage image, QSize logical) const {
+        const qreal ratio = view ? view->devicePixelRatioF() : 1.0;
+        const QSize shown(static_cast<int>(std::lround(logical.width() * screenScale())),
+                          static_cast<int>(std::lround(logical.height() * screenScale())));
+        const QSize device(static_cast<int>(std::lround(shown.width() * ratio)),
+                           static_cast<int>(std::lround(shown.height() * ratio)));
+        if (image.size() != device) {
+            const bool whole =
+                device.width() % image.width() == 0 && device.height() % image.height() == 0;
+            image = image.scaled(device, Qt::IgnoreAspectRatio,
+                                 whole ? Qt::FastTransformation : Qt::SmoothTransformation);
+        }
+        image.setDevicePixelRatio(ratio);
+        return image;
+    }
 
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(rows.size());
@@ -76,13 +101,8 @@ class ListModel : public QAbstractTableModel {
             if (!list)
                 return {};
             QImage image = imageListImage(*list, row.image);
-            // Images are drawn for 96 DPI; a finer screen gets them enlarged, pixel for pixel.
-            if (!image.isNull() && screenScale() != 1.0) {
-                image = image.scaled(image.size() * screenScale(), Qt::IgnoreAspectRatio,
-                                     Qt::FastTransformation);
-            }
             if (!image.isNull())
-                return image;
+                return shownImage(image, QSize(list->cx, list->cy));
         }
         if (role == Qt::TextAlignmentRole && column < columns.size()) {
             return static_cast<int>(alignmentOf(columns[column].format));
@@ -218,6 +238,111 @@ class HeaderView : public QHeaderView {
     int pressed_ = -1;
 };
 
+/// Where an icon-view cell puts its caption's lines: this far in from the cell's sides (Qt's own
+/// text margin), so that neighbouring captions never touch.
+int captionMargin() {
+    return ScaleX(3);
+}
+
+/// `text` on at most two lines of `width`: broken after the last word that fits on the first
+/// (inside a word only when not even the first word fits), the rest on the second, elided when it
+/// is still too long.
+QStringList wrapCaption(const QFontMetrics& metrics, const QString& text, int width) {
+    if (text.isEmpty() || metrics.horizontalAdvance(text) <= width)
+        return {text};
+    int breakAt = -1;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char(' ') &&
+            metrics.horizontalAdvance(text.left(i).trimmed()) <= width) {
+            breakAt = i;
+        }
+    }
+    QString first;
+    QString rest;
+    if (breakAt > 0 && !text.left(breakAt).trimmed().isEmpty()) {
+        first = text.left(breakAt).trimmed();
+        rest = text.mid(breakAt).trimmed();
+    } else {
+        int fits = 1;
+        while (fits < text.size() && metrics.horizontalAdvance(text.left(fits + 1)) <= width)
+            ++fits;
+        first = text.left(fits);
+        rest = text.mid(fits).trimmed();
+    }
+    if (rest.isEmpty())
+        return {first};
+    return {first, metrics.elidedText(rest, Qt::ElideRight, width)};
+}
+
+// Draws an icon view's cells: the icon at the top centre, the caption wrapped under it onto two
+// lines (Qt would either cut it with an ellipsis on one line or wrap it to the icon's width).
+// Every cell is the whole grid cell, so a tap anywhere on it hits the item.
+class IconCellDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const auto* list = qobject_cast<const QListView*>(option.widget);
+        if (list && list->gridSize().isValid())
+            return list->gridSize();
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+
+    QStringList lines(const QFontMetrics& metrics, const QString& text, int cellWidth) const {
+        return wrapCaption(metrics, text, cellWidth - 2 * captionMargin());
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const auto* list = qobject_cast<const QListView*>(opt.widget);
+        const QSize iconSize = list ? list->iconSize() : opt.decorationSize;
+        const QRect cell = opt.rect;
+        painter->save();
+        const QRect iconRect(cell.left() + (cell.width() - iconSize.width()) / 2,
+                             cell.top() + ScaleY(4), iconSize.width(), iconSize.height());
+        const bool selected = (opt.state & QStyle::State_Selected) != 0;
+        if (!opt.icon.isNull()) {
+            const QIcon::Mode mode = !(opt.state & QStyle::State_Enabled) ? QIcon::Disabled
+                                     : selected                           ? QIcon::Selected
+                                                                          : QIcon::Normal;
+            opt.icon.paint(painter, iconRect, Qt::AlignCenter, mode, QIcon::Off);
+        }
+        const QFontMetrics metrics(opt.font);
+        const QStringList captionLines = lines(metrics, opt.text, cell.width());
+        int widest = 0;
+        for (const QString& line : captionLines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const int top = iconRect.bottom() + 1 + ScaleY(2);
+        const QRect textBox(cell.left() + (cell.width() - widest) / 2 - captionMargin(), top,
+                            widest + 2 * captionMargin(),
+                            metrics.height() * static_cast<int>(captionLines.size()));
+        const QPalette::ColorGroup group =
+            (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+        if (selected)
+            painter->fillRect(textBox, opt.palette.brush(group, QPalette::Highlight));
+        painter->setFont(opt.font);
+        painter->setPen(
+            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        int y = top;
+        for (const QString& line : captionLines) {
+            painter->drawText(QRect(cell.left(), y, cell.width(), metrics.height()),
+                              Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, line);
+            y += metrics.height();
+        }
+        if ((opt.state & QStyle::State_HasFocus) && list && list->hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(opt);
+            focus.rect = textBox;
+            focus.backgroundColor =
+                opt.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+            list->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, list);
+        }
+        painter->restore();
+    }
+};
+
 class ListWidget : public QWidget {
   public:
     ListWidget(DWORD style, QWidget* parent) : QWidget(parent) {
@@ -230,9 +355,8 @@ class ListWidget : public QWidget {
             list->setMovement(QListView::Static);
             list->setResizeMode(QListView::Adjust);
             list->setWrapping(true);
-            // Qt wraps icon captions to the icon's width; one line across the cell reads better.
-            list->setWordWrap(false);
             list->setSpacing(0);
+            list->setItemDelegate(new IconCellDelegate(list));
             list->setModel(&model);
             view = list;
         } else {
@@ -263,6 +387,7 @@ class ListWidget : public QWidget {
             view = table;
             updateRowHeight();
         }
+        model.view = view;
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setSelectionMode((style & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection
                                                        : QAbstractItemView::ExtendedSelection);
@@ -397,6 +522,22 @@ class ListWidget : public QWidget {
 
 QWidget* createListWidget(DWORD style, QWidget* parent) {
     return new ListWidget(style, parent);
+}
+
+std::vector<WideString> iconCaptionLines(QWidget* widget, int row) {
+    auto* list = dynamic_cast<ListWidget*>(widget);
+    auto* view = list ? qobject_cast<QListView*>(list->view) : nullptr;
+    auto* delegate = view ? dynamic_cast<IconCellDelegate*>(view->itemDelegate()) : nullptr;
+    if (!delegate || !list->validRow(row))
+        return {};
+    view->doItemsLayout();
+    const QModelIndex index = list->model.index(row, 0);
+    const QString text = list->model.data(index, Qt::DisplayRole).toString();
+    std::vector<WideString> result;
+    for (const QString& line :
+         delegate->lines(view->fontMetrics(), text, view->visualRect(index).width()))
+        result.push_back(line.toStdU16String());
+    return result;
 }
 
 // ---- CHeaderCtrl ----

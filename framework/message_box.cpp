@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "framework/qt_window.h"
 #include "framework/resources.h"
 #include "framework/win_app.h"
 #include "framework/wnd.h"
@@ -57,64 +58,72 @@ bool headless() {
            QGuiApplication::platformName() == QLatin1String("minimal");
 }
 
+QMessageBox::StandardButton standardButton(int answer) {
+    return answer == IDOK       ? QMessageBox::Ok
+           : answer == IDCANCEL ? QMessageBox::Cancel
+           : answer == IDYES    ? QMessageBox::Yes
+                                : QMessageBox::No;
+}
+
 int showWithQt(QWidget* owner, const MessageBoxRecord& box) {
-    QMessageBox dialog(owner);
-    dialog.setWindowTitle(QString::fromStdU16String(box.caption));
-    dialog.setText(QString::fromStdU16String(box.text));
-    switch (box.type & MB_ICONMASK) {
-        case MB_ICONHAND:
-            dialog.setIcon(QMessageBox::Critical);
-            break;
-        case MB_ICONQUESTION:
-            dialog.setIcon(QMessageBox::Question);
-            break;
-        case MB_ICONEXCLAMATION:
-            dialog.setIcon(QMessageBox::Warning);
-            break;
-        case MB_ICONASTERISK:
-            dialog.setIcon(QMessageBox::Information);
-            break;
-        default:
-            break;
-    }
-    struct Choice {
-        int answer;
-        QMessageBox::StandardButton button;
-    };
-    std::vector<Choice> choices;
-    for (int answer : buttonsOf(box.type)) {
-        QMessageBox::StandardButton b = answer == IDOK       ? QMessageBox::Ok
-                                        : answer == IDCANCEL ? QMessageBox::Cancel
-                                        : answer == IDYES    ? QMessageBox::Yes
-                                                             : QMessageBox::No;
-        dialog.addButton(b);
-        choices.push_back({answer, b});
-    }
-    const int def = defaultAnswer(box.type);
-    for (const auto& c : choices) {
-        if (c.answer == def)
-            dialog.setDefaultButton(c.button);
-    }
+    const std::unique_ptr<QMessageBox> dialog = createMessageBox(owner, box);
     // The user must see the normal cursor over the box, whatever runs around it.
     const bool waiting = g_waitDepth > 0;
     if (waiting)
         QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const int pressed = dialog.exec();
+    const int pressed = dialog->exec();
     if (waiting)
         QApplication::restoreOverrideCursor();
-    for (const auto& c : choices) {
-        if (c.button == pressed)
-            return c.answer;
+    const std::vector<int> answers = buttonsOf(box.type);
+    for (int answer : answers) {
+        if (standardButton(answer) == pressed)
+            return answer;
     }
     // Closed without a button: the platform answers Cancel where there is one, else the default.
-    for (const auto& c : choices) {
-        if (c.answer == IDCANCEL)
+    for (int answer : answers) {
+        if (answer == IDCANCEL)
             return IDCANCEL;
     }
-    return choices.size() == 1 ? choices[0].answer : def;
+    return answers.size() == 1 ? answers[0] : defaultAnswer(box.type);
 }
 
 }  // namespace
+
+std::unique_ptr<QMessageBox> createMessageBox(QWidget* owner, const MessageBoxRecord& box) {
+    // A box of its own sits over the window the user works in, as the platform's did.
+    QWidget* parent = owner ? owner->window() : QApplication::activeWindow();
+    auto dialog = std::make_unique<QMessageBox>(parent);
+    dialog->setWindowTitle(QString::fromStdU16String(box.caption));
+    dialog->setText(QString::fromStdU16String(box.text));
+    // Plain text: a path or a device name is shown as it is, never read as markup.
+    dialog->setTextFormat(Qt::PlainText);
+    switch (box.type & MB_ICONMASK) {
+        case MB_ICONHAND:
+            dialog->setIcon(QMessageBox::Critical);
+            break;
+        case MB_ICONQUESTION:
+            dialog->setIcon(QMessageBox::Question);
+            break;
+        case MB_ICONEXCLAMATION:
+            dialog->setIcon(QMessageBox::Warning);
+            break;
+        case MB_ICONASTERISK:
+            dialog->setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
+    }
+    const int def = defaultAnswer(box.type);
+    for (int answer : buttonsOf(box.type)) {
+        dialog->addButton(standardButton(answer));
+        if (answer == def)
+            dialog->setDefaultButton(standardButton(answer));
+    }
+    // The box sizes itself to its text: a fixed window with a close button and nothing to
+    // maximise.
+    dialog->setWindowFlags(fixedWindowFlags(parent != nullptr));
+    return dialog;
+}
 
 int showMessageBox(CWnd* owner, WideStringView text, WideStringView caption, UINT type) {
     MessageBoxRecord box;

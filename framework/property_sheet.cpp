@@ -235,6 +235,8 @@ bool CPropertySheet::createSheetWindow(QWidget* owner) {
     if (!shown)
         activate(start, false, true);
     OnInitDialog();
+    if (QWidget* sheet = widget())
+        placeFixedWindow(sheet, owner);
     return true;
 }
 

@@ -54,6 +54,8 @@ struct CImageList::Impl {
     bool created = false;
     int cx = 0;
     int cy = 0;
+    /// The images have `ratio` times `cx` x `cy` pixels and that device pixel ratio.
+    int ratio = 1;
     UINT flags = 0;
     COLORREF bkColor = CLR_NONE;
     /// Format_ARGB32: alpha 0 where masked, else the image's own (255 for bitmaps made here).
@@ -62,12 +64,22 @@ struct CImageList::Impl {
     int add(const QImage& strip, bool masked, COLORREF mask);
 };
 
-/// Image `index` with its mask applied as transparency (Format_ARGB32); null when out of range.
+/// Image `index` with its mask applied as transparency (Format_ARGB32, with the list's pixel
+/// ratio); null when out of range.
 QImage imageListImage(const CImageList& list, int index);
 QImage imageListImage(const CImageList::Impl& list, int index);
 /// Appends `image` (an icon; scaled to the list's size when it differs, keeping its alpha);
 /// returns its index, or -1 when the list was not created.
 int addImage(CImageList& list, const QImage& image);
+
+/// The mask colour of the program's bitmaps and icons.
+constexpr QRgb kMaskColor = 0xFFFF00FFu;
+/// `image` as Format_ARGB32 with its opaque `key` pixels made transparent; an image that has an
+/// alpha channel of its own keeps it.
+QImage keyedOut(const QImage& image, QRgb key = kMaskColor);
+/// Icon resource `id` as it is shown (title bars, message boxes, ICON controls): transparent
+/// where the file has the mask colour. Null for an unknown id or an unreadable file.
+QImage iconResourceImage(UINT id);
 
 // ---- Contexts on Qt devices ----
 

@@ -9,9 +9,11 @@
 #include <memory>
 #include <vector>
 
+#include "framework/message_box.h"
 #include "framework/qt_drawing.h"
 #include "framework/wnd.h"
 
+class QMessageBox;
 class QPainter;
 
 namespace zentrix::framework {
@@ -133,5 +135,30 @@ QWidget* parentWindowWidget(const QWidget* widget);
 
 /// The font a dialog's widgets use, sized for the screen: `points` at screenDpi().
 QFont dialogQFont(int points, const WideString& face);
+
+// ---- Top-level windows on the desktop ----
+
+/// The window flags of a top-level window whose size is fixed (a dialog from its template, a
+/// sheet, a message box): a title bar with the system menu and a close button, never a
+/// maximise button. An owned window is a dialog of its owner; a window without an owner is the
+/// program's own window on the desktop and keeps its minimise button.
+Qt::WindowFlags fixedWindowFlags(bool owned);
+/// Gives the top-level `window` the flags above (its owner, if any, as Qt parent) and places it
+/// centred over `owner`'s window, or without an owner centred on the screen, inside the
+/// screen's available area. Call before it is shown.
+void placeFixedWindow(QWidget* window, QWidget* owner);
+/// Where a window of `size` goes: centred over `owner` (a rectangle of the owner's frame, `size`
+/// then that of the window's frame), or over `screen` without an owner, and moved inside
+/// `screen`.
+QPoint centredWindowPosition(QSize size, const QRect* owner, const QRect& screen);
+
+/// The Qt box `showMessageBox` shows for `box`: over `owner`'s window, or over the active window
+/// when there is no owner (Qt centres it over its parent), with the fixed flags above.
+std::unique_ptr<QMessageBox> createMessageBox(QWidget* owner, const MessageBoxRecord& box);
+
+/// The caption of row `row` of an icon-view list as it is drawn under its icon: the lines it is
+/// wrapped onto at the list's cell width (at most two, the second elided when they are not
+/// enough). Empty for a report list or a row that does not exist.
+std::vector<WideString> iconCaptionLines(QWidget* list, int row);
 
 }  // namespace zentrix::framework

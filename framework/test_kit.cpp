@@ -225,6 +225,14 @@ bool ScopedTestKit::pressReturnInList(CWnd& window, UINT id) {
     return true;
 }
 
+std::vector<WideString> ScopedTestKit::listItemTextLines(CWnd& window, UINT id, int row) {
+    CWnd* item = control(window, id);
+    if (!item || !item->widget())
+        return {};
+    processEvents();
+    return iconCaptionLines(item->widget(), row);
+}
+
 bool ScopedTestKit::clickListColumn(CWnd& window, UINT id, int column) {
     CWnd* item = control(window, id);
     auto* table = find<QTableView>(item);

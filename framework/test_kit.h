@@ -54,6 +54,9 @@ class ScopedTestKit {
     bool activateListItem(CWnd& window, UINT id, int row);
     /// Presses Return in list `id`.
     bool pressReturnInList(CWnd& window, UINT id);
+    /// The caption of row `row` of icon list `id` as drawn: its lines (empty when there is no
+    /// such row or the list is a report).
+    std::vector<WideString> listItemTextLines(CWnd& window, UINT id, int row);
     /// Taps the header of column `column` of list `id`.
     bool clickListColumn(CWnd& window, UINT id, int column);
     /// Taps tab `index` of tab control `id`.

@@ -1,9 +1,12 @@
 #include "framework/test_kit_gallery.h"
 
+#include <QMessageBox>
+
 #include "framework/controls.h"
 #include "framework/image_list.h"
 #include "framework/list_ctrl.h"
 #include "framework/property_sheet.h"
+#include "framework/qt_window.h"
 #include "framework/test_kit.h"
 #include "resources/resource_ids.h"
 
@@ -97,12 +100,49 @@ void registerSampleGallery(GalleryRegistry& gallery) {
     gallery.add("sample_menu", [] { return std::make_unique<SampleMenu>(); });
 }
 
+namespace {
+
+// The Qt box a message box shows, held as a window of its own.
+class MessageBoxWindow : public CWnd {
+  public:
+    explicit MessageBoxWindow(std::unique_ptr<QMessageBox> box) {
+        attachWidget(box.release(), true);
+    }
+    QMessageBox* box() const { return qobject_cast<QMessageBox*>(widget()); }
+};
+
+}  // namespace
+
+std::unique_ptr<CWnd> makeMessageBoxWindow(WideStringView text, WideStringView caption, UINT type) {
+    ensureTestApplication();
+    MessageBoxRecord record;
+    record.text = WideString(text);
+    record.caption = WideString(caption);
+    record.type = type;
+    return std::make_unique<MessageBoxWindow>(createMessageBox(nullptr, record));
+}
+
 bool openGalleryWindow(ScopedTestKit& kit, CWnd& window) {
     if (auto* sheet = dynamic_cast<CPropertySheet*>(&window))
         return kit.open(*sheet);
     if (auto* dialog = dynamic_cast<CDialog*>(&window))
         return kit.open(*dialog);
+    if (auto* message = dynamic_cast<MessageBoxWindow*>(&window); message && message->box()) {
+        message->box()->show();
+        kit.processEvents();
+        return true;
+    }
     return false;
+}
+
+int runGalleryWindow(CWnd& window) {
+    if (auto* sheet = dynamic_cast<CPropertySheet*>(&window))
+        return sheet->DoModal();
+    if (auto* dialog = dynamic_cast<CDialog*>(&window))
+        return dialog->DoModal();
+    if (auto* message = dynamic_cast<MessageBoxWindow*>(&window); message && message->box())
+        return message->box()->exec();
+    return -1;
 }
 
 }  // namespace zentrix::framework

@@ -1,6 +1,6 @@
-// The gallery's registry: every dialog and sheet the program wants to see rendered registers a
-// named entry that makes the window object (not yet opened). zentrix-gallery opens each entry
-// headless and saves it as a PNG file, or shows one on the screen.
+// The gallery's registry: every dialog, sheet and message box the program wants to see rendered
+// registers a named entry that makes the window object (not yet opened). zentrix-gallery opens each
+// entry headless and saves it as a PNG file, or shows one on the screen.
 //
 // A library with pages adds a function that registers its entries and the gallery's main calls
 // it (static registration would be dropped by the linker from a static library):
@@ -42,7 +42,15 @@ class GalleryRegistry {
 /// and an icon menu.
 void registerSampleGallery(GalleryRegistry& gallery);
 
-/// Opens `window` modeless through `kit` (a dialog or a sheet); false for anything else.
+/// A message box as `showMessageBox(nullptr, text, caption, type)` shows it (text, icon,
+/// buttons, title and window flags), as a window for the gallery. It answers nothing.
+std::unique_ptr<CWnd> makeMessageBoxWindow(WideStringView text, WideStringView caption, UINT type);
+
+/// Opens `window` modeless through `kit` (a dialog, a sheet or a message box window); false for
+/// anything else.
 bool openGalleryWindow(ScopedTestKit& kit, CWnd& window);
+/// Shows `window` modally on the screen and answers how it ended (a dialog's or sheet's result,
+/// a message box's button), -1 for anything else.
+int runGalleryWindow(CWnd& window);
 
 }  // namespace zentrix::framework

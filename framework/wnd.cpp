@@ -359,7 +359,20 @@ void CWnd::ClientToScreen(CPoint* point) const {
 
 void CWnd::MoveWindow(int x, int y, int width, int height, bool repaint) {
     if (QWidget* w = widget()) {
-        w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+        width = std::max(0, width);
+        height = std::max(0, height);
+        if (w->isWindow()) {
+            // As GetWindowRect answers: the frame's top left and the client size. A window of
+            // fixed size (a dialog) keeps a fixed size, the new one.
+            if (w->minimumSize() == w->maximumSize())
+                w->setFixedSize(width, height);
+            w->resize(width, height);
+            w->move(x, y);
+            if (repaint)
+                Invalidate();
+            return;
+        }
+        w->setGeometry(x, y, width, height);
         if (repaint)
             Invalidate();
     }
@@ -559,6 +572,11 @@ void setScreenDpiOverride(int dpi) {
 
 double screenScale() {
     return screenDpi() / 96.0;
+}
+double screenPixelScale() {
+    QScreen* screen =
+        QGuiApplication::instance() != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    return screenScale() * (screen ? screen->devicePixelRatio() : 1.0);
 }
 int ScaleX(int pixels) {
     return static_cast<int>(std::lround(pixels * screenScale()));

@@ -267,6 +267,10 @@ class CClientDC : public CDC {
 double screenScale();
 int ScaleX(int pixels);
 int ScaleY(int pixels);
+/// Device pixels per handheld pixel: the scale above times the device pixel ratio Qt gives the
+/// screen (a desktop scaled to 200 %, or QT_SCALE_FACTOR=2). Artwork drawn at twice the
+/// resolution is worth using from 2 on.
+double screenPixelScale();
 /// The logical resolution the layer works with: the screen's, or the override (0 = none).
 int screenDpi();
 void setScreenDpiOverride(int dpi);

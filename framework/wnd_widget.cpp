@@ -3,11 +3,15 @@
 // from a backing image and turns Qt's input events into the handheld's messages.
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
@@ -341,6 +345,53 @@ void WndWidget::keyPressEvent(QKeyEvent* event) {
     } else {
         QWidget::keyPressEvent(event);
     }
+}
+
+// ---- Top-level windows on the desktop ----
+
+Qt::WindowFlags fixedWindowFlags(bool owned) {
+    const Qt::WindowFlags bar = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    return owned ? (Qt::Dialog | bar) : (Qt::Window | bar | Qt::WindowMinimizeButtonHint);
+}
+
+QPoint centredWindowPosition(QSize size, const QRect* owner, const QRect& screen) {
+    const QRect over = owner ? *owner : screen;
+    QPoint at(over.x() + (over.width() - size.width()) / 2,
+              over.y() + (over.height() - size.height()) / 2);
+    // Never off the screen: the title bar, and with it the way to move the window, stays on it.
+    at.setX(std::clamp(at.x(), screen.left(),
+                       std::max(screen.left(), screen.x() + screen.width() - size.width())));
+    at.setY(std::clamp(at.y(), screen.top(),
+                       std::max(screen.top(), screen.y() + screen.height() - size.height())));
+    return at;
+}
+
+void placeFixedWindow(QWidget* window, QWidget* owner) {
+    QWidget* ownerWindow = owner ? owner->window() : nullptr;
+    if (ownerWindow == window)
+        ownerWindow = nullptr;
+    window->setParent(ownerWindow, fixedWindowFlags(ownerWindow != nullptr));
+    QScreen* screen = ownerWindow ? ownerWindow->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize size = window->size();
+    const QRect area = screen->availableGeometry();
+    if (!ownerWindow) {
+        // The frame the window manager will add is not known yet: the window itself is centred.
+        window->setGeometry(QRect(centredWindowPosition(size, nullptr, area), size));
+        return;
+    }
+    // The window manager frames the new window as it framed its owner: frames are centred.
+    const QRect ownerFrame = ownerWindow->frameGeometry();
+    const QPoint frameToClient = ownerWindow->geometry().topLeft() - ownerFrame.topLeft();
+    const QSize frameSize = size + (ownerFrame.size() - ownerWindow->size());
+    const QPoint frameAt = centredWindowPosition(frameSize, &ownerFrame, area);
+    window->setGeometry(QRect(frameAt + frameToClient, size));
 }
 
 }  // namespace zentrix::framework

@@ -53,6 +53,44 @@ TEST(ImageList, AStripWithAMagentaMaskGivesImagesTransparentWhereMagenta) {
     EXPECT_FALSE(list.Draw(nullptr, 0, CPoint(), ILD_NORMAL));
 }
 
+// A list for screens of twice the resolution: images of the same logical size, cut from a strip
+// drawn at twice the size, carrying all its pixels.
+TEST(ImageList, AListOfPixelRatioTwoKeepsEveryPixelOfItsStrip) {
+    Canvas strip(2 * 16, 16, kMagenta);
+    strip.dc.FillSolidRect(3, 5, 1, 1, kGreen);  // one pixel a 32 x 32 strip could not hold
+    strip.dc.FillSolidRect(16 + 8, 8, 8, 8, kGreen);
+    CImageList list;
+    EXPECT_FALSE(list.Create(8, 8, ILC_COLOR24 | ILC_MASK, 2, 0, 0));
+    EXPECT_FALSE(list.Create(8, 8, ILC_COLOR24 | ILC_MASK, 2, 0, 5));
+    EXPECT_FALSE(list.Create(600, 8, ILC_COLOR24 | ILC_MASK, 2, 0, 2));
+    ASSERT_TRUE(list.Create(8, 8, ILC_COLOR24 | ILC_MASK, 2, 0, 2));
+    EXPECT_EQ(list.GetPixelRatio(), 2);
+    EXPECT_EQ(list.Add(&strip.bitmap, kMagenta), 0);
+    ASSERT_EQ(list.GetImageCount(), 2);
+    EXPECT_EQ(list.GetImageSize(), CSize(8, 8));
+    IMAGEINFO info;
+    ASSERT_TRUE(list.GetImageInfo(1, &info));
+    EXPECT_EQ(info.rcImage, CRect(8, 0, 16, 8));
+
+    const QImage first = imageListImage(list, 0);
+    EXPECT_EQ(first.size(), QSize(16, 16));
+    EXPECT_EQ(first.devicePixelRatio(), 2.0);
+    EXPECT_EQ(first.pixel(3, 5), qRgb(0, 128, 0));
+    EXPECT_EQ(qAlpha(first.pixel(2, 5)), 0);
+    EXPECT_EQ(qAlpha(first.pixel(3, 4)), 0);
+
+    // Drawn in a context, an image covers its logical size: the second one's green quarter.
+    Canvas target(12, 12, kMagenta);
+    ASSERT_TRUE(list.Draw(&target.dc, 1, CPoint(2, 2), ILD_NORMAL));
+    EXPECT_EQ(target.ink(kMagenta), CRect(6, 6, 10, 10));
+
+    // An icon added to it is scaled to its pixels, not to its logical size.
+    CImageList icons;
+    ASSERT_TRUE(icons.Create(8, 8, ILC_COLOR24, 1, 0, 2));
+    ASSERT_EQ(icons.AddIcon(&strip.bitmap), 0);
+    EXPECT_EQ(imageListImage(icons, 0).size(), QSize(16, 16));
+}
+
 TEST(ImageList, StylesAndAListWithoutAMask) {
     Canvas strip(16, 8, kMagenta);
     paintStrip(strip, 2);
