@@ -1,6 +1,8 @@
 // The about box: the program's version and what the receiver reports of its own.
 #pragma once
 
+#include <span>
+
 #include "framework/dialog.h"
 #include "receiver/commands/receiver_interface.h"
 
@@ -18,6 +20,9 @@ class CAboutZentrix : public framework::CDialog {
 
   private:
     void showFirmware();
+    /// Moves the controls below the hidden ones up over the band those leave, and takes the
+    /// band's height off the dialog.
+    void closeUp(std::span<const unsigned> hiddenIds);
 
     receiver::ReceiverInterface* receiver_;
 };

@@ -59,8 +59,12 @@ bool CMainMenuDialog::OnInitDialog() {
     SetIcon(IDR_MAINFRAME, true);
     SetIcon(IDR_MAINFRAME, false);
     list_.SubclassDlgItem(IDC_MAIN_MENU_LIST, this);
-    if (images_.Create(kIconSize, kIconSize, framework::ILC_COLOR24 | framework::ILC_MASK, 8, 0) &&
-        strip_.LoadBitmap(IDB_MAIN_MENU)) {
+    // A screen of twice the resolution (or more) gets the icons drawn at 64 pixels, still shown
+    // at the 32-pixel icons' place.
+    const int ratio = framework::screenPixelScale() >= 2.0 ? 2 : 1;
+    if (images_.Create(kIconSize, kIconSize, framework::ILC_COLOR24 | framework::ILC_MASK, 8, 0,
+                       ratio) &&
+        strip_.LoadBitmap(ratio == 2 ? IDB_MAIN_MENU_64 : IDB_MAIN_MENU)) {
         images_.Add(&strip_, kIconMask);
         list_.SetImageList(&images_, framework::LVSIL_NORMAL);
     }

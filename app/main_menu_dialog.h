@@ -1,7 +1,6 @@
 // The main menu: one icon list from which every sheet of the program is opened.
 #pragma once
 
-
 #include "app/settings.h"
 #include "app/startup.h"
 #include "framework/dialog.h"

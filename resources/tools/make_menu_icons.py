@@ -1,7 +1,13 @@
 #!/usr/bin/env python3
-"""Draws the main menu's icon strip (eight 32 x 32 icons, magenta where transparent) and the
-program icon, as PNG files. The icons are plain geometry evaluated per pixel, without
-antialiasing: a blended edge against the magenta key would leave a pink fringe on screen.
+"""Draws the main menu's icon strips (eight 32 x 32 icons, and the same eight at 64 x 64 for
+screens of twice the resolution, magenta where transparent) and the program icon, as PNG files.
+The icons are plain geometry evaluated per pixel, without antialiasing: a blended edge against the
+magenta key would leave a pink fringe on screen.
+
+Every shape is written in the coordinates of the 32-pixel icon, whose pixel centres are the whole
+numbers. The 64-pixel strip evaluates the same shapes at the centres of its pixels, a quarter of a
+32-pixel away from the whole numbers, so curves and slants come out twice as fine while the
+straight pixel-grid parts (cell(), the outlines and text lines) keep their exact proportions.
 
     resources/tools/make_menu_icons.py resources/bitmaps
 """
@@ -20,6 +26,11 @@ ORANGE = (230, 130, 20)
 RED = (200, 40, 40)
 WHITE = (255, 255, 255)
 GREY = (120, 130, 140)
+
+
+def cell(v):
+    """The 32-pixel grid cell a coordinate falls in (the pixel whose centre is nearest)."""
+    return math.floor(v + 0.5)
 
 
 def polar(x, y, cx=15.5, cy=15.5):
@@ -62,6 +73,8 @@ def station(x, y):  # Differential Mode: a mast sending waves
 
 
 def document(x, y):  # NMEA Output: sentences leaving the handheld
+    fx, fy = x, y
+    x, y = cell(x), cell(y)
     if 4 <= x <= 19 and 3 <= y <= 28:
         if x in (4, 19) or y in (3, 28):
             return DARK
@@ -70,7 +83,7 @@ def document(x, y):  # NMEA Output: sentences leaving the handheld
         return WHITE
     if 14 <= y <= 17 and 20 <= x <= 24:
         return GREEN
-    if in_triangle(x, y, (24, 9.5), (24, 21.5), (30.5, 15.5)):
+    if in_triangle(fx, fy, (24, 9.5), (24, 21.5), (30.5, 15.5)):
         return GREEN
     return None
 
@@ -98,12 +111,15 @@ def reset(x, y):  # Reset: a circular arrow
 
 
 def console(x, y):  # Trouble shooting: the command console
+    fx, fy = x, y
+    x, y = cell(x), cell(y)
     if 2 <= x <= 29 and 5 <= y <= 26:
         if x in (2, 29) or y in (5, 26) or y == 9:
             return DARK
         if y < 9:
             return GREY
-        if segment_distance(x, y, 7, 13, 12, 17) < 1.3 or segment_distance(x, y, 12, 17, 7, 21) < 1.3:
+        if (segment_distance(fx, fy, 7, 13, 12, 17) < 1.3 or
+                segment_distance(fx, fy, 12, 17, 7, 21) < 1.3):
             return GREEN
         if 15 <= x <= 22 and 20 <= y <= 21:
             return GREEN
@@ -115,6 +131,7 @@ def about(x, y):  # About: "i" on a disc
     r, _ = polar(x, y)
     if r > 13.5:
         return None
+    x, y = cell(x), cell(y)
     if 14 <= x <= 17 and (8 <= y <= 11 or 14 <= y <= 24):
         return WHITE
     if 12 <= x <= 17 and y == 14 or 12 <= x <= 19 and 23 <= y <= 24:
@@ -124,7 +141,7 @@ def about(x, y):  # About: "i" on a disc
 
 def power(x, y):  # Turn off GNSS
     r, a = polar(x, y, 15.5, 17)
-    if 14 <= x <= 17 and 2 <= y <= 15:
+    if 14 <= cell(x) <= 17 and 2 <= cell(y) <= 15:
         return RED
     if 9 <= r <= 12.5 and not (-2.3 < a < -0.84):
         return RED
@@ -161,13 +178,21 @@ def write_png(path, width, height, pixel):
                   chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
 
 
-def strip_pixel(x, y):
-    return MENU_ICONS[x // SIZE](x % SIZE, y) or KEY
+def strip_pixel(scale):
+    """The strip's pixel (x, y) at `scale` pixels per 32-pixel icon pixel."""
+    size = SIZE * scale
+
+    def pixel(x, y):
+        def at(v):
+            return (v % size + 0.5) / scale - 0.5
+        return MENU_ICONS[x // size](at(x), at(y)) or KEY
+    return pixel
 
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "."
-    write_png(f"{out}/main_menu.png", SIZE * len(MENU_ICONS), SIZE, strip_pixel)
+    write_png(f"{out}/main_menu.png", SIZE * len(MENU_ICONS), SIZE, strip_pixel(1))
+    write_png(f"{out}/main_menu_64.png", 2 * SIZE * len(MENU_ICONS), 2 * SIZE, strip_pixel(2))
     write_png(f"{out}/zentrix.png", SIZE, SIZE, lambda x, y: app_icon(x, y) or KEY)
 
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "app/about_dialog.h"
@@ -143,6 +144,155 @@ TEST(MainMenu, FitsTheHandheldScreensAndShowsItsIcons) {
         EXPECT_TRUE(blue);
         EXPECT_FALSE(magenta);
         menu.OnCancel();
+    }
+}
+
+// Where `bitmap` has colour `c` inside `area`, relative to the area, row by row.
+std::vector<framework::CPoint> pixelsOf(framework::CBitmap& bitmap, framework::CRect area,
+                                        framework::COLORREF c) {
+    framework::CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    dc.SelectObject(&bitmap);
+    std::vector<framework::CPoint> found;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (dc.GetPixel(x, y) == c)
+                found.push_back({x - area.left, y - area.top});
+        }
+    }
+    return found;
+}
+
+// A screen of twice the resolution shows the icons drawn at 64 pixels where the 32-pixel ones
+// were, not the 32-pixel ones enlarged: the power icon's red shows pixel for pixel as drawn.
+TEST(MainMenu, ScreensOfScaleTwoShowTheIconsDrawnAtSixtyFourPixels) {
+    constexpr framework::COLORREF kRed = framework::RGB(200, 40, 40);
+    constexpr int kPowerImage = 7;
+    for (const int dpi : {96, 192}) {
+        SCOPED_TRACE(dpi);
+        const int size = 32 * dpi / 96;
+        framework::CBitmap strip;
+        ASSERT_TRUE(strip.LoadBitmap(dpi == 96 ? IDB_MAIN_MENU : IDB_MAIN_MENU_64));
+        ASSERT_EQ(strip.GetSize(), framework::CSize(8 * size, size));
+        const auto drawn = pixelsOf(
+            strip, framework::CRect(kPowerImage * size, 0, (kPowerImage + 1) * size, size), kRed);
+        ASSERT_FALSE(drawn.empty());
+
+        ScopedTestKit kit;
+        kit.setScreenDpi(dpi);
+        ScriptedReceiver receiver;
+        CMainMenuDialog menu(&receiver, kSurveyModel, {});
+        ASSERT_TRUE(kit.open(menu));
+        const framework::CImageList* images = menu.list().GetImageList(framework::LVSIL_NORMAL);
+        ASSERT_NE(images, nullptr);
+        EXPECT_EQ(images->GetImageSize(), framework::CSize(32, 32));
+        EXPECT_EQ(images->GetPixelRatio(), dpi / 96);
+
+        framework::CBitmap shown;
+        ASSERT_TRUE(kit.render(menu, shown));
+        auto onScreen =
+            pixelsOf(shown, framework::CRect(framework::CPoint(0, 0), shown.GetSize()), kRed);
+        ASSERT_EQ(onScreen.size(), drawn.size());
+        // The same shape, moved to where the icon sits.
+        const framework::CPoint offset(onScreen[0].x - drawn[0].x, onScreen[0].y - drawn[0].y);
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            ASSERT_EQ(onScreen[i], framework::CPoint(drawn[i].x + offset.x, drawn[i].y + offset.y))
+                << i;
+        }
+        menu.OnCancel();
+    }
+}
+
+// "Turn off GNSS" is wider than its cell: it goes onto two lines at a word, never cut short.
+TEST(MainMenu, CaptionsWrapOntoTwoLinesRatherThanBeingCut) {
+    for (const int dpi : {96, 192}) {
+        SCOPED_TRACE(dpi);
+        ScopedTestKit kit;
+        kit.setScreenDpi(dpi);
+        ScriptedReceiver receiver;
+        CMainMenuDialog menu(&receiver, kSurveyModel, {});
+        ASSERT_TRUE(kit.open(menu));
+        std::map<MenuAction, std::vector<WideString>> lines;
+        for (int row = 0; row < menu.list().GetItemCount(); ++row) {
+            lines[static_cast<MenuAction>(menu.list().GetItemData(row))] =
+                kit.listItemTextLines(menu, IDC_MAIN_MENU_LIST, row);
+        }
+        // At scale 1 the caption is wider than its cell. The 192 DPI font is not exactly twice as
+        // wide, so there it may just fit; either way nothing of it is cut.
+        const std::vector<WideString>& turnOff = lines[MenuAction::TurnOffGnss];
+        if (dpi == 96) {
+            EXPECT_EQ(turnOff, (std::vector<WideString>{u"Turn off", u"GNSS"}));
+        } else if (turnOff.size() == 2) {
+            EXPECT_EQ(turnOff[0] + u" " + turnOff[1], u"Turn off GNSS");
+        } else {
+            EXPECT_EQ(turnOff, std::vector<WideString>{u"Turn off GNSS"});
+        }
+        EXPECT_EQ(lines[MenuAction::Reset], std::vector<WideString>{u"Reset"});
+        EXPECT_EQ(lines[MenuAction::About], std::vector<WideString>{u"About"});
+        menu.OnCancel();
+    }
+}
+
+framework::CRect placeIn(const CWnd& dialog, const CWnd& control) {
+    framework::CRect rect;
+    control.GetWindowRect(&rect);
+    dialog.ScreenToClient(&rect);
+    return rect;
+}
+
+// The GPS-only chip tells no versions: its about box has no firmware lines, and no empty band
+// where they would be. What stays keeps its distances.
+TEST(About, WithoutTheReceiversVersionsTheBoxClosesUpOverTheirLines) {
+    for (const int dpi : {96, 192}) {
+        SCOPED_TRACE(dpi);
+        ScopedTestKit kit;
+        kit.setScreenDpi(dpi);
+        ScriptedReceiver board;
+        ScriptedReceiver chip;
+        chip.answer = 0;
+        CAboutZentrix full(&board);
+        CAboutZentrix gpsOnly(&chip);
+        ASSERT_TRUE(kit.open(full));
+        ASSERT_TRUE(kit.open(gpsOnly));
+
+        framework::CRect fullClient;
+        framework::CRect shortClient;
+        full.GetClientRect(&fullClient);
+        gpsOnly.GetClientRect(&shortClient);
+        EXPECT_EQ(fullClient.Width(), shortClient.Width());
+        EXPECT_LT(shortClient.Height(), fullClient.Height() * 2 / 3);
+
+        const auto rectOf = [](const CWnd& dialog, framework::UINT id) {
+            const CWnd* control = dialog.GetDlgItem(id);
+            return control ? placeIn(dialog, *control) : framework::CRect();
+        };
+        const framework::CRect fullOk = rectOf(full, framework::IDOK);
+        const framework::CRect shortOk = rectOf(gpsOnly, framework::IDOK);
+        const framework::CRect lastLine = rectOf(full, IDC_ABOUT_SERVICE_VERSION);
+        const framework::CRect version = rectOf(gpsOnly, IDC_ABOUT_VERSION);
+        EXPECT_EQ(shortOk.top - version.bottom, fullOk.top - lastLine.bottom);
+        EXPECT_EQ(shortClient.Height() - shortOk.bottom, fullClient.Height() - fullOk.bottom);
+        EXPECT_EQ(fullClient.Height() - shortClient.Height(), fullOk.top - shortOk.top);
+        EXPECT_EQ(shortOk.left, fullOk.left);
+
+        // What shows lies inside the box and nothing overlaps.
+        const framework::UINT shownIds[] = {IDC_ABOUT_ICON, IDC_ABOUT_TITLE, IDC_ABOUT_VERSION,
+                                            framework::IDOK};
+        for (const framework::UINT id : {IDC_ABOUT_GNSS_FIRMWARE, IDC_ABOUT_SYSTEM_FIRMWARE,
+                                         IDC_ABOUT_SERVICE_LABEL, IDC_ABOUT_SERVICE_VERSION}) {
+            EXPECT_FALSE(gpsOnly.GetDlgItem(id)->IsWindowVisible()) << id;
+        }
+        for (const framework::UINT a : shownIds) {
+            const framework::CRect ra = rectOf(gpsOnly, a);
+            EXPECT_TRUE(gpsOnly.GetDlgItem(a)->IsWindowVisible()) << a;
+            EXPECT_EQ(ra.IntersectWith(shortClient), ra) << a;
+            for (const framework::UINT b : shownIds) {
+                if (a < b) {
+                    EXPECT_TRUE(ra.IntersectWith(rectOf(gpsOnly, b)).IsRectEmpty())
+                        << a << " " << b;
+                }
+            }
+        }
     }
 }
 
