@@ -1,12 +1,19 @@
 #include "tools/gallery/program_entries.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "app/about_dialog.h"
 #include "app/main_menu_dialog.h"
+#include "app/startup.h"
+#include "framework/message_box.h"
+#include "framework/resources.h"
 #include "receiver/gnss_receiver.h"
+#include "receiver/sirf/sirf_receiver.h"
+#include "resources/resource_ids.h"
 #include "tools/sim/simulator.h"
 
 namespace zentrix::gallery {
@@ -61,6 +68,41 @@ void registerProgramGallery(framework::GalleryRegistry& gallery) {
                                                       app::ConnectionSettings{});
     });
     gallery.add("about", [] { return std::make_unique<app::CAboutZentrix>(simulatedReceiver()); });
+    // The GPS-only chip tells no versions: the about box without its firmware lines.
+    gallery.add("about_gps_only", [] {
+        static receiver::SirfReceiver chip(app::kGpsOnlyModel1);
+        return std::make_unique<app::CAboutZentrix>(&chip);
+    });
+
+    // The message boxes as the program shows them: titled with its name, over its window.
+    const auto title = [] { return framework::loadString(IDS_APP_TITLE); };
+    gallery.add("message_already_running", [title] {
+        return framework::makeMessageBoxWindow(framework::loadString(IDS_ALREADY_RUNNING), title(),
+                                               framework::MB_ICONINFORMATION);
+    });
+    gallery.add("message_cannot_connect", [title] {
+        // The most common failure: nothing at the port's device. The advice names the device
+        // root the user has, not the gallery's scratch one.
+        const char* scratchRoot = std::getenv("ZENTRIX_ROOT");
+        const std::string saved = scratchRoot ? scratchRoot : "";
+        unsetenv("ZENTRIX_ROOT");
+        app::ConnectionFailure failure;
+        failure.portName = u"COM3:";
+        failure.devicePath = "/dev/ttyS2";
+        failure.openError = ENOENT;
+        const platform::WideString text = app::connectionFailureText(failure);
+        if (scratchRoot)
+            setenv("ZENTRIX_ROOT", saved.c_str(), 1);
+        return framework::makeMessageBoxWindow(text, title(), framework::MB_ICONERROR);
+    });
+    gallery.add("message_reset_question", [title] {
+        return framework::makeMessageBoxWindow(framework::loadString(IDS_RESET_QUESTION), title(),
+                                               framework::MB_YESNO | framework::MB_ICONEXCLAMATION);
+    });
+    gallery.add("message_cannot_power_off", [title] {
+        return framework::makeMessageBoxWindow(framework::loadString(IDS_CANNOT_POWER_OFF), title(),
+                                               framework::MB_OK);
+    });
 }
 
 }  // namespace zentrix::gallery
