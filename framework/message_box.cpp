@@ -119,9 +119,9 @@ std::unique_ptr<QMessageBox> createMessageBox(QWidget* owner, const MessageBoxRe
         if (answer == def)
             dialog->setDefaultButton(standardButton(answer));
     }
-    // The box sizes itself to its text: a fixed window with a close button and nothing to
-    // maximise.
-    dialog->setWindowFlags(fixedWindowFlags(parent != nullptr));
+    // The box sizes itself to its text: a fixed dialog with a close button and nothing to
+    // maximise or minimise, with or without a window under it.
+    dialog->setWindowFlags(fixedWindowFlags(true));
     return dialog;
 }
 

@@ -201,6 +201,8 @@ TEST(DesktopPlacement, ABoxWithoutOwnerSitsOverTheActiveWindow) {
     ASSERT_EQ(QApplication::activeWindow(), owner.widget());
     const std::unique_ptr<QMessageBox> box = createMessageBox(nullptr, boxOf(MB_YESNO));
     EXPECT_EQ(box->parentWidget(), owner.widget());
+    EXPECT_EQ(box->windowType(), Qt::Dialog);
+    EXPECT_FALSE(box->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 TEST(DesktopFlags, FixedWindowsHaveNoMaximiseButton) {
