@@ -44,6 +44,13 @@ bool CStartupWindow::open() {
     return true;
 }
 
+bool CStartupWindow::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (!texts_.empty())
+        SetDlgItemText(IDC_STARTUP_TEXT, texts_.back());
+    return true;
+}
+
 void CStartupWindow::showServiceSearch() {
     show(loadString(IDS_STARTUP_SERVICE));
 }
@@ -82,9 +89,11 @@ void CStartupWindow::OnCancel() {
 
 void CStartupWindow::show(WideString text) {
     texts_.push_back(text);
-    SetDlgItemText(IDC_STARTUP_TEXT, text);
-    // Painted now: the next step may be a wait too short to paint in.
-    UpdateWindow();
+    if (IsWindow()) {
+        SetDlgItemText(IDC_STARTUP_TEXT, text);
+        // Painted now: the next step may be a wait too short to paint in.
+        UpdateWindow();
+    }
     if (g_textObserver)
         g_textObserver(*this);
 }

@@ -32,6 +32,8 @@ class CStartupWindow : public framework::CDialog {
     /// Every text the window has shown, in order.
     const std::vector<platform::WideString>& texts() const { return texts_; }
 
+    /// Shows the latest text, also one given before the window existed.
+    bool OnInitDialog() override;
     /// Gives the search up: the waits of the start end at once, the receiver stops searching.
     void OnCancel() override;
 

@@ -9,6 +9,7 @@
 #include "app/about_dialog.h"
 #include "app/main_menu_dialog.h"
 #include "app/startup.h"
+#include "app/startup_window.h"
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "receiver/gnss_receiver.h"
@@ -72,6 +73,13 @@ void registerProgramGallery(framework::GalleryRegistry& gallery) {
     gallery.add("about_gps_only", [] {
         static receiver::SirfReceiver chip(app::kGpsOnlyModel1);
         return std::make_unique<app::CAboutZentrix>(&chip);
+    });
+
+    // The start-up window while the search tries the first rate.
+    gallery.add("startup", [] {
+        auto window = std::make_unique<app::CStartupWindow>(u"COM3:", "/dev/ttyS2");
+        window->showStep({receiver::ConnectStep::Stage::TryingRate, 57600});
+        return window;
     });
 
     // The message boxes as the program shows them: titled with its name, over its window.

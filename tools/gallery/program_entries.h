@@ -5,10 +5,10 @@
 
 namespace zentrix::gallery {
 
-/// Registers the main menu (as each model shows it), the about box of either receiver and the
-/// program's message boxes. The receiver behind the survey windows is the simulated survey
-/// board, connected on first use in a scratch device root; the GPS-only about box has the
-/// GPS-only chip's receiver, which tells no versions.
+/// Registers the start-up window, the main menu (as each model shows it), the about box of either
+/// receiver and the program's message boxes. The receiver behind the survey windows is the
+/// simulated survey board, connected on first use in a scratch device root; the GPS-only about box
+/// has the GPS-only chip's receiver, which tells no versions.
 void registerProgramGallery(framework::GalleryRegistry& gallery);
 
 }  // namespace zentrix::gallery
