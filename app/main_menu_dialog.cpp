@@ -7,6 +7,7 @@
 #include "framework/resources.h"
 #include "platform/clock.h"
 #include "resources/resource_ids.h"
+#include "ui/status/gnss_status_sheet.h"
 
 namespace zentrix::app {
 
@@ -29,7 +30,7 @@ constexpr std::array<MenuItem, 8> kMenuItems = {{
     {MenuAction::GnssSettings, IDS_MENU_GNSS_SETTINGS, 0, true, false},
     {MenuAction::DifferentialMode, IDS_MENU_DIFFERENTIAL_MODE, 1, false, false},
     {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, false},
-    {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, false},
+    {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, true},
     {MenuAction::Reset, IDS_MENU_RESET, 4, true, true},
     {MenuAction::Troubleshooting, IDS_MENU_TROUBLESHOOTING, 5, false, false},
     {MenuAction::About, IDS_MENU_ABOUT, 6, true, true},
@@ -100,6 +101,11 @@ void CMainMenuDialog::runAction(MenuAction action) {
         case MenuAction::Reset:
             resetReceiver();
             break;
+        case MenuAction::GnssStatus: {
+            ui::CGnssStatusSheet status(receiver_, this);
+            status.DoModal();
+            break;
+        }
         case MenuAction::About: {
             CAboutZentrix about(receiver_, this);
             about.DoModal();

@@ -16,6 +16,7 @@
 #include "platform/local_channel.h"
 #include "resources/resource_ids.h"
 #include "tests/support/test_support.h"
+#include "ui/status/gnss_status_sheet.h"
 
 namespace zentrix::app {
 namespace {
@@ -73,11 +74,12 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
     ScriptedReceiver receiver;
     CMainMenuDialog menu(&receiver, kSurveyModel, {});
     ASSERT_TRUE(kit.open(menu));
-    ASSERT_EQ(menu.list().GetItemCount(), 3);
+    ASSERT_EQ(menu.list().GetItemCount(), 4);
+    const int reset = 1;  // after GNSS Status
+    const int about = 2;
 
-    // Reset is the first item shown on a survey handheld.
     kit.queueMessageBoxAnswers({framework::IDYES});
-    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, 0));
+    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, reset));
     EXPECT_EQ(receiver.calls,
               (std::vector<std::string>{"init 1", "port?", "status nmea 2", "wti", "a2d"}));
     EXPECT_TRUE(receiver.waitCursorDuringInit);
@@ -90,17 +92,31 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
         service = about.GetDlgItemText(IDC_ABOUT_SERVICE_VERSION);
         about.EndDialog(framework::IDOK);
     });
-    menu.list().SetItemState(1, framework::LVIS_FOCUSED | framework::LVIS_SELECTED,
+    menu.list().SetItemState(about, framework::LVIS_FOCUSED | framework::LVIS_SELECTED,
                              framework::LVIS_FOCUSED | framework::LVIS_SELECTED);
     ASSERT_TRUE(kit.pressReturnInList(menu, IDC_MAIN_MENU_LIST));
     EXPECT_EQ(service, u"Version: V5.6");
+    EXPECT_EQ(kit.unansweredModals(), 0);
+
+    // GNSS Status opens the status sheet on the menu's receiver, modally, without a caption.
+    int pages = 0;
+    WideString caption = u"?";
+    kit.queueModalHandler([&](CWnd& window) {
+        auto& sheet = dynamic_cast<ui::CGnssStatusSheet&>(window);
+        pages = sheet.GetPageCount();
+        caption = sheet.GetWindowText();
+        sheet.EndDialog(framework::IDCANCEL);
+    });
+    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, 0));
+    EXPECT_EQ(pages, 3);
+    EXPECT_EQ(caption, u"");
     EXPECT_EQ(kit.unansweredModals(), 0);
 
     // A failed reset stops at once: no port query, no outputs.
     receiver.calls.clear();
     receiver.answer = 0;
     kit.queueMessageBoxAnswers({framework::IDYES});
-    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, 0));
+    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, reset));
     EXPECT_EQ(receiver.calls, std::vector<std::string>{"init 1"});
 
     menu.OnCancel();
