@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "receiver/commands/receiver_interface.h"
@@ -48,7 +49,9 @@ class FakeReceiver : public receiver::ReceiverInterface {
     uint32_t getBaselineLength(float& metres) override {
         return answer("getBaselineLength", [&] { metres = baselineMetres; });
     }
-    uint32_t getWtiValue() override { return answer("getWtiValue", [] {}) ? wtiValue : 0; }
+    uint32_t getWtiValue() override {
+        return answer("getWtiValue", [] {}) ? wtiValue : 0;
+    }
     uint32_t getDeviceModel() override {
         return answer("getDeviceModel", [] {}) ? deviceModel : 0;
     }
@@ -58,6 +61,65 @@ class FakeReceiver : public receiver::ReceiverInterface {
     uint32_t queryGlonass(uint8_t& on) override { return query("queryGlonass", on, glonass); }
     uint32_t querySbas(uint8_t& on) override { return query("querySbas", on, sbas); }
     uint32_t queryQzss(uint8_t& on) override { return query("queryQzss", on, qzss); }
+
+    // Tracking settings (the GNSS settings page).
+    uint32_t gnssMode = 0;
+    uint32_t elevationMask = 10;
+    uint32_t externalAntenna = 1;  // the first flag of the receiver's A2D reply
+    WideString antennaName = u"UNKNOWN";
+
+    uint32_t queryGnssMode(uint32_t& mode) override {
+        return query("queryGnssMode", mode, gnssMode);
+    }
+    uint32_t setGnssMode(uint32_t mode) override { return set("setGnssMode", mode); }
+    uint32_t setSbas(bool on) override { return set("setSbas", on); }
+    uint32_t setQzss(bool on) override { return set("setQzss", on); }
+    uint32_t setGps(bool on) override { return set("setGps", on); }
+    uint32_t setGlonass(bool on) override { return set("setGlonass", on); }
+    uint32_t queryElevationMask(uint32_t& degrees) override {
+        return query("queryElevationMask", degrees, elevationMask);
+    }
+    uint32_t setElevationMask(int32_t degrees) override { return set("setElevationMask", degrees); }
+    uint32_t getA2dFirstSwitch() override {
+        return answer("getA2dFirstSwitch", [] {}) ? externalAntenna : 0;
+    }
+    uint32_t queryAntennaName(WideString& name) override {
+        return query("queryAntennaName", name, antennaName);
+    }
+    uint32_t setAntennaName(WideStringView name) override {
+        return answer("setAntennaName " + platform::toUtf8(name), [] {});
+    }
+
+    // Debug recording, the recording memory and the command line (the troubleshooting page).
+    int32_t autoLoggingOn = 0;
+    int32_t autoLoggingNumber = 0;
+    int32_t autoLoggingRing = 0;
+    uint32_t memoryIndex = 0;
+    WideString filePath = u"\\Storage Card\\";
+    /// What `sendFreeCommand` answers: 0 rejected, 1 accepted, 2 no answer.
+    uint32_t freeCommandResult = 1;
+
+    uint32_t queryAutoLogging(int32_t& on, int32_t& number, int32_t& ring) override {
+        return answer("queryAutoLogging", [&] {
+            on = autoLoggingOn;
+            number = autoLoggingNumber;
+            ring = autoLoggingRing;
+        });
+    }
+    uint32_t queryAutoLoggingRing() override {
+        return answer("queryAutoLoggingRing", [] {}) ? static_cast<uint32_t>(autoLoggingRing) : 0;
+    }
+    uint32_t setAutoLogging(bool on) override { return set("setAutoLogging", on); }
+    uint32_t queryMemory(uint32_t& index) override {
+        return query("queryMemory", index, memoryIndex);
+    }
+    uint32_t setMemory(int32_t index) override { return set("setMemory", index); }
+    uint32_t queryFilePath(WideString& path) override {
+        return query("queryFilePath", path, filePath);
+    }
+    uint32_t sendFreeCommand(std::string_view command) override {
+        return answer("sendFreeCommand " + std::string(command), [] {}) ? freeCommandResult : 0;
+    }
 
   protected:
     /// Writes `line` down; answers 0 when its first word names a failing operation, else runs
@@ -69,6 +131,11 @@ class FakeReceiver : public receiver::ReceiverInterface {
             return 0;
         fill();
         return 1;
+    }
+    /// A setting: written down with its value ("setSbas 1").
+    template <class T>
+    uint32_t set(const std::string& name, T value) {
+        return answer(name + " " + std::to_string(value), [] {});
     }
     template <class T>
     uint32_t query(const std::string& name, T& out, const T& value) {
