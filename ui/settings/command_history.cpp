@@ -1,0 +1,1 @@
+#include "ui/settings/command_history.h"

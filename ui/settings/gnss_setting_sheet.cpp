@@ -1,0 +1,1 @@
+#include "ui/settings/gnss_setting_sheet.h"

@@ -1,0 +1,1 @@
+#include "ui/settings/troubleshoot_sheet.h"
