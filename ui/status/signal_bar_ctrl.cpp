@@ -227,6 +227,14 @@ struct CSignalBarCtrl::Fonts {
     std::array<int, kNumberFontTenths.size()> hundredWidths{};
 };
 
+struct CSignalBarCtrl::Offscreen {
+    // The bitmap outlives its selection in the context (declared first, destroyed last).
+    framework::CBitmap bitmap;
+    CDC dc;
+    framework::CSize size;
+    double pixelScale = 0;
+};
+
 CSignalBarCtrl::CSignalBarCtrl() = default;
 CSignalBarCtrl::~CSignalBarCtrl() = default;
 
@@ -246,16 +254,22 @@ void CSignalBarCtrl::setSatellites(const receiver::SatelliteTable& table, uint32
     if (client.IsRectEmpty())
         return;
     framework::CClientDC window(this);
-    CDC memory;
-    framework::CBitmap bitmap;
-    if (!memory.CreateCompatibleDC(&window) ||
-        !bitmap.CreateCompatibleBitmap(&window, client.Width(), client.Height()))
-        return;
-    framework::CBitmap* previous = memory.SelectObject(&bitmap);
+    const double pixelScale = framework::screenPixelScale();
+    if (!offscreen_ || offscreen_->size != client.Size() || offscreen_->pixelScale != pixelScale) {
+        offscreen_.reset();
+        auto made = std::make_unique<Offscreen>();
+        if (!made->dc.CreateCompatibleDC(&window) ||
+            !made->bitmap.CreateCompatibleBitmap(&window, client.Width(), client.Height()))
+            return;
+        made->dc.SelectObject(&made->bitmap);
+        made->size = client.Size();
+        made->pixelScale = pixelScale;
+        offscreen_ = std::move(made);
+    }
+    CDC& memory = offscreen_->dc;
     memory.FillSolidRect(client, kWhite);
     draw(memory, client);
     window.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, framework::SRCCOPY);
-    memory.SelectObject(previous);
 }
 
 bool CSignalBarCtrl::OnEraseBkgnd(CDC* dc) {

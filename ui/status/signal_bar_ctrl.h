@@ -146,6 +146,7 @@ class CSignalBarCtrl : public framework::CStatic {
 
   private:
     struct Fonts;
+    struct Offscreen;
 
     void draw(framework::CDC& dc, const framework::CRect& client);
     void drawLegends(framework::CDC& dc, const SignalLayout& layout);
@@ -161,6 +162,9 @@ class CSignalBarCtrl : public framework::CStatic {
     SignalCharts charts_;
     SignalScale scale_;
     std::unique_ptr<Fonts> fonts_;
+    /// The off-screen bitmap, kept from one refresh to the next: making a new one every second
+    /// costs more than drawing into it.
+    std::unique_ptr<Offscreen> offscreen_;
 };
 
 }  // namespace zentrix::ui
