@@ -2,7 +2,10 @@
 // memory of this process with the whole sheet open on a receiver that reports 32 satellites
 // (target under 50 MB).
 //
-//     build/release/bench/status_bench --benchmark_filter='Position|StatusSheet'
+//     build/release/bench/status_bench --benchmark_filter=PositionPage
+//     build/release/bench/status_bench --benchmark_filter=StatusSheetResidentMemory
+//
+// Run the memory benchmark alone: the process keeps what benchmarks before it took.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
