@@ -213,6 +213,12 @@ void CSkyPlotCtrl::OnPaint() {
     }
 }
 
+void CSkyPlotCtrl::OnDestroy() {
+    // The markers' bitmaps go with the window, as every drawing object of a page does.
+    markers_.clear();
+    CStatic::OnDestroy();
+}
+
 void CSkyPlotCtrl::drawGrid(CDC& dc, const Geometry& g) {
     CFont font;
     font.CreatePointFont(static_cast<int>(std::lround(fontTenths_ * framework::screenScale())),
@@ -222,6 +228,7 @@ void CSkyPlotCtrl::drawGrid(CDC& dc, const Geometry& g) {
     CFont* oldFont = dc.SelectObject(&font);
     CPen* oldPen = dc.SelectObject(&pen);
     CBrush* oldBrush = dc.SelectObject(&brush);
+    dc.SetBkMode(framework::OPAQUE);
     dc.SetBkColor(kBlack);
     dc.SetTextColor(kGridText);
 

@@ -100,6 +100,7 @@ class CSkyPlotCtrl : public framework::CStatic {
 
     bool OnEraseBkgnd(framework::CDC* dc) override;
     void OnPaint() override;
+    void OnDestroy() override;
 
   private:
     struct Geometry {
