@@ -189,8 +189,13 @@ bool CSkyPlotCtrl::OnEraseBkgnd(CDC* dc) {
 
 void CSkyPlotCtrl::OnPaint() {
     CPaintDC dc(this);
-    // The window may have moved to a screen of another pixel ratio.
-    markers_.clear();
+    // Markers are kept from paint to paint; a screen of another scale needs them drawn anew.
+    // Only here: between two paints a marker must be erased with the very pixels it was drawn
+    // with.
+    if (framework::screenPixelScale() != markerScale_) {
+        markers_.clear();
+        markerScale_ = framework::screenPixelScale();
+    }
     const Geometry g = geometry();
     if (g.radius < 1)
         return;

@@ -139,7 +139,7 @@ class CSkyPlotCtrl : public framework::CStatic {
     int redrawnSlots_ = 0;
     // Markers drawn so far, by PRN, colour and bitmap: a refresh only blits them.
     std::map<MarkerKey, std::unique_ptr<MarkerImage>> markers_;
-    double markerScale_ = 0;
+    double markerScale_ = 0;  // the screen's pixel scale the markers were drawn for
 };
 
 }  // namespace zentrix::ui
