@@ -98,9 +98,9 @@ int SignalScale::barHeight(int snr, int fullHeight) const {
         return 0;
     int height = fullHeight;
     if (maximum_ > minimum_) {
-        const int clamped = std::clamp(snr, minimum_, maximum_);
-        height = static_cast<int>(static_cast<int64_t>(clamped - minimum_) * fullHeight /
-                                  (maximum_ - minimum_));
+        const int64_t clamped = std::clamp(snr, minimum_, maximum_);
+        height = static_cast<int>((clamped - minimum_) * fullHeight /
+                                  (static_cast<int64_t>(maximum_) - minimum_));
     }
     return std::max(height, 1);
 }

@@ -125,6 +125,8 @@ struct SignalBarColours {
 };
 SignalBarColours signalBarColours(int prn, bool used);
 
+/// The custom-drawn child of the Signal page that fills it: the title, the legends and the
+/// charts of the constellations the mask shows. It owns its fonts and its off-screen bitmap.
 class CSignalBarCtrl : public framework::CStatic {
   public:
     CSignalBarCtrl();
