@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "receiver/commands/antenna_models.h"
 #include "tools/sim/board_command.h"
 #include "tools/sim/sim_text.h"
 
@@ -23,6 +24,15 @@ int baudCodeOf(uint32_t baud) {
 namespace {
 
 constexpr size_t kMaxCommandBytes = 1024;
+/// The longest antenna model name the board keeps.
+constexpr size_t kMaxAntennaNameChars = 31;
+
+// The handheld offers its antenna list by these model names: the board must take every one.
+static_assert(std::ranges::all_of(receiver::kAntennaModels, [](const receiver::AntennaModel& m) {
+    return !m.modelName.empty() && m.modelName.size() <= kMaxAntennaNameChars &&
+           m.modelName.find(',') == std::string_view::npos;
+}));
+
 /// How far the right reply trails the wrong one under `SimFault::WrongReplyFirst` (clock ms): far
 /// enough that a command woken by the wrong one has looked at its flags before the right one
 /// lands, even on a loaded machine with the clock sped up.
@@ -427,7 +437,7 @@ void SurveyBoard::setAntennaReduction(const Command& c, SimLine& out) {
 }
 
 void SurveyBoard::setAntennaName(const Command& c, SimLine& out) {
-    if (c.args.size() != 2 || c.arg(1).empty() || c.arg(1).size() > 31)
+    if (c.args.size() != 2 || c.arg(1).empty() || c.arg(1).size() > kMaxAntennaNameChars)
         return nak(out);
     if (c.arg(0) == "OWN") {
         state_.antennaName = c.arg(1);
