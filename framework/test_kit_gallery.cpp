@@ -82,8 +82,9 @@ class SampleSheet : public CPropertySheet {
 
 }  // namespace
 
-void GalleryRegistry::add(std::string name, std::function<std::unique_ptr<CWnd>()> make) {
-    entries_.push_back({std::move(name), std::move(make)});
+void GalleryRegistry::add(std::string name, std::function<std::unique_ptr<CWnd>()> make,
+                          std::function<void(CWnd&, ScopedTestKit&)> settle) {
+    entries_.push_back({std::move(name), std::move(make), std::move(settle)});
 }
 
 const GalleryEntry* GalleryRegistry::find(const std::string& name) const {
@@ -133,6 +134,16 @@ bool openGalleryWindow(ScopedTestKit& kit, CWnd& window) {
         return true;
     }
     return false;
+}
+
+bool openGalleryEntry(ScopedTestKit& kit, const GalleryEntry& entry, CWnd& window) {
+    if (!openGalleryWindow(kit, window))
+        return false;
+    if (entry.settle) {
+        entry.settle(window, kit);
+        kit.processEvents();
+    }
+    return true;
 }
 
 int runGalleryWindow(CWnd& window) {

@@ -26,11 +26,15 @@ struct GalleryEntry {
     /// Makes the dialog (a CDialog with its template id) or sheet (a CPropertySheet with its
     /// pages) to open.
     std::function<std::unique_ptr<CWnd>()> make;
+    /// Brings the opened window to what the picture should show (a page's first timer tick);
+    /// may be empty.
+    std::function<void(CWnd&, ScopedTestKit&)> settle;
 };
 
 class GalleryRegistry {
   public:
-    void add(std::string name, std::function<std::unique_ptr<CWnd>()> make);
+    void add(std::string name, std::function<std::unique_ptr<CWnd>()> make,
+             std::function<void(CWnd&, ScopedTestKit&)> settle = {});
     const std::vector<GalleryEntry>& entries() const { return entries_; }
     const GalleryEntry* find(const std::string& name) const;
 
@@ -49,6 +53,8 @@ std::unique_ptr<CWnd> makeMessageBoxWindow(WideStringView text, WideStringView c
 /// Opens `window` modeless through `kit` (a dialog, a sheet or a message box window); false for
 /// anything else.
 bool openGalleryWindow(ScopedTestKit& kit, CWnd& window);
+/// Opens `window`, made by `entry`, as `openGalleryWindow` does and settles it.
+bool openGalleryEntry(ScopedTestKit& kit, const GalleryEntry& entry, CWnd& window);
 /// Shows `window` modally on the screen and answers how it ended (a dialog's or sheet's result,
 /// a message box's button), -1 for anything else.
 int runGalleryWindow(CWnd& window);

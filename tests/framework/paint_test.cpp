@@ -75,7 +75,7 @@ TEST(Painting, EveryGalleryEntryRendersAtBothResolutions) {
             ScopedTestKit kit;
             kit.setScreenDpi(dpi);
             auto window = entry.make();
-            ASSERT_TRUE(openGalleryWindow(kit, *window));
+            ASSERT_TRUE(openGalleryEntry(kit, entry, *window));
             CBitmap image;
             ASSERT_TRUE(kit.render(*window, image));
             CRect client;

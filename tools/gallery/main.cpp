@@ -19,6 +19,7 @@
 #include "platform/command_line.h"
 #include "resources/resource_ids.h"
 #include "tools/gallery/program_entries.h"
+#include "tools/gallery/status_entries.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ GalleryRegistry makeRegistry() {
     GalleryRegistry gallery;
     registerSampleGallery(gallery);
     zentrix::gallery::registerProgramGallery(gallery);
+    zentrix::gallery::registerStatusGallery(gallery);
     return gallery;
 }
 
@@ -60,7 +62,7 @@ int renderPass(const GalleryRegistry& gallery, const std::filesystem::path& fold
         std::unique_ptr<CWnd> window = entry.make();
         const std::string file = entry.name + suffix + ".png";
         const std::filesystem::path path = folder / file;
-        if (!window || !openGalleryWindow(kit, *window) ||
+        if (!window || !openGalleryEntry(kit, entry, *window) ||
             !kit.renderToPng(*window, path.string())) {
             std::fprintf(stderr, "zentrix-gallery: could not render %s\n", file.c_str());
             ++failures;
