@@ -32,6 +32,7 @@
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
 #include "tools/sim/survey_board.h"
+#include "ui/status/gnss_status_sheet.h"
 
 namespace zentrix::app {
 namespace {
@@ -101,6 +102,11 @@ class ZentrixAppTest : public ::testing::Test {
                     run.menuItems.push_back(menu->list().GetItemText(i, 0));
                 }
                 onMenu(*menu);
+            } else if (auto* sheet = dynamic_cast<ui::CGnssStatusSheet*>(&window)) {
+                if (onSheet_)
+                    onSheet_(*sheet);
+                else
+                    sheet->EndDialog(framework::IDCANCEL);
             } else if (auto* about = dynamic_cast<CAboutZentrix*>(&window)) {
                 onAbout_(*about);
                 about->EndDialog(framework::IDOK);
@@ -146,6 +152,7 @@ class ZentrixAppTest : public ::testing::Test {
     std::deque<int> answers_;
     std::function<void(CAboutZentrix&)> onAbout_ = [](CAboutZentrix&) {};
     std::function<void(CStartupWindow&)> onStartupText_;
+    std::function<void(ui::CGnssStatusSheet&)> onSheet_;
 };
 
 TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
@@ -391,6 +398,40 @@ TEST_F(ZentrixAppTest, AReceiverThatNeverAnswersIsReportedWithTheRatesTried) {
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("could not be opened"), std::string::npos);
+}
+
+// The status sheet from the menu against the simulated board: a position with its solution
+// type, and satellites that move across the sky plot from one refresh to a later one.
+TEST_F(ZentrixAppTest, GnssStatusFromTheMenuShowsTheFixAndMovingSatellites) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    WideString latitude;
+    ui::SkyPlotTable first;
+    ui::SkyPlotTable later;
+    int shown = 0;
+    onSheet_ = [&](ui::CGnssStatusSheet& sheet) {
+        framework::CPropertyPage* position = sheet.GetActivePage();
+        latitude = position->GetDlgItemText(IDC_LATITUDE);
+        ASSERT_TRUE(sheet.SetActivePage(&sheet.satellitesPage()));
+        ui::CSatellitesPage& satellites = sheet.satellitesPage();
+        satellites.refresh();
+        first = satellites.plot().table();
+        // A minute of the receiver's sky at this clock.
+        platform::sleepMs(60000);
+        satellites.refresh();
+        later = satellites.plot().table();
+        for (const auto& group : later)
+            for (const auto& slot : group) shown += slot.prn != 0 ? 1 : 0;
+        sheet.EndDialog(framework::IDCANCEL);
+    };
+    const ProgramRun run = runProgram([](CMainMenuDialog& menu) {
+        menu.runAction(MenuAction::GnssStatus);
+        menu.OnCancel();
+    });
+    EXPECT_TRUE(run.menuShown);
+    const std::string text = platform::toUtf8(latitude);
+    EXPECT_EQ(text.size() > 10 && (text.back() == 'N' || text.back() == 'S'), true) << text;
+    EXPECT_GE(shown, 4) << "the simulated sky has satellites of several systems in view";
+    EXPECT_NE(first, later) << "nothing moved in a minute";
 }
 
 // Cancel in the start-up window during a search that would take a minute and a half, or a
