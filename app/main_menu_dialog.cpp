@@ -6,7 +6,9 @@
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "platform/clock.h"
+#include "platform/device_identity.h"
 #include "resources/resource_ids.h"
+#include "ui/settings/gnss_setting_sheet.h"
 #include "ui/status/gnss_status_sheet.h"
 
 namespace zentrix::app {
@@ -27,7 +29,7 @@ struct MenuItem {
 };
 
 constexpr std::array<MenuItem, 8> kMenuItems = {{
-    {MenuAction::GnssSettings, IDS_MENU_GNSS_SETTINGS, 0, true, false},
+    {MenuAction::GnssSettings, IDS_MENU_GNSS_SETTINGS, 0, true, true},
     {MenuAction::DifferentialMode, IDS_MENU_DIFFERENTIAL_MODE, 1, false, false},
     {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, false},
     {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, true},
@@ -101,6 +103,11 @@ void CMainMenuDialog::runAction(MenuAction action) {
         case MenuAction::Reset:
             resetReceiver();
             break;
+        case MenuAction::GnssSettings: {
+            ui::CGnssSettingSheet settings(receiver_, model_, platform::readModelCode(), this);
+            settings.DoModal();
+            break;
+        }
         case MenuAction::GnssStatus: {
             ui::CGnssStatusSheet status(receiver_, this);
             status.DoModal();

@@ -16,6 +16,7 @@
 #include "platform/local_channel.h"
 #include "resources/resource_ids.h"
 #include "tests/support/test_support.h"
+#include "ui/settings/gnss_setting_sheet.h"
 #include "ui/status/gnss_status_sheet.h"
 
 namespace zentrix::app {
@@ -74,9 +75,11 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
     ScriptedReceiver receiver;
     CMainMenuDialog menu(&receiver, kSurveyModel, {});
     ASSERT_TRUE(kit.open(menu));
-    ASSERT_EQ(menu.list().GetItemCount(), 4);
-    const int reset = 1;  // after GNSS Status
-    const int about = 2;
+    ASSERT_EQ(menu.list().GetItemCount(), 5);
+    const int settings = 0;
+    const int status = 1;
+    const int reset = 2;
+    const int about = 3;
 
     kit.queueMessageBoxAnswers({framework::IDYES});
     ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, reset));
@@ -107,9 +110,21 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
         caption = sheet.GetWindowText();
         sheet.EndDialog(framework::IDCANCEL);
     });
-    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, 0));
+    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, status));
     EXPECT_EQ(pages, 3);
     EXPECT_EQ(caption, u"");
+    EXPECT_EQ(kit.unansweredModals(), 0);
+
+    // GNSS Settings opens the settings sheet, which sends nothing when cancelled.
+    bool settingsShown = false;
+    kit.queueModalHandler([&](CWnd& window) {
+        auto& sheet = dynamic_cast<ui::CGnssSettingSheet&>(window);
+        settingsShown = sheet.GetPageCount() == 1;
+        sheet.EndDialog(framework::IDCANCEL);
+    });
+    receiver.calls.clear();
+    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, settings));
+    EXPECT_TRUE(settingsShown);
     EXPECT_EQ(kit.unansweredModals(), 0);
 
     // A failed reset stops at once: no port query, no outputs.
