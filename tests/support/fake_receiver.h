@@ -7,7 +7,9 @@
 // out-values from the public members below.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -120,6 +122,57 @@ class FakeReceiver : public receiver::ReceiverInterface {
     uint32_t sendFreeCommand(std::string_view command) override {
         return answer("sendFreeCommand " + std::string(command), [] {}) ? freeCommandResult : 0;
     }
+
+    // NMEA output: line settings, sentences per output and the NMEA recorder (the NMEA output
+    // sheet). Outputs are keyed by the port index the page passes (its output code).
+    std::map<uint32_t, uint32_t> portBaud{{1, 5}};
+    WideString bluetoothPort = u"COM7";
+    /// A port without an entry answers an empty list.
+    std::map<uint32_t, receiver::MessageOutputs> nmeaOutputs;
+    uint8_t recorderOn = 0;
+    WideString recorderFile = u"/My Documents/NMEA.txt";
+
+    uint32_t queryPortBaud(uint32_t port, uint32_t& baudCode) override {
+        return answer("queryPortBaud " + std::to_string(port), [&] { baudCode = portBaud[port]; });
+    }
+    uint32_t setPortBaud(uint32_t port, uint32_t baudCode, uint32_t mode) override {
+        return answer("setPortBaud " + std::to_string(port) + " " + std::to_string(baudCode) + " " +
+                          std::to_string(mode),
+                      [] {});
+    }
+    uint32_t queryBluetoothPort(WideString& value) override {
+        return query("queryBluetoothPort", value, bluetoothPort);
+    }
+    uint32_t setBluetoothPort(WideStringView portName) override {
+        return answer("setBluetoothPort " + platform::toUtf8(portName), [] {});
+    }
+    uint32_t queryNmeaOutputs(uint32_t port, receiver::MessageOutputs& out) override {
+        return answer("queryNmeaOutputs " + std::to_string(port), [&] {
+            const auto found = nmeaOutputs.find(port);
+            out = found != nmeaOutputs.end() ? found->second : receiver::MessageOutputs{};
+        });
+    }
+    /// "setNmeaMessage 6 2 1 0.5": port, message code, on, interval in its shortest form.
+    uint32_t setNmeaMessage(uint32_t port, uint32_t messageCode, bool on,
+                            float intervalSeconds) override {
+        char interval[32] = {};
+        const auto written =
+            std::to_chars(interval, interval + sizeof interval - 1, intervalSeconds);
+        *written.ptr = '\0';
+        return answer("setNmeaMessage " + std::to_string(port) + " " + std::to_string(messageCode) +
+                          " " + (on ? "1 " : "0 ") + interval,
+                      [] {});
+    }
+    uint32_t queryRecorderState(uint8_t& on) override {
+        return query("queryRecorderState", on, recorderOn);
+    }
+    uint32_t queryRecorderFile(WideString& fileName) override {
+        return query("queryRecorderFile", fileName, recorderFile);
+    }
+    uint32_t setRecorderFile(WideStringView fileName) override {
+        return answer("setRecorderFile " + platform::toUtf8(fileName), [] {});
+    }
+    uint32_t setRecorder(bool on) override { return set("setRecorder", on); }
 
   protected:
     /// Writes `line` down; answers 0 when its first word names a failing operation, else runs
