@@ -62,7 +62,7 @@ std::string contentsOf(const fs::path& file) {
     return platform::readWholeFile(file).bytes;
 }
 
-// ---- The write at OK, as a function -------------------------------------------------------------
+// ---- The write at OK, as a function -----------------------------------------------------------
 
 TEST(TroubleshootPlan, SendsWhatWasReadOrChanged) {
     TroubleshootRead known;
@@ -202,8 +202,7 @@ TEST(TroubleshootPlan, TypedCommandsGoOutAsTypedOrNotAtAll) {
     }
 }
 
-// ---- The page, opened, confirmed and cancelled
-// ---------------------------------------------------
+// ---- The page, opened, confirmed and cancelled ------------------------------------------------
 
 class TroubleshootPageTest : public ::testing::Test {
   protected:
@@ -226,6 +225,40 @@ class TroubleshootPageTest : public ::testing::Test {
 TEST_F(TroubleshootPageTest, OpensReadsAndSendsOnlyWhatTheRulesAllow) {
     using Setup = std::function<void(FlakyReceiver&)>;
     using Act = std::function<void(ScopedTestKit&, CTroubleshootPage&)>;
+    // The receivers.
+    const Setup plain = [](FlakyReceiver&) {};
+    const Setup ringRecording = [](FlakyReceiver& r) {
+        r.autoLoggingOn = 1;
+        r.autoLoggingRing = 1;
+    };
+    const Setup linearRecording = [](FlakyReceiver& r) {
+        r.autoLoggingOn = 1;
+        r.autoLoggingRing = 0;
+    };
+    const Setup noRingMode = [](FlakyReceiver& r) { r.autoLoggingRing = 0; };
+    const Setup refusesRecording = [](FlakyReceiver& r) { r.fail("setAutoLogging"); };
+    const Setup onTheCard = [](FlakyReceiver& r) { r.memoryIndex = 1; };
+    const Setup onItsPath = [](FlakyReceiver& r) {
+        r.memoryIndex = 9;
+        r.filePath = u"\\Data\\Debug";
+    };
+    const Setup unknownCode = [](FlakyReceiver& r) { r.memoryIndex = 5; };
+    const Setup debugQueryFails = [](FlakyReceiver& r) { r.fail("queryAutoLogging"); };
+    const Setup secondDebugQueryFails = [](FlakyReceiver& r) {
+        r.autoLoggingOn = 1;
+        r.failingQuery = 2;
+    };
+    const Setup memoryQueryFails = [](FlakyReceiver& r) { r.fail("queryMemory"); };
+    const Setup pathQueryFails = [](FlakyReceiver& r) {
+        r.memoryIndex = 9;
+        r.fail("queryFilePath");
+    };
+    const Setup gpsOnlyChip = [](FlakyReceiver& r) {
+        r.fail("queryAutoLogging");
+        r.fail("setAutoLogging");
+        r.fail("queryFilePath");
+    };
+    // What the user does.
     const Act none = [](ScopedTestKit&, CTroubleshootPage&) {};
     const Act checkBox = [](ScopedTestKit& kit, CTroubleshootPage& page) {
         EXPECT_TRUE(kit.click(page, IDC_DEBUG_FILE_OUTPUT));
@@ -235,13 +268,19 @@ TEST_F(TroubleshootPageTest, OpensReadsAndSendsOnlyWhatTheRulesAllow) {
             EXPECT_TRUE(kit.selectComboItem(page, IDC_RECORDING_MEMORY, index));
         });
     };
+    const Act pickInternal = pick(0);
+    const Act pickCard = pick(1);
+    constexpr bool OK = true, CANCEL = false, CHECKED = true, UNCHECKED = false, ENABLED = true,
+                   LOCKED = false, PAUSES = true, AT_ONCE = false;
     const WideString internal = framework::loadString(IDS_STORAGE_INTERNAL_MEMORY);
     const WideString card = framework::loadString(IDS_STORAGE_CARD);
-    const WideString debugError = framework::loadString(IDS_DEBUG_RECORDING_ERROR);
+    const Texts two = {internal, card};
+    const Texts error = {framework::loadString(IDS_DEBUG_RECORDING_ERROR)};
+    const Calls readDebugAndMemory = {"queryAutoLogging", "queryMemory"};
     struct Row {
         const char* legend;
-        Setup setup;
-        Act act;
+        const Setup& setup;
+        const Act& act;
         bool confirm;
         Calls atOpening;
         bool checkedAtOpening;
@@ -252,244 +291,56 @@ TEST_F(TroubleshootPageTest, OpensReadsAndSendsOnlyWhatTheRulesAllow) {
         Texts messages;
         bool pauses;
     };
+    // clang-format off
     const Row rows[] = {
-        {"recording off, internal memory; OK sends the debug state as read",
-         [](FlakyReceiver&) {},
-         none,
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {"setAutoLogging 0"},
-         {},
-         false},
-        {"the same, cancelled: nothing",
-         [](FlakyReceiver&) {},
-         none,
-         false,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {},
-         {},
-         false},
-        {"ring recording: checked, storage locked; OK checks the ring flag again",
-         [](FlakyReceiver& r) {
-             r.autoLoggingOn = 1;
-             r.autoLoggingRing = 1;
-         },
-         none,
-         true,
-         {"queryAutoLogging", "queryAutoLogging", "queryMemory"},
-         true,
-         {internal, card},
-         0,
-         false,
-         {"setAutoLogging 1", "queryAutoLogging"},
-         {},
-         true},
-        {"linear recording is switched off at once; Cancel adds nothing",
-         [](FlakyReceiver& r) {
-             r.autoLoggingOn = 1;
-             r.autoLoggingRing = 0;
-         },
-         none,
-         false,
-         {"queryAutoLogging", "queryAutoLogging", "setAutoLogging 0", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {},
-         {},
-         false},
-        {"switched on by the user without ring mode: off again, with the message",
-         [](FlakyReceiver& r) { r.autoLoggingRing = 0; },
-         checkBox,
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {"setAutoLogging 1", "queryAutoLogging", "setAutoLogging 0"},
-         {debugError},
-         true},
-        {"switched on but refused: the message, no wait",
-         [](FlakyReceiver& r) { r.fail("setAutoLogging"); },
-         checkBox,
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {"setAutoLogging 1"},
-         {debugError},
-         false},
-        {"storage card picked",
-         [](FlakyReceiver&) {},
-         pick(1),
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {"setMemory 1", "setAutoLogging 0"},
-         {},
-         false},
-        {"storage card, cancelled",
-         [](FlakyReceiver&) {},
-         pick(1),
-         false,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {},
-         {},
-         false},
-        {"on the card already",
-         [](FlakyReceiver& r) { r.memoryIndex = 1; },
-         none,
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         1,
-         true,
-         {"setAutoLogging 0"},
-         {},
-         false},
-        {"recording to the receiver's path: a third entry, locked",
-         [](FlakyReceiver& r) {
-             r.memoryIndex = 9;
-             r.filePath = u"\\Data\\Debug";
-         },
-         none,
-         true,
-         {"queryAutoLogging", "queryMemory", "queryFilePath"},
-         false,
-         {internal, card, u"\\Data\\Debug"},
-         2,
-         false,
-         {"setAutoLogging 0"},
-         {},
-         false},
-        {"an unknown memory code shows the first entry",
-         [](FlakyReceiver& r) { r.memoryIndex = 5; },
-         none,
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {"setAutoLogging 0"},
-         {},
-         false},
+        {"recording off, internal memory; OK sends the debug state as read", plain, none, OK,
+         readDebugAndMemory, UNCHECKED, two, 0, ENABLED, {"setAutoLogging 0"}, {}, AT_ONCE},
+        {"the same, cancelled: nothing", plain, none, CANCEL,
+         readDebugAndMemory, UNCHECKED, two, 0, ENABLED, {}, {}, AT_ONCE},
+        {"ring recording: checked, storage locked; OK checks the ring flag again", ringRecording,
+         none, OK, {"queryAutoLogging", "queryAutoLogging", "queryMemory"}, CHECKED, two, 0,
+         LOCKED, {"setAutoLogging 1", "queryAutoLogging"}, {}, PAUSES},
+        {"linear recording is switched off at once; Cancel adds nothing", linearRecording, none,
+         CANCEL, {"queryAutoLogging", "queryAutoLogging", "setAutoLogging 0", "queryMemory"},
+         UNCHECKED, two, 0, ENABLED, {}, {}, AT_ONCE},
+        {"switched on by the user without ring mode: off again, with the message", noRingMode,
+         checkBox, OK, readDebugAndMemory, UNCHECKED, two, 0, ENABLED,
+         {"setAutoLogging 1", "queryAutoLogging", "setAutoLogging 0"}, error, PAUSES},
+        {"switched on but refused: the message, no wait", refusesRecording, checkBox, OK,
+         readDebugAndMemory, UNCHECKED, two, 0, ENABLED, {"setAutoLogging 1"}, error, AT_ONCE},
+        {"storage card picked", plain, pickCard, OK,
+         readDebugAndMemory, UNCHECKED, two, 0, ENABLED,
+         {"setMemory 1", "setAutoLogging 0"}, {}, AT_ONCE},
+        {"storage card, cancelled", plain, pickCard, CANCEL,
+         readDebugAndMemory, UNCHECKED, two, 0, ENABLED, {}, {}, AT_ONCE},
+        {"on the card already", onTheCard, none, OK,
+         readDebugAndMemory, UNCHECKED, two, 1, ENABLED, {"setAutoLogging 0"}, {}, AT_ONCE},
+        {"recording to the receiver's path: a third entry, locked", onItsPath, none, OK,
+         {"queryAutoLogging", "queryMemory", "queryFilePath"}, UNCHECKED,
+         {internal, card, u"\\Data\\Debug"}, 2, LOCKED, {"setAutoLogging 0"}, {}, AT_ONCE},
+        {"an unknown memory code shows the first entry", unknownCode, none, OK,
+         readDebugAndMemory, UNCHECKED, two, 0, ENABLED, {"setAutoLogging 0"}, {}, AT_ONCE},
         // Failed reads.
-        {"debug query fails: recording left alone",
-         [](FlakyReceiver& r) { r.fail("queryAutoLogging"); },
-         none,
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {},
-         {},
-         false},
-        {"debug query fails, the user checks the box: switched on and checked",
-         [](FlakyReceiver& r) { r.fail("queryAutoLogging"); },
-         checkBox,
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {"setAutoLogging 1", "queryAutoLogging"},
-         {},
-         true},
-        {"second debug query fails: box unchecked, recording left alone",
-         [](FlakyReceiver& r) {
-             r.autoLoggingOn = 1;
-             r.failingQuery = 2;
-         },
-         none,
-         true,
-         {"queryAutoLogging", "queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {},
-         {},
-         false},
-        {"memory query fails: nothing selected, nothing sent",
-         [](FlakyReceiver& r) { r.fail("queryMemory"); },
-         none,
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         -1,
-         true,
-         {"setAutoLogging 0"},
-         {},
-         false},
-        {"memory query fails, the user picks internal memory: sent",
-         [](FlakyReceiver& r) { r.fail("queryMemory"); },
-         pick(0),
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         -1,
-         true,
-         {"setMemory 0", "setAutoLogging 0"},
-         {},
-         false},
-        {"path query fails: two entries, locked, nothing sent for the storage",
-         [](FlakyReceiver& r) {
-             r.memoryIndex = 9;
-             r.fail("queryFilePath");
-         },
-         none,
-         true,
-         {"queryAutoLogging", "queryMemory", "queryFilePath"},
-         false,
-         {internal, card},
-         0,
-         false,
-         {"setAutoLogging 0"},
-         {},
-         false},
-        {"GPS-only chip: every query but the memory fails",
-         [](FlakyReceiver& r) {
-             r.fail("queryAutoLogging");
-             r.fail("setAutoLogging");
-             r.fail("queryFilePath");
-         },
-         pick(1),
-         true,
-         {"queryAutoLogging", "queryMemory"},
-         false,
-         {internal, card},
-         0,
-         true,
-         {"setMemory 1"},
-         {},
-         false},
+        {"debug query fails: recording left alone", debugQueryFails, none, OK,
+         readDebugAndMemory, UNCHECKED, two, 0, ENABLED, {}, {}, AT_ONCE},
+        {"debug query fails, the user checks the box: switched on and checked", debugQueryFails,
+         checkBox, OK, readDebugAndMemory, UNCHECKED, two, 0, ENABLED,
+         {"setAutoLogging 1", "queryAutoLogging"}, {}, PAUSES},
+        {"second debug query fails: box unchecked, recording left alone", secondDebugQueryFails,
+         none, OK, {"queryAutoLogging", "queryAutoLogging", "queryMemory"}, UNCHECKED, two, 0,
+         ENABLED, {}, {}, AT_ONCE},
+        {"memory query fails: nothing selected, nothing sent", memoryQueryFails, none, OK,
+         readDebugAndMemory, UNCHECKED, two, -1, ENABLED, {"setAutoLogging 0"}, {}, AT_ONCE},
+        {"memory query fails, the user picks internal memory: sent", memoryQueryFails,
+         pickInternal, OK, readDebugAndMemory, UNCHECKED, two, -1, ENABLED,
+         {"setMemory 0", "setAutoLogging 0"}, {}, AT_ONCE},
+        {"path query fails: two entries, locked, nothing sent for the storage", pathQueryFails,
+         none, OK, {"queryAutoLogging", "queryMemory", "queryFilePath"}, UNCHECKED, two, 0,
+         LOCKED, {"setAutoLogging 0"}, {}, AT_ONCE},
+        {"GPS-only chip: every query but the memory fails", gpsOnlyChip, pickCard, OK,
+         readDebugAndMemory, UNCHECKED, two, 0, ENABLED, {"setMemory 1"}, {}, AT_ONCE},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
         framework::clearMessageBoxLog();
@@ -523,7 +374,7 @@ TEST_F(TroubleshootPageTest, OpensReadsAndSendsOnlyWhatTheRulesAllow) {
     }
 }
 
-// ---- The command line -------------------------------------------------------------------------
+// ---- The command line -----------------------------------------------------------------------
 
 TEST_F(TroubleshootPageTest, SendShowsTheAnswerAndKeepsTheHistory) {
     test::FakeReceiver receiver;
