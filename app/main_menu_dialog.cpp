@@ -9,6 +9,7 @@
 #include "platform/device_identity.h"
 #include "resources/resource_ids.h"
 #include "ui/settings/gnss_setting_sheet.h"
+#include "ui/settings/troubleshoot_sheet.h"
 #include "ui/status/gnss_status_sheet.h"
 
 namespace zentrix::app {
@@ -34,7 +35,7 @@ constexpr std::array<MenuItem, 8> kMenuItems = {{
     {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, false},
     {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, true},
     {MenuAction::Reset, IDS_MENU_RESET, 4, true, true},
-    {MenuAction::Troubleshooting, IDS_MENU_TROUBLESHOOTING, 5, false, false},
+    {MenuAction::Troubleshooting, IDS_MENU_TROUBLESHOOTING, 5, false, true},
     {MenuAction::About, IDS_MENU_ABOUT, 6, true, true},
     {MenuAction::TurnOffGnss, IDS_MENU_TURN_OFF_GNSS, 7, false, true},
 }};
@@ -111,6 +112,11 @@ void CMainMenuDialog::runAction(MenuAction action) {
         case MenuAction::GnssStatus: {
             ui::CGnssStatusSheet status(receiver_, this);
             status.DoModal();
+            break;
+        }
+        case MenuAction::Troubleshooting: {
+            ui::CTroubleshootSheet troubleshoot(receiver_, this);
+            troubleshoot.DoModal();
             break;
         }
         case MenuAction::About: {

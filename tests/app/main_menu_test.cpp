@@ -17,6 +17,7 @@
 #include "resources/resource_ids.h"
 #include "tests/support/test_support.h"
 #include "ui/settings/gnss_setting_sheet.h"
+#include "ui/settings/troubleshoot_sheet.h"
 #include "ui/status/gnss_status_sheet.h"
 
 namespace zentrix::app {
@@ -75,11 +76,12 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
     ScriptedReceiver receiver;
     CMainMenuDialog menu(&receiver, kSurveyModel, {});
     ASSERT_TRUE(kit.open(menu));
-    ASSERT_EQ(menu.list().GetItemCount(), 5);
+    ASSERT_EQ(menu.list().GetItemCount(), 6);
     const int settings = 0;
     const int status = 1;
     const int reset = 2;
-    const int about = 3;
+    const int troubleshooting = 3;
+    const int about = 4;
 
     kit.queueMessageBoxAnswers({framework::IDYES});
     ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, reset));
@@ -125,6 +127,16 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
     receiver.calls.clear();
     ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, settings));
     EXPECT_TRUE(settingsShown);
+    EXPECT_EQ(kit.unansweredModals(), 0);
+
+    // Trouble shooting opens its sheet.
+    bool troubleshootShown = false;
+    kit.queueModalHandler([&](CWnd& window) {
+        troubleshootShown = dynamic_cast<ui::CTroubleshootSheet*>(&window) != nullptr;
+        dynamic_cast<framework::CPropertySheet&>(window).EndDialog(framework::IDCANCEL);
+    });
+    ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, troubleshooting));
+    EXPECT_TRUE(troubleshootShown);
     EXPECT_EQ(kit.unansweredModals(), 0);
 
     // A failed reset stops at once: no port query, no outputs.

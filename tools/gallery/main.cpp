@@ -19,6 +19,7 @@
 #include "platform/command_line.h"
 #include "resources/resource_ids.h"
 #include "tools/gallery/program_entries.h"
+#include "tools/gallery/settings_entries.h"
 #include "tools/gallery/status_entries.h"
 
 namespace {
@@ -30,6 +31,7 @@ GalleryRegistry makeRegistry() {
     registerSampleGallery(gallery);
     zentrix::gallery::registerProgramGallery(gallery);
     zentrix::gallery::registerStatusGallery(gallery);
+    zentrix::gallery::registerSettingsGallery(gallery);
     return gallery;
 }
 

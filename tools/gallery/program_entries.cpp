@@ -32,8 +32,13 @@ class SimulatedReceiver {
         sim::SimOptions options;
         simulator_ = std::make_unique<sim::Simulator>(options);
         if (simulator_->openPseudoTerminal() && simulator_->linkAsComPort(3) &&
-            simulator_->start()) {
-            receiver_.connect(u"COM3:");
+            simulator_->start() && receiver_.connect(u"COM3:")) {
+            // As the program's start: the receiver's time to fix and antenna reports, which the
+            // settings sheet's antenna list waits for, from the next epoch on.
+            receiver_.setWtiOutput(true);
+            receiver_.setA2dOutput(true);
+            receiver_.waitVector();
+            receiver_.waitVector();
         }
     }
     ~SimulatedReceiver() {
@@ -52,12 +57,12 @@ class SimulatedReceiver {
     receiver::GnssReceiver receiver_;
 };
 
+}  // namespace
+
 receiver::ReceiverInterface* simulatedReceiver() {
     static SimulatedReceiver simulated;
     return simulated.receiver();
 }
-
-}  // namespace
 
 void registerProgramGallery(framework::GalleryRegistry& gallery) {
     gallery.add("main_menu", [] {
