@@ -1,5 +1,6 @@
 #include "framework/wnd.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPointer>
@@ -483,6 +484,20 @@ void CWnd::OnMouseMove(UINT, CPoint) {}
 void CWnd::OnSize(UINT, int, int) {}
 void CWnd::OnDestroy() {}
 void CWnd::PreSubclassWindow() {}
+
+CWnd* CWnd::GetFocus() {
+    // A control made of several widgets (an editable combo's line edit) answers for them.
+    for (QWidget* w = QApplication::focusWidget(); w != nullptr; w = w->parentWidget()) {
+        if (CWnd* window = fromWidget(w))
+            return window;
+    }
+    return nullptr;
+}
+
+bool CWnd::IsChild(const CWnd* window) const {
+    return window != nullptr && widget() != nullptr && window->widget() != nullptr &&
+           widget()->isAncestorOf(window->widget());
+}
 
 void CWnd::OnKeyCommand(UINT id) {
     NotifyInfo info;

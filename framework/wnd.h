@@ -123,6 +123,10 @@ class CWnd {
 
     CWnd* GetDlgItem(UINT id) const;
     UINT GetDlgCtrlID() const;
+    /// The window that has the keyboard focus (the control, not its dialog), or null.
+    static CWnd* GetFocus();
+    /// Whether `window` lies inside this one (a control of a page of a sheet does).
+    bool IsChild(const CWnd* window) const;
     CWnd* GetParent() const;
     DWORD GetStyle() const;
     bool ModifyStyle(DWORD remove, DWORD add);

@@ -129,4 +129,15 @@ CTroubleshootSheet::CTroubleshootSheet(receiver::ReceiverInterface* receiver,
     AddPage(&page_);
 }
 
+void CTroubleshootSheet::OnKeyCommand(UINT id) {
+    const CWnd* commandLine = page_.IsWindow() ? page_.GetDlgItem(IDC_COMMAND_LINE) : nullptr;
+    const CWnd* focus = CWnd::GetFocus();
+    if (id == framework::IDOK && commandLine != nullptr &&
+        (focus == commandLine || commandLine->IsChild(focus))) {
+        page_.OnSend();
+        return;
+    }
+    CPropertySheet::OnKeyCommand(id);
+}
+
 }  // namespace zentrix::ui

@@ -49,6 +49,10 @@ class CTroubleshootSheet : public framework::CPropertySheet {
 
     CTroubleshootPage& page() { return page_; }
 
+    /// Return in the command line sends the command, as a console does, rather than confirming
+    /// the sheet; everywhere else it confirms.
+    void OnKeyCommand(framework::UINT id) override;
+
   private:
     CTroubleshootPage page_;
 };

@@ -502,6 +502,28 @@ TEST_F(TroubleshootPageTest, ALineBreakInTheCommandIsRefused) {
     EXPECT_TRUE(sheet.PressButton(framework::PSBTN_CANCEL));
 }
 
+// Return in the command line sends the command, as a console does; the sheet stays open. Return
+// elsewhere still confirms the sheet.
+TEST_F(TroubleshootPageTest, ReturnInTheCommandLineSendsTheCommand) {
+    test::FakeReceiver receiver;
+    CTroubleshootSheet sheet(&receiver);
+    ASSERT_TRUE(kit_.open(sheet));
+    receiver.clearCalls();
+    kit_.queueMessageBoxAnswers({framework::IDOK});
+    ASSERT_TRUE(kit_.type(sheet.page(), IDC_COMMAND_LINE, u"$PQELQ,VER\n"));
+    EXPECT_EQ(receiver.calls(), Calls{"sendFreeCommand $PQELQ,VER"});
+    EXPECT_TRUE(sheet.IsWindowVisible()) << "Return confirmed the sheet";
+    EXPECT_EQ(sheet.page().history().entries(), Texts{u"$PQELQ,VER"});
+
+    // Return with the focus on the recording box confirms.
+    sheet.page().GetDlgItem(IDC_DEBUG_FILE_OUTPUT)->SetFocus();
+    receiver.clearCalls();
+    sheet.OnKeyCommand(framework::IDOK);
+    EXPECT_FALSE(sheet.IsWindowVisible()) << "Return elsewhere is the sheet's OK";
+    for (const std::string& call : receiver.calls())
+        EXPECT_EQ(call.rfind("sendFreeCommand", 0), std::string::npos) << call;
+}
+
 TEST_F(TroubleshootPageTest, HistoryFileFillsTheListAndLongCommandsStayWhole) {
     std::string lines;
     for (int i = 0; i < 250; ++i) lines += "$PQELQ,N" + std::to_string(i) + "\r\n";
