@@ -105,11 +105,22 @@ ScopedTestKit::ScopedTestKit() {
         modalHandlers_.pop_front();
         handler(window);
     });
+    setFileDialogHandler([this](const FileDialogRecord& dialog) -> std::optional<WideString> {
+        fileDialogs_.push_back(dialog);
+        if (fileAnswers_.empty()) {
+            ++unansweredFileDialogs_;
+            return std::nullopt;
+        }
+        std::optional<WideString> answer = std::move(fileAnswers_.front());
+        fileAnswers_.pop_front();
+        return answer;
+    });
 }
 
 ScopedTestKit::~ScopedTestKit() {
     setMessageBoxHandler(nullptr);
     setModalHandler(nullptr);
+    setFileDialogHandler(nullptr);
     setScreenDpiOverride(0);
 }
 
@@ -311,6 +322,10 @@ void ScopedTestKit::queueMessageBoxAnswers(const std::vector<int>& answers) {
 
 const std::vector<MessageBoxRecord>& ScopedTestKit::messageBoxes() const {
     return messageBoxLog();
+}
+
+void ScopedTestKit::queueFileDialogAnswer(std::optional<WideString> handheldPath) {
+    fileAnswers_.push_back(std::move(handheldPath));
 }
 
 void ScopedTestKit::queueModalHandler(std::function<void(CWnd&)> handler) {

@@ -12,9 +12,11 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "framework/file_dialog.h"
 #include "framework/message_box.h"
 #include "framework/property_sheet.h"
 
@@ -84,6 +86,14 @@ class ScopedTestKit {
     void queueModalHandler(std::function<void(CWnd&)> handler);
     int unansweredModals() const { return unansweredModals_; }
 
+    /// Answers for the next file dialogs, in order: a handheld path the user chose
+    /// ("\My Documents\x.txt"), or nothing for Cancel. Without one a file dialog is cancelled
+    /// and counts as unanswered; no file dialog ever shows.
+    void queueFileDialogAnswer(std::optional<WideString> handheldPath);
+    /// Every file dialog opened since the kit started, oldest first.
+    const std::vector<FileDialogRecord>& fileDialogs() const { return fileDialogs_; }
+    int unansweredFileDialogs() const { return unansweredFileDialogs_; }
+
     int waitCursorDepth() const;
     int waitCursorShowCount() const;
 
@@ -97,6 +107,9 @@ class ScopedTestKit {
   private:
     std::deque<int> answers_;
     std::deque<std::function<void(CWnd&)>> modalHandlers_;
+    std::deque<std::optional<WideString>> fileAnswers_;
+    std::vector<FileDialogRecord> fileDialogs_;
+    int unansweredFileDialogs_ = 0;
     int unansweredBoxes_ = 0;
     int unansweredModals_ = 0;
 };
