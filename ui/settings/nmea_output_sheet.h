@@ -18,8 +18,11 @@ class CNmeaOutputSheet;
 /// recorder's Start and Stop, which act at once.
 class CNmeaOutputPage : public framework::CPropertyPage {
   public:
-    /// `receiver` is not owned; `settings` must outlive the page, which reads it now and writes
-    /// the output shown and the Bluetooth port chosen back when it is destroyed.
+    /// `receiver` is not owned; `settings` must outlive the page. The page starts on the
+    /// output `settings.portIndex` names (the first for an index beyond the list), offers
+    /// `settings.bluetoothPort` when the receiver's Bluetooth port is off, stores the Bluetooth
+    /// port confirmed at OK there, and writes the output last shown back when it is destroyed,
+    /// confirmed or not.
     CNmeaOutputPage(CNmeaOutputSheet& sheet, receiver::ReceiverInterface* receiver,
                     NmeaOutputSettings& settings);
     ~CNmeaOutputPage() override;
@@ -101,9 +104,9 @@ class CNmeaMessagesPage : public framework::CPropertyPage {
 
 class CNmeaOutputSheet : public framework::CPropertySheet {
   public:
-    /// An empty caption, the Output page, then the Messages page. `receiver` is not owned;
-    /// `settings` ("NMEAPortIndex", "NMEABluetoothPort") is read now and written when the
-    /// sheet (its Output page) is destroyed.
+    /// An empty caption, the Output page, then the Messages page. `receiver` is not owned.
+    /// `settings` holds "NMEAPortIndex" and "NMEABluetoothPort": the caller loads it before and
+    /// saves it after the sheet object is gone (see CNmeaOutputPage).
     CNmeaOutputSheet(receiver::ReceiverInterface* receiver, NmeaOutputSettings& settings,
                      framework::CWnd* parent = nullptr);
 
