@@ -82,7 +82,8 @@ std::vector<NmeaCall> planNmeaMessagesWrite(const NmeaMessagesState& state, uint
     return calls;
 }
 
-std::vector<NmeaCall> planNmeaOutputWrite(const NmeaOutputShown& shown, bool anySentenceOn) {
+std::vector<NmeaCall> planNmeaOutputWrite(const NmeaOutputShown& shown,
+                                          std::optional<bool> anySentenceOn) {
     std::vector<NmeaCall> calls;
     if (shown.outputCode == kNmeaCable) {
         // A baud the receiver did not report is no setting of its: only the user's choice is.
@@ -95,13 +96,13 @@ std::vector<NmeaCall> planNmeaOutputWrite(const NmeaOutputShown& shown, bool any
             call.on = true;
             calls.push_back(std::move(call));
         }
-    } else if (shown.outputCode == kNmeaBluetooth) {
+    } else if (shown.outputCode == kNmeaBluetooth && anySentenceOn.has_value()) {
         const bool selected = shown.bluetoothPort >= 0 &&
                               shown.bluetoothPort < static_cast<int>(kNmeaBluetoothPorts.size());
-        if (!anySentenceOn || selected) {
+        if (!*anySentenceOn || selected) {
             NmeaCall call;
             call.kind = NmeaCall::Kind::SetBluetoothPort;
-            call.name = anySentenceOn
+            call.name = *anySentenceOn
                             ? platform::WideString(
                                   kNmeaBluetoothPorts[static_cast<size_t>(shown.bluetoothPort)])
                             : platform::WideString(kNmeaNoBluetoothPort);

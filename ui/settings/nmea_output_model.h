@@ -113,8 +113,11 @@ struct NmeaOutputShown {
 };
 
 /// The Output page's write at OK: the cable's baud (port on) when it was read or chosen; for
-/// Bluetooth the selected port when a sentence goes out on it (`anySentenceOn`), else "NONE".
-std::vector<NmeaCall> planNmeaOutputWrite(const NmeaOutputShown& shown, bool anySentenceOn);
+/// Bluetooth the selected port when a sentence goes out on it (`anySentenceOn`), else "NONE";
+/// nothing when nobody knows (the receiver did not say which sentences it sends there), so that
+/// a query that failed never switches a working port off.
+std::vector<NmeaCall> planNmeaOutputWrite(const NmeaOutputShown& shown,
+                                          std::optional<bool> anySentenceOn);
 
 /// Sends `calls` in order; failures are not reported (the receiver keeps what it had).
 void applyNmeaCalls(receiver::ReceiverInterface& receiver, const std::vector<NmeaCall>& calls);

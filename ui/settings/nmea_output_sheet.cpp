@@ -261,8 +261,9 @@ void CNmeaOutputPage::OnOK() {
         }
         if (receiver_ != nullptr) {
             framework::CWaitCursor wait;
-            const bool anyOn =
-                shown.outputCode == kNmeaBluetooth && sheet_.anySentenceOn(kNmeaBluetooth);
+            const std::optional<bool> anyOn = shown.outputCode == kNmeaBluetooth
+                                                  ? sheet_.anySentenceOn(kNmeaBluetooth)
+                                                  : std::optional<bool>(false);
             applyNmeaCalls(*receiver_, planNmeaOutputWrite(shown, anyOn));
         }
         if (shown.outputCode == kNmeaBluetooth && selected >= 0 &&
@@ -429,13 +430,13 @@ CNmeaOutputSheet::CNmeaOutputSheet(receiver::ReceiverInterface* receiver,
     AddPage(&messagesPage_);
 }
 
-bool CNmeaOutputSheet::anySentenceOn(uint32_t outputCode) {
+std::optional<bool> CNmeaOutputSheet::anySentenceOn(uint32_t outputCode) {
     // Boxes loaded for another output say nothing about this one.
     if (messagesPage_.shows(outputCode))
         return messagesPage_.anyChecked();
     receiver::MessageOutputs outputs;
     if (receiver_ == nullptr || receiver_->queryNmeaOutputs(outputCode, outputs) == 0)
-        return false;
+        return std::nullopt;
     return anyNmeaSentenceOn(outputs);
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 #include "framework/property_sheet.h"
 #include "receiver/commands/receiver_interface.h"
@@ -118,8 +119,8 @@ class CNmeaOutputSheet : public framework::CPropertySheet {
     void setOutputCode(uint32_t code) { outputCode_ = code; }
 
     /// Whether any sentence goes out on `outputCode`: the Messages page's boxes when they were
-    /// loaded for that output, else the receiver's report (no when it does not answer).
-    bool anySentenceOn(uint32_t outputCode);
+    /// loaded for that output, else the receiver's report; nothing when it does not answer.
+    std::optional<bool> anySentenceOn(uint32_t outputCode);
 
   private:
     receiver::ReceiverInterface* receiver_;

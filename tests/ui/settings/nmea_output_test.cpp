@@ -125,7 +125,7 @@ TEST(NmeaOutputWriteTest, LineSettingsAtOk) {
     struct Row {
         const char* legend;
         NmeaOutputShown shown;
-        bool anyOn;
+        std::optional<bool> anyOn;
         Lines expected;
     };
     const Row rows[] = {
@@ -153,6 +153,10 @@ TEST(NmeaOutputWriteTest, LineSettingsAtOk) {
          {kNmeaBluetooth, -1, false, false, -1},
          false,
          {"setBluetoothPort NONE"}},
+        {"Bluetooth, the receiver did not say which sentences go out there",
+         {kNmeaBluetooth, -1, false, false, 1},
+         std::nullopt,
+         {}},
         {"virtual port", {kNmeaVirtualPort, 5, true, true, 1}, true, {}},
         {"file", {kNmeaFile, 5, true, true, 1}, true, {}},
     };
@@ -411,7 +415,7 @@ TEST_F(NmeaSheetTest, AnIntervalNoEntryMatchesKeepsTheFirstEntry) {
 TEST_F(NmeaSheetTest, BluetoothPortFollowsTheSentencesOnIt) {
     struct Row {
         const char* legend;
-        receiver::MessageOutputs onBluetooth;
+        std::optional<receiver::MessageOutputs> onBluetooth;  // none: the query fails
         bool visitMessages;
         bool clearAll;
         Lines atOk;
@@ -443,10 +447,20 @@ TEST_F(NmeaSheetTest, BluetoothPortFollowsTheSentencesOnIt) {
          false,
          false,
          {"queryNmeaOutputs 2", "setBluetoothPort NONE"}},
+        {"page not visited, the receiver does not say",
+         std::nullopt,
+         false,
+         false,
+         {"queryNmeaOutputs 2"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
-        receiver_.nmeaOutputs[2] = row.onBluetooth;
+        receiver_.succeed("queryNmeaOutputs");
+        if (row.onBluetooth) {
+            receiver_.nmeaOutputs[2] = *row.onBluetooth;
+        } else {
+            receiver_.fail("queryNmeaOutputs");
+        }
         open(2);
         if (row.visitMessages) {
             ASSERT_TRUE(toMessages());
