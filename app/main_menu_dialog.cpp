@@ -9,6 +9,7 @@
 #include "platform/device_identity.h"
 #include "resources/resource_ids.h"
 #include "ui/settings/gnss_setting_sheet.h"
+#include "ui/settings/nmea_output_sheet.h"
 #include "ui/settings/troubleshoot_sheet.h"
 #include "ui/status/gnss_status_sheet.h"
 
@@ -32,7 +33,7 @@ struct MenuItem {
 constexpr std::array<MenuItem, 8> kMenuItems = {{
     {MenuAction::GnssSettings, IDS_MENU_GNSS_SETTINGS, 0, true, true},
     {MenuAction::DifferentialMode, IDS_MENU_DIFFERENTIAL_MODE, 1, false, false},
-    {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, false},
+    {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, true},
     {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, true},
     {MenuAction::Reset, IDS_MENU_RESET, 4, true, true},
     {MenuAction::Troubleshooting, IDS_MENU_TROUBLESHOOTING, 5, false, true},
@@ -52,8 +53,12 @@ bool shownOn(const MenuItem& item, DeviceModel model) {
 }  // namespace
 
 CMainMenuDialog::CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model,
-                                 ConnectionSettings settings)
-    : CDialog(IDD_MAIN_MENU), receiver_(receiver), model_(model), settings_(std::move(settings)) {
+                                 ConnectionSettings settings, platform::AppProfile* profile)
+    : CDialog(IDD_MAIN_MENU),
+      receiver_(receiver),
+      model_(model),
+      settings_(std::move(settings)),
+      profile_(profile) {
     MapNotification(framework::NM_CLICK, IDC_MAIN_MENU_LIST, &CMainMenuDialog::onClick);
     MapNotification(framework::NM_RETURN, IDC_MAIN_MENU_LIST, &CMainMenuDialog::onReturn);
 }
@@ -109,6 +114,9 @@ void CMainMenuDialog::runAction(MenuAction action) {
             settings.DoModal();
             break;
         }
+        case MenuAction::NmeaOutput:
+            openNmeaOutput();
+            break;
         case MenuAction::GnssStatus: {
             ui::CGnssStatusSheet status(receiver_, this);
             status.DoModal();
@@ -129,6 +137,23 @@ void CMainMenuDialog::runAction(MenuAction action) {
             break;
         default:
             break;  // the sheets join the menu as they are built
+    }
+}
+
+void CMainMenuDialog::openNmeaOutput() {
+    ui::NmeaOutputSettings nmea;
+    if (profile_ != nullptr) {
+        nmea.portIndex = loadNmeaPortIndex(*profile_);
+        nmea.bluetoothPort = loadNmeaBluetoothPort(*profile_);
+    }
+    {
+        // The sheet's Output page hands its choices back as it goes, confirmed or not.
+        ui::CNmeaOutputSheet sheet(receiver_, nmea, this);
+        sheet.DoModal();
+    }
+    if (profile_ != nullptr) {
+        saveNmeaPortIndex(*profile_, nmea.portIndex);
+        saveNmeaBluetoothPort(*profile_, nmea.bluetoothPort);
     }
 }
 

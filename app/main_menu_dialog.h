@@ -27,8 +27,10 @@ class CMainMenuDialog : public framework::CDialog {
   public:
     /// `settings` is the menu's own copy of the application's connection settings: the sheets
     /// change it, and the application takes it back only when the menu ends with OK.
+    /// `profile` keeps what a sheet saves as it closes (the NMEA output's port); without one
+    /// those sheets start from their defaults and keep nothing.
     CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model,
-                    ConnectionSettings settings);
+                    ConnectionSettings settings, platform::AppProfile* profile = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -48,12 +50,14 @@ class CMainMenuDialog : public framework::CDialog {
     void onClick(const framework::NotifyInfo& info);
     void onReturn();
     void resetReceiver();
+    void openNmeaOutput();
     void turnOffGnss();
     void disconnectReceiver();
 
     receiver::ReceiverInterface* receiver_;
     DeviceModel model_;
     ConnectionSettings settings_;
+    platform::AppProfile* profile_;
     bool disconnected_ = false;
     framework::CListCtrl list_;
     framework::CImageList images_;

@@ -138,7 +138,7 @@ bool CZentrixApp::InitInstance() {
     SetRegistryKey(kCompany);
     loadSettings(profile(), settings_);
 
-    CMainMenuDialog menu(receiver_.get(), deviceModel_, settings_);
+    CMainMenuDialog menu(receiver_.get(), deviceModel_, settings_, &profile());
     m_pMainWnd = &menu;
     const int result = menu.DoModal();
     m_pMainWnd = nullptr;

@@ -76,12 +76,12 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
     ScriptedReceiver receiver;
     CMainMenuDialog menu(&receiver, kSurveyModel, {});
     ASSERT_TRUE(kit.open(menu));
-    ASSERT_EQ(menu.list().GetItemCount(), 6);
+    ASSERT_EQ(menu.list().GetItemCount(), 7);
     const int settings = 0;
-    const int status = 1;
-    const int reset = 2;
-    const int troubleshooting = 3;
-    const int about = 4;
+    const int status = 2;  // after NMEA Output
+    const int reset = 3;
+    const int troubleshooting = 4;
+    const int about = 5;
 
     kit.queueMessageBoxAnswers({framework::IDYES});
     ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, reset));

@@ -32,6 +32,7 @@
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
 #include "tools/sim/survey_board.h"
+#include "ui/settings/nmea_output_sheet.h"
 #include "ui/status/gnss_status_sheet.h"
 
 namespace zentrix::app {
@@ -107,6 +108,8 @@ class ZentrixAppTest : public ::testing::Test {
                     onSheet_(*sheet);
                 else
                     sheet->EndDialog(framework::IDCANCEL);
+            } else if (onOtherWindow_ && onOtherWindow_(window)) {
+                // played by the test
             } else if (auto* about = dynamic_cast<CAboutZentrix*>(&window)) {
                 onAbout_(*about);
                 about->EndDialog(framework::IDOK);
@@ -153,6 +156,8 @@ class ZentrixAppTest : public ::testing::Test {
     std::function<void(CAboutZentrix&)> onAbout_ = [](CAboutZentrix&) {};
     std::function<void(CStartupWindow&)> onStartupText_;
     std::function<void(ui::CGnssStatusSheet&)> onSheet_;
+    /// Plays any other modal window; true when it did.
+    std::function<bool(CWnd&)> onOtherWindow_;
 };
 
 TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
@@ -171,7 +176,7 @@ TEST_F(ZentrixAppTest, ModelCodeChoosesReceiverPortAndMenu) {
          3,
          "board",
          u"COM3:",
-         {u"GNSS Settings", u"GNSS Status", u"Reset", u"Trouble shooting", u"About",
+         {u"GNSS Settings", u"NMEA Output", u"GNSS Status", u"Reset", u"Trouble shooting", u"About",
           u"Turn off GNSS"},
          {57600}},
         {"0143",
@@ -433,6 +438,36 @@ TEST_F(ZentrixAppTest, GnssStatusFromTheMenuShowsTheFixAndMovingSatellites) {
     EXPECT_EQ(text.size() > 10 && (text.back() == 'N' || text.back() == 'S'), true) << text;
     EXPECT_GE(shown, 4) << "the simulated sky has satellites of several systems in view";
     EXPECT_NE(first, later) << "nothing moved in a minute";
+}
+
+// The NMEA output sheet keeps the output the user last showed in the registry, even when it is
+// cancelled, and opens on it the next time.
+TEST_F(ZentrixAppTest, NmeaOutputKeepsItsOutputInTheRegistry) {
+    ASSERT_TRUE(startSimulator(SimReceiver::SurveyBoard, 3));
+    std::vector<int> openedOn;
+    onOtherWindow_ = [&](CWnd& window) {
+        auto* sheet = dynamic_cast<ui::CNmeaOutputSheet*>(&window);
+        if (sheet == nullptr)
+            return false;
+        auto* output =
+            dynamic_cast<framework::CComboBox*>(sheet->outputPage().GetDlgItem(IDC_NMEA_OUTPUT));
+        openedOn.push_back(output->GetCurSel());
+        output->SetCurSel(2);  // Bluetooth, then Cancel
+        framework::NotifyInfo chosen;
+        chosen.code = framework::CBN_SELCHANGE;
+        chosen.idFrom = IDC_NMEA_OUTPUT;
+        sheet->outputPage().OnNotify(chosen);
+        sheet->EndDialog(framework::IDCANCEL);
+        return true;
+    };
+    for (int run = 0; run < 2; ++run) {
+        runProgram([](CMainMenuDialog& menu) {
+            menu.runAction(MenuAction::NmeaOutput);
+            menu.OnCancel();
+        });
+    }
+    EXPECT_EQ(openedOn, (std::vector<int>{0, 2}));
+    EXPECT_EQ(storedProfile().getProfileInt(kSettingsSection, u"NMEAPortIndex", 9), 2u);
 }
 
 // Cancel in the start-up window during a search that would take a minute and a half, or a
