@@ -29,6 +29,7 @@
 #include "receiver/gnss_receiver.h"
 #include "receiver/sirf/sirf_receiver.h"
 #include "resources/resource_ids.h"
+#include "tests/support/simulated_receiver.h"
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
 #include "tools/sim/survey_board.h"
@@ -70,11 +71,8 @@ class ZentrixAppTest : public ::testing::Test {
     }
 
     bool startSimulator(SimReceiver kind, int com) {
-        sim::SimOptions options;
-        options.receiver = kind;
-        options.startUtcSeconds = 1700000000;
-        sim_ = std::make_unique<sim::Simulator>(options);
-        return sim_->openPseudoTerminal() && sim_->linkAsComPort(com) && sim_->start();
+        sim_ = test::startSimulator(kind, com);
+        return sim_ != nullptr;
     }
 
     /// Runs the program; `onMenu` plays the user on the main menu and must end it.
@@ -525,7 +523,7 @@ TEST_F(ZentrixAppTest, ATerminationSignalEndsTheProgramAsCancelDoes) {
     });
     sim::BoardState whileRunning;
     const ProgramRun run = runProgram([&](CMainMenuDialog&) {
-        sim_->withBoard([&](sim::SurveyBoard& b) { whileRunning = b.state(); });
+        whileRunning = test::boardState(*sim_);
         std::raise(SIGTERM);  // the menu stays open for the signal to end it
     });
     EXPECT_TRUE(run.menuShown);
@@ -533,8 +531,7 @@ TEST_F(ZentrixAppTest, ATerminationSignalEndsTheProgramAsCancelDoes) {
     EXPECT_TRUE(run.messages.empty());
     EXPECT_EQ(whileRunning.nptFirst, 1) << "the program had set the receiver up";
     EXPECT_FALSE(whileRunning.outputs['A'].empty());
-    sim::BoardState after;
-    sim_->withBoard([&](sim::SurveyBoard& b) { after = b.state(); });
+    sim::BoardState after = test::boardState(*sim_);
     EXPECT_EQ(after.nptFirst, 0);
     EXPECT_EQ(after.nptSecond, 1);
     EXPECT_TRUE(after.outputs['A'].empty()) << "the program's outputs were left on";

@@ -14,6 +14,7 @@
 #include "receiver/gnss_receiver.h"
 #include "receiver/sirf/sirf_receiver.h"
 #include "resources/resource_ids.h"
+#include "tests/support/simulated_receiver.h"
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
 #include "tools/sim/survey_board.h"
@@ -27,11 +28,8 @@ using framework::ScopedTestKit;
 class StatusSheetSimTest : public ::testing::Test {
   protected:
     bool startSimulator(sim::SimReceiver kind) {
-        sim::SimOptions options;
-        options.receiver = kind;
-        options.startUtcSeconds = 1700000000;
-        sim_ = std::make_unique<sim::Simulator>(options);
-        return sim_->openPseudoTerminal() && sim_->linkAsComPort(3) && sim_->start();
+        sim_ = test::startSimulator(kind);
+        return sim_ != nullptr;
     }
 
     std::string text(CPositionPage& page, unsigned id) const {
