@@ -7,23 +7,16 @@
 
 #include <fstream>
 
+#include "tests/support/files.h"
 #include "tests/support/test_support.h"
 
 namespace zentrix::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using test::contentsOf;
+using test::modeOf;
 using test::ScratchFolder;
-
-std::string contentsOf(const fs::path& file) {
-    return readWholeFile(file).bytes;
-}
-
-mode_t modeOf(const fs::path& file) {
-    struct stat info {};
-    ::stat(file.c_str(), &info);
-    return info.st_mode & 0777;
-}
 
 size_t entriesIn(const fs::path& folder) {
     return static_cast<size_t>(

@@ -8,6 +8,7 @@
 #include "platform/atomic_file.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/crash_loop.h"
+#include "tests/support/files.h"
 #include "tests/support/test_support.h"
 #include "ui/diff/profile_field_store.h"
 #include "ui/diff/profile_list.h"
@@ -16,19 +17,10 @@ namespace zentrix::diff {
 namespace {
 
 namespace fs = std::filesystem;
+using test::contentsOf;
+using test::modeOf;
 using test::ScratchDeviceRoot;
-
-std::string contentsOf(const fs::path& file) {
-    return platform::readWholeFile(file).bytes;
-}
-void writeFile(const fs::path& file, std::string_view bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-mode_t modeOf(const fs::path& file) {
-    struct stat info {};
-    ::stat(file.c_str(), &info);
-    return info.st_mode & 0777;
-}
+using test::writeFile;
 
 DirectIpProfile dip(std::string_view name, std::string_view host, int32_t port) {
     DirectIpProfile record;
@@ -93,8 +85,9 @@ TEST(ProfileList, TheDesktopsLocaleChangesNoByte) {
     hosts.insert(false, dip("odd", "h", -1000));
     NtripProfileList casters;
     casters.insert(false, ntrip("Office", "caster.example", "p.w"));
-    const std::string hostBytes = "Dip data. Version 1\r\nBase 1.5;10.0.0.7;2101\r\n"
-                                  "far;h;1234567\r\nodd;h;-1000\r\n";
+    const std::string hostBytes =
+        "Dip data. Version 1\r\nBase 1.5;10.0.0.7;2101\r\n"
+        "far;h;1234567\r\nodd;h;-1000\r\n";
     const std::string casterBytes =
         "Ntrip data. Version 1\r\nOffice;caster.example;2101;user;p.w;MP\r\n";
 

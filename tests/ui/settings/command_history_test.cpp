@@ -13,26 +13,19 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "tests/support/files.h"
 #include "tests/support/test_support.h"
 
 namespace zentrix::ui {
 namespace {
 
 namespace fs = std::filesystem;
+using test::contentsOf;
+using test::modeOf;
 using test::ScratchDeviceRoot;
+using test::writeFile;
 using Entries = std::vector<WideString>;
 
-std::string contentsOf(const fs::path& file) {
-    return platform::readWholeFile(file).bytes;
-}
-void writeFile(const fs::path& file, std::string_view bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-mode_t modeOf(const fs::path& file) {
-    struct stat info {};
-    ::stat(file.c_str(), &info);
-    return info.st_mode & 0777;
-}
 /// "cmd0\r\ncmd1\r\n..." with `count` lines.
 std::string numberedLines(int count) {
     std::string bytes;

@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "resources/resource_ids.h"
 #include "tests/support/fake_receiver.h"
+#include "tests/support/files.h"
 #include "tests/support/test_support.h"
 #include "ui/settings/troubleshoot_sheet.h"
 
@@ -26,6 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using framework::CComboBox;
 using framework::ScopedTestKit;
+using test::contentsOf;
 using Calls = std::vector<std::string>;
 using Texts = std::vector<WideString>;
 
@@ -58,10 +60,6 @@ Texts messageTexts(const ScopedTestKit& kit) {
     for (const auto& box : kit.messageBoxes()) texts.push_back(box.text);
     return texts;
 }
-std::string contentsOf(const fs::path& file) {
-    return platform::readWholeFile(file).bytes;
-}
-
 // ---- The write at OK, as a function -----------------------------------------------------------
 
 TEST(TroubleshootPlan, SendsWhatWasReadOrChanged) {
