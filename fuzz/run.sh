@@ -20,6 +20,7 @@ FUZZERS=(
   "launcher_data_fuzzer   16384  fuzz/corpus_launcher_data_fuzzer"
   "sirf_fuzzer      4096   fuzz/corpus_sirf $build/seeds/logs"
   "resource_format_fuzzer 8192   fuzz/corpus_resource_format_fuzzer"
+  "command_history_fuzzer 8192   fuzz/corpus_command_history_fuzzer"
 )
 
 CC=clang CXX=clang++ cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
