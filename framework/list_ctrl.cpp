@@ -6,9 +6,6 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QStyleOptionFocusRect>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,183 +14,21 @@
 #include <numeric>
 #include <utility>
 
+#include "framework/icon_cell_delegate.h"
 #include "framework/image_list.h"
+#include "framework/list_model.h"
 #include "framework/qt_drawing.h"
 #include "framework/qt_window.h"
 
 namespace zentrix::framework {
 namespace {
 
-QString qs(WideStringView text) {
-    return QString::fromStdU16String(WideString(text));
-}
+using listctrl::alignmentOf;
+using listctrl::ListColumn;
+using listctrl::ListModel;
+using listctrl::ListRow;
+using listctrl::qs;
 
-Qt::Alignment alignmentOf(int format) {
-    switch (format & HDF_JUSTIFYMASK) {
-        case LVCFMT_RIGHT:
-            return Qt::AlignRight | Qt::AlignVCenter;
-        case LVCFMT_CENTER:
-            return Qt::AlignHCenter | Qt::AlignVCenter;
-        default:
-            return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
-
-struct ListRow {
-    std::vector<QString> texts;
-    int image = -1;
-    DWORD_PTR data = 0;
-};
-
-struct ListColumn {
-    QString heading;
-    int format = LVCFMT_LEFT;
-    LPARAM param = 0;
-};
-
-class ListModel : public QAbstractTableModel {
-  public:
-    std::vector<ListRow> rows;
-    std::vector<ListColumn> columns;
-    // Kept alive here: a page may hand over an image list that goes before the control.
-    std::shared_ptr<CImageList::Impl> normalImages;
-    std::shared_ptr<CImageList::Impl> smallImages;
-    bool iconView = false;
-    /// The view that shows the rows, for its pixel ratio.
-    const QWidget* view = nullptr;
-
-    /// An image list's image as the view shows it: `logical` (the list's size) enlarged by the
-    /// screen's scale, in the view's device pixels. An image drawn at that resolution (a list of
-    /// pixel ratio 2 on a screen of ratio 2) is shown as it is; a coarser one is enlarged pixel
-    /// for pixel where the factor is whole, smoothly where it is not.
-    QImage shownImage(QImage image, QSize logical) const {
-        const qreal ratio = view ? view->devicePixelRatioF() : 1.0;
-        const QSize shown(static_cast<int>(std::lround(logical.width() * screenScale())),
-                          static_cast<int>(std::lround(logical.height() * screenScale())));
-        const QSize device(static_cast<int>(std::lround(shown.width() * ratio)),
-                           static_cast<int>(std::lround(shown.height() * ratio)));
-        if (image.size() != device) {
-            const bool whole =
-                device.width() % image.width() == 0 && device.height() % image.height() == 0;
-            image = image.scaled(device, Qt::IgnoreAspectRatio,
-                                 whole ? Qt::FastTransformation : Qt::SmoothTransformation);
-        }
-        image.setDevicePixelRatio(ratio);
-        return image;
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(rows.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : std::max<int>(1, static_cast<int>(columns.size()));
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= rowCount())
-            return {};
-        const ListRow& row = rows[static_cast<size_t>(index.row())];
-        const auto column = static_cast<size_t>(index.column());
-        if (role == Qt::DisplayRole) {
-            return column < row.texts.size() ? row.texts[column] : QString();
-        }
-        if (role == Qt::DecorationRole && column == 0 && row.image >= 0) {
-            const auto& list = iconView ? normalImages : smallImages;
-            if (!list)
-                return {};
-            QImage image = imageListImage(*list, row.image);
-            if (!image.isNull())
-                return shownImage(image, QSize(list->cx, list->cy));
-        }
-        if (role == Qt::TextAlignmentRole && column < columns.size()) {
-            return static_cast<int>(alignmentOf(columns[column].format));
-        }
-        return {};
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || section < 0 ||
-            section >= static_cast<int>(columns.size())) {
-            return {};
-        }
-        if (role == Qt::DisplayRole)
-            return columns[static_cast<size_t>(section)].heading;
-        if (role == Qt::TextAlignmentRole) {
-            return static_cast<int>(alignmentOf(columns[static_cast<size_t>(section)].format));
-        }
-        return {};
-    }
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        return index.isValid() ? (Qt::ItemIsEnabled | Qt::ItemIsSelectable) : Qt::NoItemFlags;
-    }
-
-    void insertRow(int at, ListRow row) {
-        beginInsertRows({}, at, at);
-        rows.insert(rows.begin() + at, std::move(row));
-        endInsertRows();
-    }
-    void removeRowAt(int at) {
-        beginRemoveRows({}, at, at);
-        rows.erase(rows.begin() + at);
-        endRemoveRows();
-    }
-    void clearRows() {
-        beginResetModel();
-        rows.clear();
-        endResetModel();
-    }
-    void insertColumnAt(int column, ListColumn value) {
-        // The view always shows at least one column, so the first real one replaces it.
-        const bool first = columns.empty();
-        if (!first)
-            beginInsertColumns({}, column, column);
-        columns.insert(columns.begin() + column, std::move(value));
-        for (auto& row : rows) {
-            if (static_cast<size_t>(column) <= row.texts.size() && !first) {
-                row.texts.insert(row.texts.begin() + column, QString());
-            }
-        }
-        if (!first)
-            endInsertColumns();
-        emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(columns.size()) - 1);
-    }
-    void removeColumnAt(int column) {
-        const bool last = columns.size() == 1;
-        if (!last)
-            beginRemoveColumns({}, column, column);
-        columns.erase(columns.begin() + column);
-        for (auto& row : rows) {
-            if (static_cast<size_t>(column) < row.texts.size() && !(last && column == 0)) {
-                row.texts.erase(row.texts.begin() + column);
-            }
-        }
-        if (!last)
-            endRemoveColumns();
-        emit headerDataChanged(Qt::Horizontal, 0,
-                               std::max<int>(0, static_cast<int>(columns.size()) - 1));
-    }
-    void changedRow(int at) { emit dataChanged(index(at, 0), index(at, columnCount() - 1)); }
-
-    void reorder(const std::vector<int>& order) {
-        emit layoutAboutToBeChanged();
-        std::vector<int> newPosition(order.size());
-        std::vector<ListRow> sorted;
-        sorted.reserve(rows.size());
-        for (size_t i = 0; i < order.size(); ++i) {
-            newPosition[static_cast<size_t>(order[i])] = static_cast<int>(i);
-            sorted.push_back(std::move(rows[static_cast<size_t>(order[i])]));
-        }
-        rows = std::move(sorted);
-        const QModelIndexList before = persistentIndexList();
-        QModelIndexList after;
-        for (const QModelIndex& index : before) {
-            after.push_back(
-                this->index(newPosition[static_cast<size_t>(index.row())], index.column()));
-        }
-        changePersistentIndexList(before, after);
-        emit layoutChanged();
-    }
-};
-
-// A header whose owner-drawn items the header's CWnd paints.
 class HeaderView : public QHeaderView {
   public:
     HeaderView(ListModel* model, QWidget* parent)
@@ -236,111 +71,6 @@ class HeaderView : public QHeaderView {
   private:
     ListModel* model_;
     int pressed_ = -1;
-};
-
-/// Where an icon-view cell puts its caption's lines: this far in from the cell's sides (Qt's own
-/// text margin), so that neighbouring captions never touch.
-int captionMargin() {
-    return ScaleX(3);
-}
-
-/// `text` on at most two lines of `width`: broken after the last word that fits on the first
-/// (inside a word only when not even the first word fits), the rest on the second, elided when it
-/// is still too long.
-QStringList wrapCaption(const QFontMetrics& metrics, const QString& text, int width) {
-    if (text.isEmpty() || metrics.horizontalAdvance(text) <= width)
-        return {text};
-    int breakAt = -1;
-    for (int i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char(' ') &&
-            metrics.horizontalAdvance(text.left(i).trimmed()) <= width) {
-            breakAt = i;
-        }
-    }
-    QString first;
-    QString rest;
-    if (breakAt > 0 && !text.left(breakAt).trimmed().isEmpty()) {
-        first = text.left(breakAt).trimmed();
-        rest = text.mid(breakAt).trimmed();
-    } else {
-        int fits = 1;
-        while (fits < text.size() && metrics.horizontalAdvance(text.left(fits + 1)) <= width)
-            ++fits;
-        first = text.left(fits);
-        rest = text.mid(fits).trimmed();
-    }
-    if (rest.isEmpty())
-        return {first};
-    return {first, metrics.elidedText(rest, Qt::ElideRight, width)};
-}
-
-// Draws an icon view's cells: the icon at the top centre, the caption wrapped under it onto two
-// lines (Qt would either cut it with an ellipsis on one line or wrap it to the icon's width).
-// Every cell is the whole grid cell, so a tap anywhere on it hits the item.
-class IconCellDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        const auto* list = qobject_cast<const QListView*>(option.widget);
-        if (list && list->gridSize().isValid())
-            return list->gridSize();
-        return QStyledItemDelegate::sizeHint(option, index);
-    }
-
-    QStringList lines(const QFontMetrics& metrics, const QString& text, int cellWidth) const {
-        return wrapCaption(metrics, text, cellWidth - 2 * captionMargin());
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        QStyleOptionViewItem opt(option);
-        initStyleOption(&opt, index);
-        const auto* list = qobject_cast<const QListView*>(opt.widget);
-        const QSize iconSize = list ? list->iconSize() : opt.decorationSize;
-        const QRect cell = opt.rect;
-        painter->save();
-        const QRect iconRect(cell.left() + (cell.width() - iconSize.width()) / 2,
-                             cell.top() + ScaleY(4), iconSize.width(), iconSize.height());
-        const bool selected = (opt.state & QStyle::State_Selected) != 0;
-        if (!opt.icon.isNull()) {
-            const QIcon::Mode mode = !(opt.state & QStyle::State_Enabled) ? QIcon::Disabled
-                                     : selected                           ? QIcon::Selected
-                                                                          : QIcon::Normal;
-            opt.icon.paint(painter, iconRect, Qt::AlignCenter, mode, QIcon::Off);
-        }
-        const QFontMetrics metrics(opt.font);
-        const QStringList captionLines = lines(metrics, opt.text, cell.width());
-        int widest = 0;
-        for (const QString& line : captionLines)
-            widest = std::max(widest, metrics.horizontalAdvance(line));
-        const int top = iconRect.bottom() + 1 + ScaleY(2);
-        const QRect textBox(cell.left() + (cell.width() - widest) / 2 - captionMargin(), top,
-                            widest + 2 * captionMargin(),
-                            metrics.height() * static_cast<int>(captionLines.size()));
-        const QPalette::ColorGroup group =
-            (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
-        if (selected)
-            painter->fillRect(textBox, opt.palette.brush(group, QPalette::Highlight));
-        painter->setFont(opt.font);
-        painter->setPen(
-            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        int y = top;
-        for (const QString& line : captionLines) {
-            painter->drawText(QRect(cell.left(), y, cell.width(), metrics.height()),
-                              Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, line);
-            y += metrics.height();
-        }
-        if ((opt.state & QStyle::State_HasFocus) && list && list->hasFocus()) {
-            QStyleOptionFocusRect focus;
-            focus.QStyleOption::operator=(opt);
-            focus.rect = textBox;
-            focus.backgroundColor =
-                opt.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
-            list->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, list);
-        }
-        painter->restore();
-    }
 };
 
 class ListWidget : public QWidget {
