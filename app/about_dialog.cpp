@@ -41,10 +41,7 @@ void CAboutZentrix::showFirmware() {
     if (!known) {
         // A receiver that does not say its versions (the GPS-only chip) shows no empty lines
         // either, nor the band they would fill.
-        for (const unsigned id : ids) {
-            if (CWnd* control = GetDlgItem(id))
-                control->ShowWindow(framework::SW_HIDE);
-        }
+        ShowDlgItems(ids, false);
         closeUp(ids);
         return;
     }

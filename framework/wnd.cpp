@@ -485,6 +485,13 @@ void CWnd::OnSize(UINT, int, int) {}
 void CWnd::OnDestroy() {}
 void CWnd::PreSubclassWindow() {}
 
+void CWnd::ShowDlgItems(std::span<const UINT> ids, bool visible) {
+    for (const UINT id : ids) {
+        if (CWnd* control = GetDlgItem(id))
+            control->ShowWindow(visible ? SW_SHOW : SW_HIDE);
+    }
+}
+
 CWnd* CWnd::GetFocus() {
     // A control made of several widgets (an editable combo's line edit) answers for them.
     for (QWidget* w = QApplication::focusWidget(); w != nullptr; w = w->parentWidget()) {

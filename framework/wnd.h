@@ -18,7 +18,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "framework/dc.h"
@@ -123,6 +125,12 @@ class CWnd {
 
     CWnd* GetDlgItem(UINT id) const;
     UINT GetDlgCtrlID() const;
+    /// Shows or hides the controls `ids` of this window (a label with its value); an id with no
+    /// control is passed over.
+    void ShowDlgItems(std::span<const UINT> ids, bool visible);
+    void ShowDlgItems(std::initializer_list<UINT> ids, bool visible) {
+        ShowDlgItems(std::span<const UINT>(ids.begin(), ids.size()), visible);
+    }
     /// The window that has the keyboard focus (the control, not its dialog), or null.
     static CWnd* GetFocus();
     /// Whether `window` lies inside this one (a control of a page of a sheet does).

@@ -61,10 +61,7 @@ bool CGnssPage::OnInitDialog() {
     // the user's.
     filling_ = true;
     CPropertyPage::OnInitDialog();
-    for (const UINT id : kPageControls) {
-        if (CWnd* control = GetDlgItem(id))
-            control->ShowWindow(framework::SW_HIDE);
-    }
+    ShowDlgItems(kPageControls, false);
     fillTrackingModes();
     const int offered = offeredTrackingModes(deviceModel_, modelCode_);
     if (receiver_ != nullptr) {
@@ -115,18 +112,14 @@ void CGnssPage::fillAntennas() {
 }
 
 void CGnssPage::showControls() {
-    const auto show = [this](std::initializer_list<UINT> ids) {
-        for (const UINT id : ids) {
-            if (CWnd* control = GetDlgItem(id))
-                control->ShowWindow(framework::SW_SHOW);
-        }
-    };
-    show({IDC_TRACKING_MODE_LABEL, IDC_TRACKING_MODE, IDC_USE_SBAS});
+    ShowDlgItems({IDC_TRACKING_MODE_LABEL, IDC_TRACKING_MODE, IDC_USE_SBAS}, true);
     if (!read_.surveyModel)
         return;
-    show({IDC_USE_QZSS, IDC_ELEVATION_MASK_LABEL, IDC_ELEVATION_MASK, IDC_ELEVATION_MASK_UNIT});
+    ShowDlgItems(
+        {IDC_USE_QZSS, IDC_ELEVATION_MASK_LABEL, IDC_ELEVATION_MASK, IDC_ELEVATION_MASK_UNIT},
+        true);
     if (read_.externalAntenna)
-        show({IDC_EXTERNAL_ANTENNA_LABEL, IDC_ANTENNA_TYPE});
+        ShowDlgItems({IDC_EXTERNAL_ANTENNA_LABEL, IDC_ANTENNA_TYPE}, true);
 }
 
 GnssSettingsShown CGnssPage::shown() const {

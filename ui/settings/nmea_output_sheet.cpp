@@ -98,18 +98,11 @@ void CNmeaOutputPage::onLineSettingChosen() {
         baudChosen_ = true;
 }
 
-void CNmeaOutputPage::show(std::initializer_list<UINT> ids, bool visible) {
-    for (const UINT id : ids) {
-        if (CWnd* control = GetDlgItem(id))
-            control->ShowWindow(visible ? framework::SW_SHOW : framework::SW_HIDE);
-    }
-}
-
 void CNmeaOutputPage::showOutput() {
     const uint32_t code = shownOutputCode();
-    for (const UINT id : kRecordingControls) show({id}, code == kNmeaFile);
+    ShowDlgItems(kRecordingControls, code == kNmeaFile);
     if (code != kNmeaCable && code != kNmeaBluetooth)
-        show({IDC_NMEA_BAUD_LABEL, IDC_NMEA_BAUD}, false);
+        ShowDlgItems({IDC_NMEA_BAUD_LABEL, IDC_NMEA_BAUD}, false);
     switch (code) {
         case kNmeaCable:
             showCable();
@@ -144,7 +137,7 @@ void CNmeaOutputPage::showCable() {
         }
     }
     SetDlgItemText(IDC_NMEA_BAUD_LABEL, framework::loadString(IDS_NMEA_BAUD_RATE));
-    show({IDC_NMEA_BAUD_LABEL, IDC_NMEA_BAUD}, true);
+    ShowDlgItems({IDC_NMEA_BAUD_LABEL, IDC_NMEA_BAUD}, true);
 }
 
 void CNmeaOutputPage::showBluetooth() {
@@ -165,7 +158,7 @@ void CNmeaOutputPage::showBluetooth() {
         ports->SetCurSel(match >= 0 ? match : (answered ? 0 : -1));
     }
     SetDlgItemText(IDC_NMEA_BAUD_LABEL, framework::loadString(IDS_NMEA_PORT));
-    show({IDC_NMEA_BAUD_LABEL, IDC_NMEA_BAUD}, true);
+    ShowDlgItems({IDC_NMEA_BAUD_LABEL, IDC_NMEA_BAUD}, true);
 }
 
 void CNmeaOutputPage::showFile() {
@@ -201,21 +194,19 @@ void CNmeaOutputPage::enableRecordingButtons() {
 }
 
 void CNmeaOutputPage::OnStartRecording() {
-    if (receiver_ == nullptr)
-        return;
-    framework::CWaitCursor wait;
-    if (receiver_->setRecorder(true) != 0) {
-        recording_ = true;
-        enableRecordingButtons();
-    }
+    switchRecorder(true);
 }
 
 void CNmeaOutputPage::OnStopRecording() {
+    switchRecorder(false);
+}
+
+void CNmeaOutputPage::switchRecorder(bool on) {
     if (receiver_ == nullptr)
         return;
     framework::CWaitCursor wait;
-    if (receiver_->setRecorder(false) != 0) {
-        recording_ = false;
+    if (receiver_->setRecorder(on) != 0) {
+        recording_ = on;
         enableRecordingButtons();
     }
 }

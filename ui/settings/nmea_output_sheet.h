@@ -51,7 +51,8 @@ class CNmeaOutputPage : public framework::CPropertyPage {
     void showFile();
     void showFileName();
     void enableRecordingButtons();
-    void show(std::initializer_list<framework::UINT> ids, bool visible);
+    /// Start and Stop: the recorder on or off; the buttons follow only when the receiver agreed.
+    void switchRecorder(bool on);
     framework::CComboBox* combo(framework::UINT id) const;
     uint32_t shownOutputCode() const;
 

@@ -65,12 +65,6 @@ void CPositionPage::refresh() {
 }
 
 void CPositionPage::show(const PositionView& view) {
-    const auto line = [this](bool visible, std::initializer_list<UINT> ids) {
-        for (const UINT id : ids) {
-            if (CWnd* control = GetDlgItem(id))
-                control->ShowWindow(visible ? framework::SW_SHOW : framework::SW_HIDE);
-        }
-    };
     const auto text = [this](UINT id, const WideString& value) { SetDlgItemText(id, value); };
 
     text(IDC_LATITUDE, view.latitude);
@@ -81,25 +75,26 @@ void CPositionPage::show(const PositionView& view) {
 
     if (view.showStatus)
         text(IDC_FIX_STATUS, view.status);
-    line(view.showStatus, {IDC_FIX_STATUS_LABEL, IDC_FIX_STATUS});
+    ShowDlgItems({IDC_FIX_STATUS_LABEL, IDC_FIX_STATUS}, view.showStatus);
     if (view.showAge)
         text(IDC_AGE, view.age);
-    line(view.showAge, {IDC_AGE_LABEL, IDC_AGE});
+    ShowDlgItems({IDC_AGE_LABEL, IDC_AGE}, view.showAge);
     if (view.showBaseId)
         text(IDC_BASE_ID, view.baseId);
-    line(view.showBaseId, {IDC_BASE_ID_LABEL, IDC_BASE_ID});
+    ShowDlgItems({IDC_BASE_ID_LABEL, IDC_BASE_ID}, view.showBaseId);
 
     if (view.showAccuracy) {
         text(IDC_BASELINE, view.baseline);
         text(IDC_HRMS, view.hrms);
         text(IDC_VRMS, view.vrms);
     }
-    line(view.showAccuracy,
-         {IDC_HRMS_LABEL, IDC_HRMS, IDC_VRMS_LABEL, IDC_VRMS, IDC_BASELINE_LABEL, IDC_BASELINE});
+    ShowDlgItems(
+        {IDC_HRMS_LABEL, IDC_HRMS, IDC_VRMS_LABEL, IDC_VRMS, IDC_BASELINE_LABEL, IDC_BASELINE},
+        view.showAccuracy);
 
     if (view.showTimeToFixed)
         text(IDC_TIME_TO_FIXED, view.timeToFixed);
-    line(view.showTimeToFixed, {IDC_TIME_TO_FIXED_LABEL, IDC_TIME_TO_FIXED});
+    ShowDlgItems({IDC_TIME_TO_FIXED_LABEL, IDC_TIME_TO_FIXED}, view.showTimeToFixed);
 }
 
 }  // namespace zentrix::ui
