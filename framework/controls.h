@@ -51,6 +51,10 @@ class CEdit : public CWnd {
     void ReplaceSel(WideStringView text);
     void SetReadOnly(bool readOnly = true);
     void SetPasswordChar(char16_t ch);
+    /// Typing or pasting any of `characters` is refused (the edit stays as it was), for fields
+    /// whose file or command cannot carry them. Text the program sets is not checked. A
+    /// digits-only edit stays digits-only.
+    void RefuseCharacters(WideStringView characters);
     void SetWindowText(WideStringView text) override;
     WideString GetWindowText() const override;
 };
@@ -84,6 +88,8 @@ class CComboBox : public CWnd {
     /// FindString, and selects what it found.
     int SelectString(int startAfter, WideStringView prefix);
     bool LimitText(int maxChars);
+    /// As CEdit::RefuseCharacters, for the edit of an editable combo; false for a list-only one.
+    bool RefuseCharacters(WideStringView characters);
     void ShowDropDown(bool show = true);
     bool GetDroppedState() const;
     /// The edit text of an editable combo, the selected entry's text otherwise.

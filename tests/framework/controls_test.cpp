@@ -123,6 +123,34 @@ TEST_F(ControlsTest, ButtonComboAndEditNotificationsReachTheirHandlers) {
     EXPECT_EQ(take(), Log{});
 }
 
+TEST_F(ControlsTest, RefusedCharactersCannotBeTypedOrPastedButTheProgramMaySetThem) {
+    auto* name = static_cast<CEdit*>(dialog.GetDlgItem(IDC_SAMPLE_NAME));
+    auto* port = static_cast<CEdit*>(dialog.GetDlgItem(IDC_SAMPLE_PORT));
+    auto* host = static_cast<CComboBox*>(dialog.GetDlgItem(IDC_SAMPLE_HOST));
+    auto* mode = static_cast<CComboBox*>(dialog.GetDlgItem(IDC_SAMPLE_MODE));
+    name->RefuseCharacters(u";\r\n");
+    port->RefuseCharacters(u"5");
+    EXPECT_TRUE(host->RefuseCharacters(u",*"));
+    EXPECT_FALSE(mode->RefuseCharacters(u","));  // a list-only combo has no edit
+
+    EXPECT_TRUE(kit.type(dialog, IDC_SAMPLE_NAME, u"a;b\rc"));
+    EXPECT_EQ(name->GetWindowText(), u"abc");
+    // A paste is one edit: with a refused character in it nothing of it lands.
+    name->SetSel(3, 3);
+    name->ReplaceSel(u"d;e");
+    EXPECT_EQ(name->GetWindowText(), u"abc");
+    name->ReplaceSel(u"de");
+    EXPECT_EQ(name->GetWindowText(), u"abcde");
+    // A digits-only edit stays digits-only beside its own refusals.
+    EXPECT_TRUE(kit.type(dialog, IDC_SAMPLE_PORT, u"2x1015"));
+    EXPECT_EQ(port->GetWindowText(), u"2101");
+    EXPECT_TRUE(kit.type(dialog, IDC_SAMPLE_HOST, u"a,b*c"));
+    EXPECT_EQ(host->GetWindowText(), u"abc");
+    // What the program shows (a value read from the receiver) is not filtered.
+    name->SetWindowText(u"x;y");
+    EXPECT_EQ(name->GetWindowText(), u"x;y");
+}
+
 TEST_F(ControlsTest, ListTabAndSliderNotificationsReachTheirHandlers) {
     EXPECT_TRUE(kit.clickListItem(dialog, IDC_SAMPLE_LIST, 1));
     // Focus moves first, then the selection, each a change of its own.
