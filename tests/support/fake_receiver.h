@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "receiver/commands/receiver_interface.h"
+#include "receiver/commands/station_list.h"
 
 namespace zentrix::test {
 
@@ -173,6 +174,56 @@ class FakeReceiver : public receiver::ReceiverInterface {
         return answer("setRecorderFile " + platform::toUtf8(fileName), [] {});
     }
     uint32_t setRecorder(bool on) override { return set("setRecorder", on); }
+
+    // The modem and its NTRIP client (the network settings sheet and the station browser).
+    int32_t bridge = 0;
+    WideString casterAddress = u"caster.example.net";
+    int32_t casterPort = 2101;
+    WideString casterLogin = u"rover";
+    WideString casterPassword = u"secret";
+    /// What `loadSourceTable` puts into the list it is given.
+    std::vector<receiver::StationRecord> sourceTable;
+
+    uint32_t queryBridge(int32_t& on) override { return query("queryBridge", on, bridge); }
+    uint32_t setModemIp(uint32_t ipType) override { return set("setModemIp", ipType); }
+    uint32_t startModem() override { return answer("startModem", [] {}); }
+    /// "setModemGprsParameters PIN APN LOGIN PASSWORD"
+    uint32_t setModemGprsParameters(WideStringView pin, WideStringView apn, WideStringView login,
+                                    WideStringView password) override {
+        return answer("setModemGprsParameters " + platform::toUtf8(pin) + " " +
+                          platform::toUtf8(apn) + " " + platform::toUtf8(login) + " " +
+                          platform::toUtf8(password),
+                      [] {});
+    }
+    uint32_t queryNtripParameters(WideString& address, int32_t& port, WideString& login,
+                                  WideString& password) override {
+        return answer("queryNtripParameters", [&] {
+            address = casterAddress;
+            port = casterPort;
+            login = casterLogin;
+            password = casterPassword;
+        });
+    }
+    /// "setNtripParameters HOST PORT LOGIN PASSWORD TYPE"; the caster settings change as on the
+    /// receiver, so a later query reads them back.
+    uint32_t setNtripParameters(WideStringView address, int32_t port, WideStringView login,
+                                WideStringView password, int32_t protocolType) override {
+        return answer("setNtripParameters " + platform::toUtf8(address) + " " +
+                          std::to_string(port) + " " + platform::toUtf8(login) + " " +
+                          platform::toUtf8(password) + " " + std::to_string(protocolType),
+                      [&] {
+                          casterAddress = WideString(address);
+                          casterPort = port;
+                          casterLogin = WideString(login);
+                          casterPassword = WideString(password);
+                      });
+    }
+    uint32_t loadSourceTable(receiver::StationList& list) override {
+        return answer("loadSourceTable", [&] {
+            list.clear();
+            for (const receiver::StationRecord& record : sourceTable) list.append(record);
+        });
+    }
 
   protected:
     /// Writes `line` down; answers 0 when its first word names a failing operation, else runs

@@ -1,0 +1,37 @@
+// The "Network Settings" sheet: how the receiver's modem fetches corrections over the mobile
+// network (a plain TCP host or an NTRIP caster), the modem's packet-data access for an external
+// unit, the caster and mount point, and whether the rover position goes back to the network.
+// The sheet connects nothing; the caller brings the link up after OK.
+#pragma once
+
+#include "framework/property_sheet.h"
+#include "receiver/commands/receiver_interface.h"
+#include "ui/network/direct_ip_settings_page.h"
+#include "ui/network/gprs_mode_page.h"
+#include "ui/network/gprs_settings_page.h"
+#include "ui/network/network_settings.h"
+#include "ui/network/ntrip_settings_page.h"
+
+namespace zentrix::ui {
+
+class CNetworkConfigSheet : public framework::CPropertySheet {
+  public:
+    /// `receiver` is not owned. The caller presets `settings()` before DoModal and reads it
+    /// back after OK.
+    CNetworkConfigSheet(receiver::ReceiverInterface* receiver, int networkProtocol,
+                        bool externalGps, WideStringView caption,
+                        framework::CWnd* parent = nullptr);
+
+    NetworkSettings& settings() { return settings_; }
+
+  private:
+    receiver::ReceiverInterface* receiver_;
+    NetworkSettings settings_;
+    // All four exist for the sheet's life; the mode decides which are in it.
+    CGprsModePage modePage_;
+    CGprsSettingsPage gprsPage_;
+    CDirectIpSettingsPage directIpPage_;
+    CNtripSettingsPage ntripPage_;
+};
+
+}  // namespace zentrix::ui
