@@ -4,6 +4,7 @@
 // formatted freely.
 #pragma once
 
+#include <unordered_map>
 #include <vector>
 
 #include "framework/list_ctrl.h"
@@ -18,15 +19,23 @@ class CSortHeaderCtrl : public framework::CHeaderCtrl {
   public:
     int sortColumn() const { return sortColumn_; }
     bool sortAscending() const { return sortAscending_; }
-    /// Remembers the sorted column and direction and redraws that item with its arrow.
+    /// Remembers the sorted column and direction, draws that item itself (with its arrow) and
+    /// gives the previously sorted item back to the plain drawing; -1 sorts by nothing.
     void SetSortColumn(int column, bool ascending);
     void DrawItem(framework::DRAWITEMSTRUCT* drawItem) override;
 
   private:
+    friend class CSortListCtrl;
+    void setOwnerDrawn(int column, bool on);
+
     int sortColumn_ = -1;
     bool sortAscending_ = true;
 };
 
+/// The list keeps each row's sort texts under a key of its own in the row's item data, so the
+/// item data belongs to the control: rows added with the plain CListCtrl calls sort as empty
+/// until a column is inserted (which rebuilds every row's texts from the shown ones) or
+/// SetRowTexts gives them texts.
 class CSortListCtrl : public framework::CListCtrl {
   public:
     CSortListCtrl();
@@ -68,13 +77,26 @@ class CSortListCtrl : public framework::CListCtrl {
     /// ".", and not empty.
     static bool isNumericText(WideStringView text);
 
+    /// Takes over the list's header and switches on full-row selection, whether the list
+    /// came from a dialog template or from Create.
     void PreSubclassWindow() override;
+    /// A tap on a column header sorts by it when sorting is enabled, and then stays with the
+    /// list; otherwise the parent hears it.
     bool OnChildNotify(const framework::NotifyInfo& info) override;
     void OnDestroy() override;
 
   private:
+    using RowKey = framework::DWORD_PTR;
+    int columnCount() const;
+    /// The row's key when it has texts of this control, 0 otherwise.
+    RowKey keyOf(int row) const;
+    /// The row's texts, created (empty) with a key when the row has none.
+    std::vector<WideString>& textsOf(int row);
+
     CSortHeaderCtrl header_;
     bool sortingEnabled_ = true;
+    std::unordered_map<RowKey, std::vector<WideString>> rowTexts_;
+    RowKey nextKey_ = 1;
 };
 
 }  // namespace zentrix::ui
