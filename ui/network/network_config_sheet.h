@@ -14,15 +14,28 @@
 
 namespace zentrix::ui {
 
+/// Pages: "Mode", then "GPRS" for an external unit, then "Direct IP" (protocol 0) or "NTRIP"
+/// (protocol 1); the mode page swaps the last one while the sheet is open. User-interface
+/// thread.
 class CNetworkConfigSheet : public framework::CPropertySheet {
   public:
     /// `receiver` is not owned. The caller presets `settings()` before DoModal and reads it
-    /// back after OK.
+    /// back after OK; `networkProtocol` and `externalGps` are the constructor's (a protocol other
+    /// than 0 counts as NTRIP) and stay as the sheet has them.
     CNetworkConfigSheet(receiver::ReceiverInterface* receiver, int networkProtocol,
                         bool externalGps, WideStringView caption,
                         framework::CWnd* parent = nullptr);
 
     NetworkSettings& settings() { return settings_; }
+
+    /// Makes `protocol`'s page (0 direct IP, else NTRIP) the last one, the other one leaving the
+    /// sheet with whatever was typed on it, and sets networkProtocol.
+    void showProtocol(int protocol);
+
+    CGprsModePage& modePage() { return modePage_; }
+    CGprsSettingsPage& gprsPage() { return gprsPage_; }
+    CDirectIpSettingsPage& directIpPage() { return directIpPage_; }
+    CNtripSettingsPage& ntripPage() { return ntripPage_; }
 
   private:
     receiver::ReceiverInterface* receiver_;
