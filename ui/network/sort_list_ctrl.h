@@ -35,7 +35,8 @@ class CSortHeaderCtrl : public framework::CHeaderCtrl {
 /// The list keeps each row's sort texts under a key of its own in the row's item data, so the
 /// item data belongs to the control: rows added with the plain CListCtrl calls sort as empty
 /// until a column is inserted (which rebuilds every row's texts from the shown ones) or
-/// SetRowTexts gives them texts.
+/// SetRowTexts gives them texts. Rows with equal texts in the sorted column keep the order they
+/// had, whichever the direction. User-interface thread only.
 class CSortListCtrl : public framework::CListCtrl {
   public:
     CSortListCtrl();
