@@ -45,8 +45,9 @@ WideString wide(const char (&field)[N]) {
     return platform::ansiToWide(receiver::fieldText(field));
 }
 
-/// An image list of one transparent 1 x `height` image: a report list's rows are at least as high
-/// as its small images.
+/// Rows `height` handheld pixels high: a report list's rows are at least as high as its small
+/// images (scaled with the screen like everything else), so an empty list of 1 x `height` images
+/// sets the height without drawing anything.
 void setRowHeight(framework::CListCtrl& list, framework::CImageList& images, int height) {
     if (images.GetSafeHandle() == nullptr)
         images.Create(1, height, framework::ILC_COLOR24 | framework::ILC_MASK, 1, 0);
