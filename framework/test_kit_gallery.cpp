@@ -83,8 +83,9 @@ class SampleSheet : public CPropertySheet {
 }  // namespace
 
 void GalleryRegistry::add(std::string name, std::function<std::unique_ptr<CWnd>()> make,
-                          std::function<void(CWnd&, ScopedTestKit&)> settle) {
-    entries_.push_back({std::move(name), std::move(make), std::move(settle)});
+                          std::function<void(CWnd&, ScopedTestKit&)> settle,
+                          std::function<CWnd*(CWnd&)> view) {
+    entries_.push_back({std::move(name), std::move(make), std::move(settle), std::move(view)});
 }
 
 const GalleryEntry* GalleryRegistry::find(const std::string& name) const {

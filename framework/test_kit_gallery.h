@@ -29,12 +29,16 @@ struct GalleryEntry {
     /// Brings the opened window to what the picture should show (a page's first timer tick);
     /// may be empty.
     std::function<void(CWnd&, ScopedTestKit&)> settle;
+    /// The window to picture once settled when it is not the opened one (a dialog the settled
+    /// window opened modeless beside it); may be empty.
+    std::function<CWnd*(CWnd&)> view;
 };
 
 class GalleryRegistry {
   public:
     void add(std::string name, std::function<std::unique_ptr<CWnd>()> make,
-             std::function<void(CWnd&, ScopedTestKit&)> settle = {});
+             std::function<void(CWnd&, ScopedTestKit&)> settle = {},
+             std::function<CWnd*(CWnd&)> view = {});
     const std::vector<GalleryEntry>& entries() const { return entries_; }
     const GalleryEntry* find(const std::string& name) const;
 

@@ -18,6 +18,7 @@
 #include "framework/win_app.h"
 #include "platform/command_line.h"
 #include "resources/resource_ids.h"
+#include "tools/gallery/network_entries.h"
 #include "tools/gallery/program_entries.h"
 #include "tools/gallery/settings_entries.h"
 #include "tools/gallery/status_entries.h"
@@ -32,6 +33,7 @@ GalleryRegistry makeRegistry() {
     zentrix::gallery::registerProgramGallery(gallery);
     zentrix::gallery::registerStatusGallery(gallery);
     zentrix::gallery::registerSettingsGallery(gallery);
+    zentrix::gallery::registerNetworkGallery(gallery);
     return gallery;
 }
 
@@ -64,8 +66,10 @@ int renderPass(const GalleryRegistry& gallery, const std::filesystem::path& fold
         std::unique_ptr<CWnd> window = entry.make();
         const std::string file = entry.name + suffix + ".png";
         const std::filesystem::path path = folder / file;
-        if (!window || !openGalleryEntry(kit, entry, *window) ||
-            !kit.renderToPng(*window, path.string())) {
+        CWnd* shown = nullptr;
+        if (window && openGalleryEntry(kit, entry, *window))
+            shown = entry.view ? entry.view(*window) : window.get();
+        if (!shown || !kit.renderToPng(*shown, path.string())) {
             std::fprintf(stderr, "zentrix-gallery: could not render %s\n", file.c_str());
             ++failures;
             continue;

@@ -250,13 +250,18 @@ void CNtripStationDialog::OnOK() {
     CDialog::OnOK();
 }
 
-void CNtripStationDialog::OnDetails() {
+bool CNtripStationDialog::PointDetailsAtSelection() {
     const int32_t index = selectedStation();
     if (index < 0)
-        return;  // no row, or a row no station's mount point matches: nothing to show
+        return false;  // no row, or a row no station's mount point matches: nothing to show
     stations_->copyAt(index, currentStation_);
     currentStation_.distance = distances_[static_cast<size_t>(index)];
-    details_->DoModal();
+    return true;
+}
+
+void CNtripStationDialog::OnDetails() {
+    if (PointDetailsAtSelection())
+        details_->DoModal();
 }
 
 }  // namespace zentrix::ui

@@ -57,6 +57,9 @@ class CNtripStationDialog : public framework::CDialog {
     void OnSize(framework::UINT type, int cx, int cy) override;
     /// "Details...": the selected station's rows; nothing without a selected station.
     void OnDetails();
+    /// Makes the selected station (with its distance) the one the details view shows; false,
+    /// and the view unchanged, without one.
+    bool PointDetailsAtSelection();
 
     // Results after OK; empty (and 0) when no station was chosen.
     const WideString& chosenMountPoint() const { return chosenMountPoint_; }
