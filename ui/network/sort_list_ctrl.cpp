@@ -252,6 +252,22 @@ int CSortListCtrl::InsertColumn(int column, WideStringView heading, int format, 
     return index;
 }
 
+bool CSortListCtrl::DeleteColumn(int column) {
+    if (!CListCtrl::DeleteColumn(column))
+        return false;
+    // Every row keeps one text per column: drop the deleted column's, and the sort mark with it.
+    if (header_.sortColumn_ == column)
+        header_.sortColumn_ = -1;
+    else if (header_.sortColumn_ > column)
+        --header_.sortColumn_;
+    for (int row = 0; row < GetItemCount(); ++row) {
+        std::vector<WideString>& texts = textsOf(row);
+        if (static_cast<size_t>(column) < texts.size())
+            texts.erase(texts.begin() + column);
+    }
+    return true;
+}
+
 int CSortListCtrl::InsertRow(int position, const std::vector<WideString>& texts) {
     if (!IsWindow() || position < 0)
         return -1;
@@ -336,6 +352,9 @@ void CSortListCtrl::Sort(int column, bool ascending) {
         context.keys.emplace(key, sortKeyOf(text));
     }
     SortItems(compareSortRows, reinterpret_cast<DWORD_PTR>(&context));
+    // The row the user had chosen moved: keep it in sight, as the user is about to act on it.
+    if (const int selected = NextSelectedRow(-1); selected >= 0)
+        EnsureVisible(selected, false);
 }
 
 int CSortListCtrl::NextSelectedRow(int after) const {

@@ -53,6 +53,8 @@ class CSortListCtrl : public framework::CListCtrl {
     /// Adds a column; every row then keeps one text per column.
     int InsertColumn(int column, WideStringView heading, int format = framework::LVCFMT_LEFT,
                      int width = -1);
+    /// Removes a column and every row's text for it.
+    bool DeleteColumn(int column);
     /// Inserts a row at `position` with `texts` in column order (missing texts are empty,
     /// texts beyond the columns are dropped); the index of the new row, -1 on failure.
     int InsertRow(int position, const std::vector<WideString>& texts);

@@ -244,6 +244,35 @@ TEST_F(SortListTest, SortingKeepsEachRowsTextsAndSelectionWithIt) {
     EXPECT_EQ(list.GetItemText(1, 0), u"ST3");
 }
 
+// The chosen row stays in sight when a sort moves it out of the visible rows; a deleted column
+// takes its texts with it.
+TEST_F(SortListTest, ASortKeepsTheSelectedRowInSightAndADeletedColumnTakesItsTexts) {
+    CSortListCtrl& list = createdList(2);
+    for (int n = 0; n < 60; ++n) {
+        const std::u16string number(1, static_cast<char16_t>(u'0' + n % 10));
+        list.InsertRow(n, {u"R" + std::u16string(1, static_cast<char16_t>(u'A' + n / 10)) + number,
+                           std::u16string(number)});
+    }
+    list.SelectRow(0, false);
+    list.Sort(0, false);  // row "RA0" is now the last one
+    ASSERT_EQ(list.NextSelectedRow(-1), 59);
+    CRect client;
+    CRect row;
+    list.GetClientRect(&client);
+    ASSERT_TRUE(list.GetItemRect(59, &row));
+    EXPECT_GT(row.bottom, client.top);
+    EXPECT_LE(row.top, client.bottom);
+
+    list.Sort(1, true);
+    ASSERT_TRUE(list.DeleteColumn(0));
+    EXPECT_EQ(list.header().sortColumn(), 0);  // the sorted column moved left with its texts
+    ASSERT_NE(list.RowTexts(0), nullptr);
+    EXPECT_EQ(list.RowTexts(0)->size(), 1u);
+    EXPECT_EQ((*list.RowTexts(0))[0], list.GetItemText(0, 0));
+    ASSERT_TRUE(list.DeleteColumn(0));
+    EXPECT_EQ(list.header().sortColumn(), -1);
+}
+
 // Missing texts sort as empty: texts set short, rows added behind the list's back; inserting a
 // column gives every row its shown texts again, and the sorted column's mark moves with it.
 TEST_F(SortListTest, RowsWithFewerTextsSortAsEmptyUntilAColumnIsInserted) {
