@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ui/diff/profile_field_format.h"
+#include "ui/diff/profiles/profile_field_format.h"
 
 using namespace zentrix::diff;
 

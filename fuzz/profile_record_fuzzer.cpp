@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ui/diff/profile_record_format.h"
+#include "ui/diff/profiles/profile_record_format.h"
 
 using namespace zentrix::diff;
 

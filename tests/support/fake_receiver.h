@@ -186,7 +186,9 @@ class FakeReceiver : public receiver::ReceiverInterface {
 
     uint32_t queryBridge(int32_t& on) override { return query("queryBridge", on, bridge); }
     uint32_t setModemIp(uint32_t ipType) override { return set("setModemIp", ipType); }
-    uint32_t startModem() override { return answer("startModem", [] {}); }
+    uint32_t startModem() override {
+        return answer("startModem", [] {});
+    }
     /// "setModemGprsParameters PIN APN LOGIN PASSWORD"
     uint32_t setModemGprsParameters(WideStringView pin, WideStringView apn, WideStringView login,
                                     WideStringView password) override {
@@ -223,6 +225,150 @@ class FakeReceiver : public receiver::ReceiverInterface {
             list.clear();
             for (const receiver::StationRecord& record : sourceTable) list.append(record);
         });
+    }
+
+    // The differential link page: the modem, its links, the reference receiver and the radio.
+    uint32_t modemIpMode = 0;  ///< 1 while the modem is in IP mode
+    uint32_t modemState = 1;   ///< 0 NONE, 1 OFF, 2 ON, 3 INIT, 4 DIALING, 5 ONLINE
+    /// States `queryModemState` answers one after another before it settles on `modemState`.
+    std::vector<uint32_t> modemStates;
+    WideString mountPoint = u"OFF";
+    std::string referenceReceiver = "NOVATEL";
+    uint8_t referenceExplicit = 1;
+    WideString dialPin;
+    WideString dialNumber;
+    WideString gprsPin, gprsApn, gprsLogin, gprsPassword;
+    WideString directIpAddress;
+    uint32_t directIpPort = 0;
+
+    uint32_t queryModemModeAndState(uint32_t& ipMode, uint32_t& state) override {
+        return answer("queryModemModeAndState", [&] {
+            ipMode = modemIpMode;
+            state = modemState;
+        });
+    }
+    uint32_t queryModemState(uint32_t& state) override {
+        return answer("queryModemState", [&] {
+            if (!modemStates.empty()) {
+                modemState = modemStates.front();
+                modemStates.erase(modemStates.begin());
+            }
+            state = modemState;
+        });
+    }
+    uint32_t setModemAdl(bool on) override { return set("setModemAdl", on); }
+    uint32_t queryMountPoint(WideString& out) override {
+        return query("queryMountPoint", out, mountPoint);
+    }
+    uint32_t connectMountPoint(WideStringView name) override {
+        return answer("connectMountPoint " + platform::toUtf8(name), [] {});
+    }
+    uint32_t disconnectMountPoint() override {
+        return answer("disconnectMountPoint", [] {});
+    }
+    uint32_t queryReferenceReceiver(std::string& name, uint8_t& flag) override {
+        return answer("queryReferenceReceiver", [&] {
+            name = referenceReceiver;
+            flag = referenceExplicit;
+        });
+    }
+    /// "setReferenceReceiver NAME 1" (an empty name leaves two blanks).
+    uint32_t setReferenceReceiver(std::string_view name, bool flag) override {
+        return answer("setReferenceReceiver " + std::string(name) + (flag ? " 1" : " 0"), [] {});
+    }
+    uint32_t setDifferentialMode(uint32_t mode) override {
+        return set("setDifferentialMode", mode);
+    }
+    uint32_t setBridge(bool on) override { return set("setBridge", on); }
+    uint32_t modemHangUp() override {
+        return answer("modemHangUp", [] {});
+    }
+    uint32_t modemDial() override {
+        return answer("modemDial", [] {});
+    }
+    uint32_t setModemCsd() override {
+        return answer("setModemCsd", [] {});
+    }
+    uint32_t queryModemDialParameters(WideString& pin, WideString& number) override {
+        return answer("queryModemDialParameters", [&] {
+            pin = dialPin;
+            number = dialNumber;
+        });
+    }
+    uint32_t setModemDialParameters(WideStringView pin, WideStringView number) override {
+        return answer(
+            "setModemDialParameters " + platform::toUtf8(pin) + " " + platform::toUtf8(number),
+            [] {});
+    }
+    uint32_t queryModemGprsParameters(WideString& pin, WideString& apn, WideString& login,
+                                      WideString& password) override {
+        return answer("queryModemGprsParameters", [&] {
+            pin = gprsPin;
+            apn = gprsApn;
+            login = gprsLogin;
+            password = gprsPassword;
+        });
+    }
+    uint32_t queryDirectIp(WideString& address, uint32_t& port) override {
+        return answer("queryDirectIp", [&] {
+            address = directIpAddress;
+            port = directIpPort;
+        });
+    }
+    uint32_t connectDirectIp(WideStringView address, int32_t port) override {
+        return answer("connectDirectIp " + platform::toUtf8(address) + " " + std::to_string(port),
+                      [] {});
+    }
+    uint32_t disconnectDirectIp() override {
+        return answer("disconnectDirectIp", [] {});
+    }
+    /// "setPortMode PORT MODE"
+    uint32_t setPortMode(uint32_t port, uint32_t mode) override {
+        return answer("setPortMode " + std::to_string(port) + " " + std::to_string(mode), [] {});
+    }
+
+    // The UHF radio, keyed by the receiver port the page addresses.
+    std::map<uint32_t, uint32_t> radioTypes;  ///< a port without an entry answers 8 (NONE)
+    std::map<uint32_t, receiver::RadioSettings> radios;
+    std::map<uint32_t, uint32_t> radioTables;  ///< a port without an entry answers 0
+
+    uint32_t queryRadioType(uint32_t port, uint32_t& type) override {
+        return answer("queryRadioType " + std::to_string(port), [&] {
+            const auto found = radioTypes.find(port);
+            type = found != radioTypes.end() ? found->second : 8;
+        });
+    }
+    uint32_t setRadioType(uint32_t port, uint32_t type) override {
+        return answer("setRadioType " + std::to_string(port) + " " + std::to_string(type), [] {});
+    }
+    uint32_t clearRadioTypeD() override {
+        return answer("clearRadioTypeD", [] {});
+    }
+    uint32_t queryRadioTable(uint32_t port, uint32_t& table) override {
+        return answer("queryRadioTable " + std::to_string(port),
+                      [&] { table = radioTables.count(port) ? radioTables[port] : 0; });
+    }
+    uint32_t queryRadioParameters(uint32_t port, receiver::RadioSettings& out) override {
+        return answer("queryRadioParameters " + std::to_string(port), [&] {
+            out = radios.count(port) ? radios[port] : receiver::RadioSettings{};
+            out.port = port;
+        });
+    }
+    /// "setRadioParameters PORT TYPE AIR CHANNEL SENSITIVITY PROTOCOL POWER"
+    uint32_t setRadioParameters(uint32_t port, uint32_t radioType, uint32_t airSpeed,
+                                int32_t channel, uint32_t sensitivity, int32_t protocol,
+                                uint32_t powerMode) override {
+        return answer("setRadioParameters " + std::to_string(port) + " " +
+                          std::to_string(radioType) + " " + std::to_string(airSpeed) + " " +
+                          std::to_string(channel) + " " + std::to_string(sensitivity) + " " +
+                          std::to_string(protocol) + " " + std::to_string(powerMode),
+                      [] {});
+    }
+    uint32_t radioOn() override {
+        return answer("radioOn", [] {});
+    }
+    uint32_t radioOff() override {
+        return answer("radioOff", [] {});
     }
 
   protected:

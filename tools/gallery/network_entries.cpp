@@ -7,7 +7,7 @@
 #include "receiver/commands/station_list.h"
 #include "tools/gallery/program_entries.h"
 #include "tools/sim/default_source_table.h"
-#include "ui/diff/profile_list.h"
+#include "ui/diff/profiles/profile_list.h"
 #include "ui/network/network_config_sheet.h"
 #include "ui/network/ntrip_station_dialog.h"
 

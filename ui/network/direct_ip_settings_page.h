@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/property_sheet.h"
-#include "ui/diff/profile_list.h"
+#include "ui/diff/profiles/profile_list.h"
 #include "ui/network/network_settings.h"
 
 namespace zentrix::ui {

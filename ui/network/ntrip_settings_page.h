@@ -7,7 +7,7 @@
 #include "framework/controls.h"
 #include "framework/property_sheet.h"
 #include "receiver/commands/receiver_interface.h"
-#include "ui/diff/profile_list.h"
+#include "ui/diff/profiles/profile_list.h"
 #include "ui/network/network_settings.h"
 
 namespace zentrix::ui {

@@ -14,7 +14,7 @@
 #include "tests/support/fake_receiver.h"
 #include "tests/support/files.h"
 #include "tests/support/test_support.h"
-#include "ui/diff/profile_list.h"
+#include "ui/diff/profiles/profile_list.h"
 #include "ui/network/network_config_sheet.h"
 
 namespace zentrix::ui {

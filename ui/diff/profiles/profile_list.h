@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/diff/profile_record_format.h"
-#include "ui/diff/profile_records.h"
+#include "ui/diff/profiles/profile_record_format.h"
+#include "ui/diff/profiles/profile_records.h"
 
 namespace zentrix::diff {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/atomic_file.h"
-#include "ui/diff/fixed_text.h"
+#include "ui/diff/profiles/fixed_text.h"
 
 namespace zentrix::diff {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/atomic_file.h"
-#include "ui/diff/profile_field_format.h"
-#include "ui/diff/profile_records.h"
+#include "ui/diff/profiles/profile_field_format.h"
+#include "ui/diff/profiles/profile_records.h"
 
 namespace zentrix::diff {
 

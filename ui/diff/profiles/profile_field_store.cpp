@@ -1,4 +1,4 @@
-#include "ui/diff/profile_field_store.h"
+#include "ui/diff/profiles/profile_field_store.h"
 
 #include "platform/device_root.h"
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/diff/profile_records.h"
+#include "ui/diff/profiles/profile_records.h"
 
 namespace zentrix::diff {
 

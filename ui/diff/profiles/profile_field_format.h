@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/diff/profile_records.h"
+#include "ui/diff/profiles/profile_records.h"
 
 namespace zentrix::diff {
 

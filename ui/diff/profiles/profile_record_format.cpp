@@ -1,4 +1,4 @@
-#include "ui/diff/profile_record_format.h"
+#include "ui/diff/profiles/profile_record_format.h"
 
 #include <algorithm>
 #include <array>

@@ -10,8 +10,8 @@
 #include "tests/support/crash_loop.h"
 #include "tests/support/files.h"
 #include "tests/support/test_support.h"
-#include "ui/diff/profile_field_store.h"
-#include "ui/diff/profile_list.h"
+#include "ui/diff/profiles/profile_field_store.h"
+#include "ui/diff/profiles/profile_list.h"
 
 namespace zentrix::diff {
 namespace {

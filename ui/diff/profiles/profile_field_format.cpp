@@ -1,4 +1,4 @@
-#include "ui/diff/profile_field_format.h"
+#include "ui/diff/profiles/profile_field_format.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/diff/profile_list.h"
+#include "ui/diff/profiles/profile_list.h"
 
 #include <type_traits>
 

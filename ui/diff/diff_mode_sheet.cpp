@@ -1,0 +1,1 @@
+#include "ui/diff/diff_mode_sheet.h"

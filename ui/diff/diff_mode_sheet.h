@@ -1,0 +1,2 @@
+// placeholder: the differential mode sheet
+#pragma once
