@@ -99,12 +99,6 @@ TEST_F(SimBoardTest, EverySetChangesWhatItsQueryReturns) {
              return r.getReferenceReceiver().name == u"LEICA" && r.getReferenceReceiver().flag;
          }},
         {"$PQELS,BRD,ON", "$PQELQ,BRD", [](auto& r) { return r.getBridge().on == 1; }},
-        {"$PQELS,DIP,RIP,10.1.2.3,PRT,9000,LGN,bob,PWD,pw", "$PQELQ,DIP",
-         [](auto& r) {
-             const auto d = r.getDirectIp();
-             return r.dipReceived && d.address == u"10.1.2.3" && d.port == 9000 &&
-                    d.user == u"bob" && d.password == u"pw";
-         }},
         {"$PQELS,NTR,PAR,ADD,caster.example,PRT,2102,LGN,me,PWD,secret,TYP,1", "$PQELQ,NTR",
          [](auto& r) {
              const auto n = r.getNtripParameters();
@@ -145,6 +139,18 @@ TEST_F(SimBoardTest, EverySetChangesWhatItsQueryReturns) {
         EXPECT_TRUE(client_.transact(row.query)) << row.query;
         EXPECT_TRUE(row.check(client_.replies())) << row.set << " then " << row.query;
     }
+
+    // A direct IP connect is answered once the server has, which needs the modem up in
+    // packet-data mode.
+    sim_->withBoard([](sim::SurveyBoard& b) {
+        b.state().modem = sim::ModemState::Init;
+        b.state().modemProtocol = '1';
+    });
+    EXPECT_TRUE(client_.acked("$PQELS,DIP,RIP,10.1.2.3,PRT,9000,LGN,bob,PWD,pw"));
+    ASSERT_TRUE(client_.transact("$PQELQ,DIP"));
+    const auto d = client_.replies().getDirectIp();
+    EXPECT_TRUE(client_.replies().dipReceived && d.address == u"10.1.2.3" && d.port == 9000 &&
+                d.user == u"bob" && d.password == u"pw");
 }
 
 TEST_F(SimBoardTest, QueriesWithoutSetAnswerInTheirOwnForm) {

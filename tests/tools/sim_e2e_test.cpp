@@ -211,7 +211,7 @@ TEST_F(SimEndToEndTest, EveryQueryOfTheBoardAnswersWithItsSettings) {
              uint32_t t = 0;
              return said(g.queryRadioTable(3, t), t);
          },
-         "1"},
+         "16"},
         {"queryRadioParameters(D)",
          [](G& g) {
              receiver::RadioSettings r;
@@ -276,7 +276,7 @@ TEST_F(SimEndToEndTest, EveryQueryOfTheBoardAnswersWithItsSettings) {
              platform::WideString s;
              return said(g.queryMountPoint(s), s);
          },
-         "NONE"},
+         "OFF"},
         {"queryNmeaOutputs(A)",
          [](G& g) {
              receiver::MessageOutputs o;
@@ -506,6 +506,8 @@ TEST_F(SimEndToEndTest, EverySetChangesWhatTheNextQueryReturns) {
                          r.sensitivity, r.level);
          },
          "0 12 1 5 2 3"},
+        // A direct IP server answers only a modem that is up in packet-data mode.
+        {"startModem", [](G& g) { return g.startModem(); }, modem, "1 3"},
         {"connectDirectIpLogin",
          [](G& g) { return g.connectDirectIpLogin(u"10.1.2.3", 9000, u"bob", u"pw"); },
          [](G& g) {
@@ -521,6 +523,7 @@ TEST_F(SimEndToEndTest, EverySetChangesWhatTheNextQueryReturns) {
              return said(g.queryDirectIp(a, port), a, port);
          },
          "10.1.2.4 9001"},
+        {"disconnectDirectIp", [](G& g) { return g.disconnectDirectIp(); }, modem, "1 3"},
         {"setNtripParameters",
          [](G& g) { return g.setNtripParameters(u"caster.example", 2102, u"me", u"secret", 1); },
          [](G& g) {
@@ -544,10 +547,10 @@ TEST_F(SimEndToEndTest, EverySetChangesWhatTheNextQueryReturns) {
                          password);
          },
          "1234 gprs.example me pw"},
-        {"setModemCsd", [](G& g) { return g.setModemCsd(); }, modem, "0 1"},
-        {"setModemIp(1)", [](G& g) { return g.setModemIp(1); }, modem, "1 1"},
-        {"modemOn", [](G& g) { return g.modemOn(); }, modem, "1 2"},
+        {"setModemCsd", [](G& g) { return g.setModemCsd(); }, modem, "0 3"},
+        {"setModemIp(1)", [](G& g) { return g.setModemIp(1); }, modem, "1 3"},
         {"modemOff", [](G& g) { return g.modemOff(); }, modem, "1 1"},
+        {"modemOn", [](G& g) { return g.modemOn(); }, modem, "1 2"},
     };
     for (const SetRow& row : rows) {
         EXPECT_NE(row.set(gnss_), 0u) << row.name;

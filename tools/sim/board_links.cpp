@@ -17,12 +17,20 @@ namespace {
 // How long the board's slow operations take, in clock milliseconds.
 constexpr uint64_t kModemInitMs = 1500;
 constexpr uint64_t kDialMs = 4000;
+constexpr uint64_t kBusyMs = 3000;
+constexpr uint64_t kNoCarrierMs = 6000;
 constexpr uint64_t kTableDownloadMs = 2000;
 constexpr uint64_t kCasterConnectMs = 3000;
 constexpr uint64_t kDirectIpConnectMs = 2000;
+constexpr uint64_t kRadioDetectMs = 3000;
 
 constexpr std::array<const char*, 9> kRadioTypes = {"PDL", "ADL", "XDL",  "KVL",    "MDL",
                                                     "LFE", "LFA", "NONE", "UNKNOWN"};
+
+bool isRadioModel(const std::string& type) {
+    return type != "NONE" && type != "UNKNOWN" &&
+           std::count(kRadioTypes.begin(), kRadioTypes.end(), type);
+}
 
 const char* modemStateName(ModemState state) {
     switch (state) {
@@ -42,19 +50,52 @@ const char* modemStateName(ModemState state) {
     return "NONE";
 }
 
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 }  // namespace
+
+int radioChannels(const std::string& type) {
+    if (type == "ADL" || type == "XDL")
+        return 32;
+    if (type == "LFE")
+        return 3;
+    if (type == "LFA")
+        return 50;
+    return isRadioModel(type) ? 16 : 0;
+}
 
 bool SurveyBoard::correctionsFlowing() const {
     if (state_.differentialMode != "ROV")
         return false;
     const auto radio = state_.radios.find('D');
-    const bool radioHears = state_.radioOn && radio != state_.radios.end() &&
-                            radio->second.type != "NONE" && radio->second.type != "UNKNOWN";
-    return state_.modem == ModemState::Online || state_.mountConnected || state_.dipConnected ||
-           radioHears;
+    const bool radioHears =
+        state_.radioOn && radio != state_.radios.end() && isRadioModel(radio->second.type);
+    return state_.linkUp() || radioHears;
 }
 
 // ---- Radio -----------------------------------------------------------------------------------
+
+void SurveyBoard::fitRadio(char port, const FittedRadio& radio) {
+    state_.fittedRadios[port] = radio;
+    state_.radios[port].type = radio.tellsModel ? radio.model : "NONE";
+}
+
+void SurveyBoard::removeRadio(char port) {
+    state_.fittedRadios.erase(port);
+}
+
+void SurveyBoard::detectRadio(char port) {
+    // Only a radio that is wired and powered answers the board; without one the port stays
+    // UNKNOWN until its type is set.
+    RadioSettings& settings = state_.radios[port];
+    const auto fitted = state_.fittedRadios.find(port);
+    if (settings.type != "UNKNOWN" || fitted == state_.fittedRadios.end() || !state_.radioOn)
+        return;
+    settings.type = fitted->second.tellsModel ? fitted->second.model : "NONE";
+}
 
 void SurveyBoard::setRadio(const Command& c, SimLine& out) {
     const std::string& sub = c.arg(0);
@@ -64,12 +105,17 @@ void SurveyBoard::setRadio(const Command& c, SimLine& out) {
     }
     if (!isPortLetter(c.arg(1)) || !std::count(kRadioTypes.begin(), kRadioTypes.end(), c.arg(2)))
         return nak(out);
-    RadioSettings& radio = state_.radios[c.arg(1)[0]];
+    const char port = c.arg(1)[0];
+    RadioSettings& radio = state_.radios[port];
     if (sub == "TYP" && c.args.size() == 3) {
         radio.type = c.arg(2);
-        return ack(out);
+        ack(out);
+        // Cleared to UNKNOWN, the board looks for the radio again.
+        if (radio.type == "UNKNOWN")
+            later(out, kRadioDetectMs, [this, port](SimLine&) { detectRadio(port); });
+        return;
     }
-    if (sub != "PAR")
+    if (sub != "PAR" || !isRadioModel(c.arg(2)))
         return nak(out);
     // PAR,<port>,<type>,<channel>[,<power mode>,<protocol>,<air speed>,<sensitivity>]
     long channel = 0, protocol = 0;
@@ -105,20 +151,41 @@ void SurveyBoard::queryRadio(const Command& c, SimLine& out) {
         return reply(out, format("$PQELR,RDP,TYP,%c,%s", port, r.type.c_str()));
     if (c.arg(0) == "CHT") {
         const std::string type = r.type == "UNKNOWN" ? "NONE" : r.type;
-        return reply(out, format("$PQELR,RDP,CHT,%c,%s,%02d", port, type.c_str(), r.table));
+        const auto fitted = state_.fittedRadios.find(port);
+        int count = r.table > 0 ? r.table : radioChannels(type);
+        if (fitted != state_.fittedRadios.end() && fitted->second.model == type &&
+            fitted->second.channels > 0)
+            count = fitted->second.channels;
+        return reply(out, format("$PQELR,RDP,CHT,%c,%s,%02d", port, type.c_str(), count));
     }
     if (c.arg(0) == "PAR") {
+        // A radio there (wired, or of a type set for the port) reports the board's power switch.
+        const bool present = state_.fittedRadios.count(port) || isRadioModel(r.type);
+        const char* power = present && state_.radioOn ? "ON" : "OFF";
         // type, power, channel, control, level, air baud, sensitivity, two reserved fields,
         // spacing, seven reserved fields, modulation.
         return reply(out, format("$PQELR,RDP,PAR,%c,%s,%s,%02d,%s,%d,%s,%s,0,0,%s,0,0,0,0,0,0,0,%s",
-                                 port, r.type.c_str(), r.power.c_str(), r.channel,
-                                 r.control.c_str(), std::clamp(r.protocol, 1, 8), r.airBaud.c_str(),
+                                 port, r.type.c_str(), power, r.channel, r.control.c_str(),
+                                 std::clamp(r.protocol, 0, 8), r.airBaud.c_str(),
                                  r.sensitivity.c_str(), r.spacing.c_str(), r.modulation.c_str()));
     }
     nak(out);
 }
 
 // ---- Modem -----------------------------------------------------------------------------------
+
+void SurveyBoard::settleModem() {
+    // Called when a direct IP or caster link came or went (never while a call is up): the modem
+    // is ONLINE while one is up and back to INIT when none is.
+    BoardState& s = state_;
+    if (s.modem == ModemState::Off || s.modem == ModemState::None) {
+        s.dipConnected = s.mountConnected = false;
+    } else if (s.dipConnected || s.mountConnected) {
+        s.modem = ModemState::Online;
+    } else if (s.modem == ModemState::Online) {
+        s.modem = ModemState::Init;
+    }
+}
 
 void SurveyBoard::setModem(const Command& c, SimLine& out) {
     BoardState& s = state_;
@@ -130,14 +197,18 @@ void SurveyBoard::setModem(const Command& c, SimLine& out) {
     }
     if (sub == "OFF" && c.args.size() == 1) {
         s.modem = ModemState::Off;
-        s.mountConnected = s.dipConnected = false;
+        ++callAttempt_;
+        ++directIpAttempt_;
+        ++mountAttempt_;
+        s.dipConnected = s.mountConnected = false;
+        s.mountPoint.clear();
         return ack(out);
     }
     if (sub == "INI" && c.args.size() == 1) {
         ack(out);
         later(out, kModemInitMs, [this](SimLine& line) {
             const bool ready = state_.modem != ModemState::Off && state_.modem != ModemState::None;
-            if (ready)
+            if (ready && !state_.linkUp() && state_.modem != ModemState::Dialing)
                 state_.modem = ModemState::Init;
             reply(line, ready ? "$PQELR,MDM,INI,OK" : "$PQELR,MDM,INI,FAIL");
         });
@@ -145,17 +216,37 @@ void SurveyBoard::setModem(const Command& c, SimLine& out) {
     }
     if (sub == "DAL" && c.args.size() == 2 && (c.arg(1) == "1" || c.arg(1) == "0")) {
         if (c.arg(1) == "0") {
-            if (s.modem == ModemState::Dialing || s.modem == ModemState::Online)
+            // Hanging up ends whatever the modem carries: a call, or its Internet links.
+            ++callAttempt_;
+            if (s.modem == ModemState::Dialing || s.modem == ModemState::Online) {
                 s.modem = ModemState::Init;
+                s.dipConnected = s.mountConnected = false;
+                s.mountPoint.clear();
+                ++directIpAttempt_;
+                ++mountAttempt_;
+            }
             return ack(out);
         }
         if (s.modem != ModemState::Init || s.modemPhone.empty())
             return nak(out);
         s.modem = ModemState::Dialing;
+        const uint32_t attempt = ++callAttempt_;
         ack(out);
-        later(out, kDialMs, [this](SimLine&) {
-            if (state_.modem == ModemState::Dialing)
-                state_.modem = ModemState::Online;
+        // What the far end does is decided as the call starts.
+        ModemState outcome = ModemState::Online;
+        uint64_t afterMs = kDialMs;
+        if (out.fault(SimFault::DialNoAnswer))
+            return;  // rings until hung up
+        if (out.fault(SimFault::DialBusy)) {
+            outcome = ModemState::On;  // the modem must be initialised again
+            afterMs = kBusyMs;
+        } else if (out.fault(SimFault::DialNoCarrier)) {
+            outcome = ModemState::Init;
+            afterMs = kNoCarrierMs;
+        }
+        later(out, afterMs, [this, attempt, outcome](SimLine&) {
+            if (attempt == callAttempt_ && state_.modem == ModemState::Dialing)
+                state_.modem = outcome;
         });
         return;
     }
@@ -205,9 +296,24 @@ void SurveyBoard::queryModem(const Command& c, SimLine& out) {
 
 // ---- Direct IP and NTRIP ---------------------------------------------------------------------
 
+bool SurveyBoard::reachable(const std::string& host, SimLine& line) const {
+    const BoardState& s = state_;
+    // The modem must be registered in packet-data mode, and free of a data call.
+    const bool modemReady = (s.modem == ModemState::Init || s.modem == ModemState::Online) &&
+                            !s.callActive() && s.modemProtocol == '1';
+    return modemReady && !line.fault(SimFault::RefuseLinks) && !endsWith(host, ".invalid") &&
+           host != "0.0.0.0" &&
+           std::find(s.unreachableHosts.begin(), s.unreachableHosts.end(), host) ==
+               s.unreachableHosts.end();
+}
+
 void SurveyBoard::setDirectIp(const Command& c, SimLine& out) {
     if (c.arg(0) == "OFF" && c.args.size() == 1) {
-        state_.dipConnected = false;
+        ++directIpAttempt_;
+        if (state_.dipConnected) {
+            state_.dipConnected = false;
+            settleModem();
+        }
         return ack(out);
     }
     long port = 0;
@@ -219,9 +325,24 @@ void SurveyBoard::setDirectIp(const Command& c, SimLine& out) {
     state_.dipPort = static_cast<int>(port);
     state_.dipLogin = login ? c.arg(5) : std::string();
     state_.dipPassword = login ? c.arg(7) : std::string();
-    ack(out);
-    later(out, kDirectIpConnectMs,
-          [this](SimLine&) { state_.dipConnected = state_.modem >= ModemState::Init; });
+    // The connection open before goes; the answer waits for the new one's outcome.
+    if (state_.dipConnected) {
+        state_.dipConnected = false;
+        settleModem();
+    }
+    const uint32_t attempt = ++directIpAttempt_;
+    later(out, kDirectIpConnectMs, [this, attempt](SimLine& line) {
+        const bool ok = attempt == directIpAttempt_ && reachable(state_.dipAddress, line);
+        if (ok) {
+            // One correction stream at a time: the caster's gives way.
+            state_.dipConnected = true;
+            state_.mountConnected = false;
+            state_.mountPoint.clear();
+            ++mountAttempt_;
+            settleModem();
+        }
+        reply(line, ok ? "$PQELR,ACK" : "$PQELR,NAK");
+    });
 }
 
 void SurveyBoard::setNtrip(const Command& c, SimLine& out) {
@@ -251,15 +372,30 @@ void SurveyBoard::setNtrip(const Command& c, SimLine& out) {
         return;
     }
     if (sub == "MTP" && c.args.size() == 2 && !c.arg(1).empty() && c.arg(1).size() <= 100) {
-        if (c.arg(1) == "OFF") {
+        // The stream open before ends either way.
+        s.mountPoint.clear();
+        const uint32_t attempt = ++mountAttempt_;
+        if (s.mountConnected) {
             s.mountConnected = false;
-            return ack(out);
+            settleModem();
         }
+        if (c.arg(1) == "OFF")
+            return ack(out);
         s.mountPoint = c.arg(1);
         ack(out);
-        later(out, kCasterConnectMs, [this](SimLine& line) {
-            const bool ok = state_.modem >= ModemState::Init && mountPointKnown(state_.mountPoint);
+        later(out, kCasterConnectMs, [this, attempt](SimLine& line) {
+            if (attempt != mountAttempt_)
+                return;  // disconnected or asked for another stream meanwhile
+            const bool ok =
+                reachable(state_.ntripAddress, line) && mountPointKnown(state_.mountPoint);
             state_.mountConnected = ok;
+            if (ok) {
+                state_.dipConnected = false;
+                ++directIpAttempt_;
+                settleModem();
+            } else {
+                state_.mountPoint.clear();
+            }
             reply(line, ok ? "$PQELR,NTR,OK" : "$PQELR,NTR,FAIL");
         });
         return;
@@ -274,7 +410,7 @@ void SurveyBoard::queryNtrip(const Command& c, SimLine& out) {
                                  s.ntripPort, s.ntripLogin.c_str(), s.ntripPassword.c_str()));
     }
     if (c.arg(0) == "MTP" && c.args.size() == 1) {
-        return reply(out, "$PQELR,NTR,MTP," + (s.mountPoint.empty() ? "NONE" : s.mountPoint));
+        return reply(out, "$PQELR,NTR,MTP," + (s.mountPoint.empty() ? "OFF" : s.mountPoint));
     }
     if (c.arg(0) == "TBL" && c.args.size() == 1) {
         const std::string table = s.sourceTableLoaded ? sourceTableReply() : std::string();

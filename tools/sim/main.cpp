@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -40,6 +41,10 @@ constexpr std::array<FaultName, zentrix::sim::kSimFaultCount> kFaultNames = {{
     {"bad-checksums", SimFault::BadChecksums},
     {"garbage", SimFault::Garbage},
     {"vanish", SimFault::Vanish},
+    {"dial-busy", SimFault::DialBusy},
+    {"dial-no-carrier", SimFault::DialNoCarrier},
+    {"dial-no-answer", SimFault::DialNoAnswer},
+    {"refuse-links", SimFault::RefuseLinks},
 }};
 
 bool faultOf(const std::string& name, SimFault* fault) {
@@ -65,10 +70,16 @@ constexpr char kUsage[] =
     "  --replay LOG        play a captured log instead of simulating\n"
     "  --fast              replay as fast as the line allows (default: real time)\n"
     "  --loop              replay the log again and again\n"
+    "  --radio P:MODEL[:N] wire a radio to port P (A, B or D): PDL ADL XDL KVL MDL LFE\n"
+    "                      LFA, or NONE for one that cannot tell its model (its port\n"
+    "                      reads NONE while it is powered); N channels in its table\n"
+    "                      (default: 16, 32 for ADL and XDL); a PDL on D by default\n"
+    "  --no-radio P        take the radio off port P\n"
+    "  --radio-on          the board powers its radios at start\n"
     "  --fault NAME        start with a fault on (may be repeated)\n"
     "  --verbose           print every command the receiver hears\n"
     "faults: silence delay-replies nak-everything wrong-reply-first bad-checksums\n"
-    "        garbage vanish\n"
+    "        garbage vanish dial-busy dial-no-carrier dial-no-answer refuse-links\n"
     "on standard input: 'fault NAME', 'clear NAME', 'clear', 'power', 'quit'\n";
 
 /// "LAT,LON,H" in degrees, degrees and metres, with "." as the decimal point.
@@ -87,6 +98,31 @@ bool parsePlace(std::string_view text, zentrix::sim::Place* place) {
     place->latitudeDegrees = values[0];
     place->longitudeDegrees = values[1];
     place->ellipsoidHeightMetres = values[2];
+    return true;
+}
+
+/// "P:MODEL[:N]" of --radio.
+bool parseRadio(const std::string& text, char* port, zentrix::sim::FittedRadio* radio) {
+    static constexpr std::array<const char*, 8> kModels = {"PDL", "ADL", "XDL", "KVL",
+                                                           "MDL", "LFE", "LFA", "NONE"};
+    if (text.size() < 3 || text[1] != ':' ||
+        std::string_view("ABD").find(text[0]) == std::string_view::npos)
+        return false;
+    const size_t colon = text.find(':', 2);
+    const std::string model = text.substr(2, colon == std::string::npos ? colon : colon - 2);
+    if (std::find(kModels.begin(), kModels.end(), model) == kModels.end())
+        return false;
+    int channels = 0;
+    if (colon != std::string::npos) {
+        const std::string count = text.substr(colon + 1);
+        if (count.empty() || count.size() > 2 ||
+            count.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        channels = std::atoi(count.c_str());
+    }
+    *port = text[0];
+    // A radio without a model of its own is taken for a license-free one.
+    *radio = {model == "NONE" ? "LFE" : model, model != "NONE", channels};
     return true;
 }
 
@@ -163,6 +199,19 @@ int main(int argc, char** argv) {
             options.replayRealTime = false;
         } else if (a == "--loop") {
             options.replayLoop = true;
+        } else if (a == "--radio" && hasValue) {
+            char port = 0;
+            zentrix::sim::FittedRadio radio;
+            if (!parseRadio(argv[++i], &port, &radio))
+                return usage();
+            options.radios[port] = radio;
+        } else if (a == "--no-radio" && hasValue) {
+            const std::string port = argv[++i];
+            if (port.size() != 1 || std::string_view("ABD").find(port[0]) == std::string_view::npos)
+                return usage();
+            options.radios.erase(port[0]);
+        } else if (a == "--radio-on") {
+            options.radioOn = true;
         } else if (a == "--fault" && hasValue) {
             SimFault fault{};
             if (!faultOf(argv[++i], &fault))

@@ -17,8 +17,13 @@ enum class SimFault : uint32_t {
     BadChecksums,     ///< every sentence or binary frame carries a wrong checksum
     Garbage,          ///< bursts of noise between sentences
     Vanish,           ///< the device disappears: the pseudo-terminal is closed
+    // How the network answers the board's modem (checked when the call or connect starts).
+    DialBusy,       ///< a data call hears busy: DIALING, then back to ON a little later
+    DialNoCarrier,  ///< a data call finds no carrier: DIALING, then back to INIT later still
+    DialNoAnswer,   ///< a data call rings unanswered: DIALING until it is hung up
+    RefuseLinks,    ///< every direct IP server and NTRIP caster refuses the connect
 };
-inline constexpr uint32_t kSimFaultCount = 7;
+inline constexpr uint32_t kSimFaultCount = 11;
 
 /// Streamed output may be thinned when the line is too slow; replies are never dropped.
 enum class OutputKind { Stream, Reply };

@@ -66,6 +66,8 @@ Simulator::Simulator(SimOptions options)
             board.sourceTableText = options_.sourceTableText;
             board.startUtcSeconds = options_.startUtcSeconds;
             board.baudRate = options_.baudRate;
+            board.radios = options_.radios;
+            board.radioOn = options_.radioOn;
             auto peer = std::make_unique<SurveyBoard>(board);
             board_ = peer.get();
             peer_ = std::move(peer);
@@ -355,8 +357,8 @@ void Simulator::writeLine() {
             ++it;
             continue;
         }
-        const size_t bufferBytes = std::max(kMinTransmitBufferBytes,
-                                            static_cast<size_t>(baud / 10 * kTransmitBufferSeconds));
+        const size_t bufferBytes = std::max(
+            kMinTransmitBufferBytes, static_cast<size_t>(baud / 10 * kTransmitBufferSeconds));
         if (it->kind == OutputKind::Stream && writing_.size() > bufferBytes) {
             it = queue_.erase(it);  // the line is too slow for what is configured
             continue;

@@ -17,6 +17,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -25,11 +26,9 @@
 
 #include "tools/sim/sim_peer.h"
 #include "tools/sim/sky.h"
+#include "tools/sim/survey_board.h"
 
 namespace zentrix::sim {
-
-class SurveyBoard;
-struct BoardState;
 
 enum class SimReceiver { SurveyBoard, SirfChip, Replay };
 
@@ -55,6 +54,10 @@ struct SimOptions {
     bool paceOutput = true;
     /// Keep a copy of everything written to the line (see `Simulator::lineTranscript`).
     bool keepTranscript = false;
+    /// The survey board's radios by port letter (a PDL on port D unless told otherwise), and
+    /// whether it powers them at start.
+    std::map<char, FittedRadio> radios = {{'D', FittedRadio{}}};
+    bool radioOn = false;
 };
 
 class Simulator final : SimLine {

@@ -190,7 +190,8 @@ SurveyBoard::SurveyBoard(BoardOptions options)
     state_.baudCodes[state_.handheldPort] = code >= 0 ? code : 8;
     // Out of the box the board streams a few standard sentences on the handheld's port.
     state_.outputs[state_.handheldPort] = {{"GGA", 1.0}, {"GSA", 1.0}, {"GSV", 1.0}, {"VTG", 1.0}};
-    state_.radios['D'].type = "PDL";
+    state_.radioOn = options_.radioOn;
+    for (const auto& [port, radio] : options_.radios) fitRadio(port, radio);
 }
 
 uint32_t SurveyBoard::baudRate() const {

@@ -38,17 +38,34 @@ struct MessageOutput {
 };
 
 struct RadioSettings {
-    std::string type = "NONE";  // PDL, ADL, XDL, KVL, MDL, LFE, LFA, NONE, UNKNOWN
-    std::string power = "ON";
+    /// The port's radio type as the board holds it: PDL, ADL, XDL, KVL, MDL, LFE, LFA, NONE, or
+    /// UNKNOWN from a clear until detection has found the radio again.
+    std::string type = "NONE";
     int channel = 1;
-    std::string control = "AUT";
-    int protocol = 1;
+    std::string control = "AUT";  // power mode: AUT, MAN
+    int protocol = 1;             // 0 transparent ... 8
     std::string airBaud = "9600";
     std::string sensitivity = "MED";
-    std::string spacing = "12.5";
+    std::string spacing = "25";  // kHz: 12.5, 25
     std::string modulation = "GMSK";
-    int table = 1;
+    /// The channel table's count; 0 gives the usual count of the type (see `radioChannels`).
+    int table = 0;
 };
+
+/// A radio wired to one of the board's ports.
+struct FittedRadio {
+    /// What detection finds: PDL, ADL, XDL, KVL, MDL, LFE or LFA.
+    std::string model = "PDL";
+    /// False for a radio that cannot tell its model: its port's type reads NONE, while its
+    /// parameters report the power it has.
+    bool tellsModel = true;
+    /// Its channel table's count; 0 for the usual count of its model.
+    int channels = 0;
+};
+
+/// The channel count of a radio type's table: 32 for ADL and XDL, 3 for LFE, 50 for LFA, 16 for
+/// the others; 0 for NONE and UNKNOWN.
+int radioChannels(const std::string& type);
 
 struct BoardState {
     bool poweredOff = false;
@@ -81,10 +98,13 @@ struct BoardState {
     bool referenceReceiverFlag = false;
     bool bridge = false;
     int bridgeNumber = 0;
-    // Radio: settings per port letter.
+    // Radio: one power switch for the board's radios, the settings per port letter, and the
+    // radios actually wired to it (detection finds those; see `SurveyBoard::fitRadio`).
     bool radioOn = false;
     std::map<char, RadioSettings> radios;
-    // Modem.
+    std::map<char, FittedRadio> fittedRadios;
+    // Modem. ONLINE while a data call is through or a direct IP or caster link is up; the call
+    // and the Internet links never share it.
     ModemState modem = ModemState::Off;
     std::string modemPin, modemPhone = "0041441234567", modemApn = "internet", modemLogin,
                           modemPassword;
@@ -93,11 +113,15 @@ struct BoardState {
     std::string dipAddress = "0.0.0.0", dipLogin, dipPassword;
     int dipPort = 0;
     bool dipConnected = false;
-    // NTRIP client.
+    // NTRIP client. `mountPoint` is the stream asked for (empty: none, which the query reports
+    // as "OFF"); `mountConnected` once the caster has accepted it.
     std::string ntripAddress = "euref-ip.net", ntripLogin = "anonymous", ntripPassword;
     int ntripPort = 2101, ntripType = 0;
     std::string mountPoint;
     bool mountConnected = false;
+    /// Hosts the modem cannot reach: a direct IP server or caster there refuses every connect,
+    /// as do names under ".invalid", which never resolve.
+    std::vector<std::string> unreachableHosts;
     bool sourceTableLoaded = false;
     // Recording.
     bool recording = false;
@@ -118,6 +142,15 @@ struct BoardState {
     std::string receiverVersion = "ZX-SIM 2.1";
     std::string systemFirmware = "3.40.12";
     std::string gnssFirmware = "5.20.3";
+
+    /// A GSM data call is dialling or through (the modem is not free for a direct IP or caster
+    /// link).
+    bool callActive() const {
+        return modem == ModemState::Dialing ||
+               (modem == ModemState::Online && !dipConnected && !mountConnected);
+    }
+    /// Any correction link is up: a call through, a direct IP server or a caster.
+    bool linkUp() const { return modem == ModemState::Online || dipConnected || mountConnected; }
 };
 
 struct BoardOptions {
@@ -131,6 +164,10 @@ struct BoardOptions {
     double startUtcSeconds = 0;
     /// The rate of the port the handheld is wired to, until a command changes it.
     uint32_t baudRate = 57600;
+    /// The radios wired to the board, by port letter: out of the box a PDL on port D.
+    std::map<char, FittedRadio> radios = {{'D', FittedRadio{}}};
+    /// The board powers its radios at start.
+    bool radioOn = false;
 };
 
 class SurveyBoard : public SimPeer {
@@ -143,6 +180,10 @@ class SurveyBoard : public SimPeer {
 
     BoardState& state() { return state_; }
     const BoardState& state() const { return state_; }
+    /// Wires `radio` to `port`: the port's type becomes what detection would find.
+    void fitRadio(char port, const FittedRadio& radio);
+    /// Takes the radio off `port`; the type the port holds stays until it is set or cleared.
+    void removeRadio(char port);
     /// True while corrections reach the rover (a dial, a caster, a direct IP server or the radio).
     bool correctionsFlowing() const;
     /// The last solution streamed (for the live view and tests).
@@ -213,6 +254,11 @@ class SurveyBoard : public SimPeer {
     void queryNtrip(const Command&, SimLine&);
     std::string sourceTableReply() const;
     bool mountPointKnown(const std::string& name) const;
+    /// Whether the modem could open an Internet link to `host` now.
+    bool reachable(const std::string& host, SimLine& line) const;
+    /// The modem state that follows from the links after one of them changed.
+    void settleModem();
+    void detectRadio(char port);
 
     // Streaming (board_stream.cpp).
     void streamDue(SimLine& out, uint64_t nowMs);
@@ -246,6 +292,9 @@ class SurveyBoard : public SimPeer {
     };
     std::vector<Pending> pending_;
     uint64_t nowMs_ = 0;
+    // Each new call, direct IP connect or mount point outdates what the previous one left to
+    // finish later.
+    uint32_t callAttempt_ = 0, directIpAttempt_ = 0, mountAttempt_ = 0;
 };
 
 }  // namespace zentrix::sim
