@@ -4,6 +4,7 @@
 
 #include "framework/property_sheet.h"
 #include "receiver/commands/receiver_interface.h"
+#include "ui/diff/profiles/profile_field_store.h"
 
 namespace zentrix::ui {
 
@@ -16,12 +17,27 @@ struct GsmSettings {
     bool pinShown = false;  ///< the PIN box is shown (an external unit)
 };
 
+/// Holds "gsm_data.txt" from its construction to its destruction (the sheet's life) and writes
+/// it then, also after Cancel; OK adds the number (with its PIN) to it. User-interface thread.
 class CGsmSettingsPage : public framework::CPropertyPage {
   public:
+    /// The most the modem's dial command (and the file's field) carries.
+    static constexpr int kNumberChars = 20;
+    static constexpr int kPinChars = 8;
+
     explicit CGsmSettingsPage(GsmSettings& settings);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    /// The number list closed: the PIN stored with the chosen number.
+    void OnNumberCloseUp();
+
+    const diff::GsmProfileStore& store() const { return store_; }
 
   private:
     GsmSettings& settings_;
+    diff::GsmProfileStore store_;
 };
 
 class CGsmConfigSheet : public framework::CPropertySheet {

@@ -19,6 +19,12 @@ class CPortSettingsPage : public framework::CPropertyPage {
   public:
     explicit CPortSettingsPage(PortSettings& settings);
 
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    /// The port a list entry names: its text up to the first blank ("COM5 (Cable)" is "COM5").
+    static WideString portOfEntry(WideStringView entry);
+
   private:
     PortSettings& settings_;
 };
