@@ -182,6 +182,45 @@ TEST_F(SimLinksTest, AFailedConnectLeavesNoLinkUp) {
     }
 }
 
+TEST_F(SimLinksTest, ABoardThatRetriesRefusedLinksStopsOnlyWhenToldOff) {
+    quietLine();
+    sim_->withBoard([](sim::SurveyBoard& b) { b.state().retriesRefusedLinks = true; });
+    startIpModem();
+    struct Link {
+        const char* name;
+        std::function<uint32_t(GnssReceiver&)> connect, disconnect;
+        std::function<bool(const sim::BoardState&)> up;
+    };
+    const std::vector<Link> links = {
+        {"direct IP", [](GnssReceiver& g) { return g.connectDirectIp(u"10.1.2.4", 9001); },
+         [](GnssReceiver& g) { return g.disconnectDirectIp(); },
+         [](const sim::BoardState& s) { return s.dipConnected; }},
+        {"caster", [](GnssReceiver& g) { return g.connectMountPoint(u"WTZR00DEU0"); },
+         [](GnssReceiver& g) { return g.disconnectMountPoint(); },
+         [](const sim::BoardState& s) { return s.mountConnected; }},
+    };
+    for (const Link& link : links) {
+        // Refused and left alone: once the far end answers, the link comes up unasked.
+        sim_->setFault(SimFault::RefuseLinks);
+        ASSERT_EQ(link.connect(gnss_), 0u) << link.name;
+        EXPECT_EQ(mountPoint(), "OFF") << link.name;
+        sim_->clearFaults();
+        platform::sleepMs(12000);
+        EXPECT_TRUE(link.up(board())) << link.name;
+        EXPECT_EQ(modem(), "1 5") << link.name;
+        ASSERT_EQ(link.disconnect(gnss_), 1u);
+        EXPECT_EQ(modem(), "1 3") << link.name;
+
+        // Refused, then told off: it stays down.
+        sim_->setFault(SimFault::RefuseLinks);
+        ASSERT_EQ(link.connect(gnss_), 0u) << link.name;
+        ASSERT_EQ(link.disconnect(gnss_), 1u);
+        sim_->clearFaults();
+        platform::sleepMs(12000);
+        EXPECT_FALSE(board().linkUp()) << link.name;
+    }
+}
+
 TEST_F(SimLinksTest, RadioOnPortDIsFoundAgainAfterItsTypeIsCleared) {
     quietLine();
     EXPECT_EQ(radioType(3), "0");

@@ -23,6 +23,7 @@ constexpr uint64_t kTableDownloadMs = 2000;
 constexpr uint64_t kCasterConnectMs = 3000;
 constexpr uint64_t kDirectIpConnectMs = 2000;
 constexpr uint64_t kRadioDetectMs = 3000;
+constexpr uint64_t kLinkRetryMs = 10000;
 
 constexpr std::array<const char*, 9> kRadioTypes = {"PDL", "ADL", "XDL",  "KVL",    "MDL",
                                                     "LFE", "LFA", "NONE", "UNKNOWN"};
@@ -332,16 +333,31 @@ void SurveyBoard::setDirectIp(const Command& c, SimLine& out) {
     }
     const uint32_t attempt = ++directIpAttempt_;
     later(out, kDirectIpConnectMs, [this, attempt](SimLine& line) {
-        const bool ok = attempt == directIpAttempt_ && reachable(state_.dipAddress, line);
-        if (ok) {
-            // One correction stream at a time: the caster's gives way.
-            state_.dipConnected = true;
-            state_.mountConnected = false;
-            state_.mountPoint.clear();
-            ++mountAttempt_;
-            settleModem();
-        }
+        const bool ok = openDirectIp(attempt, line);
+        if (!ok && attempt == directIpAttempt_)
+            retryDirectIp(attempt, line);
         reply(line, ok ? "$PQELR,ACK" : "$PQELR,NAK");
+    });
+}
+
+bool SurveyBoard::openDirectIp(uint32_t attempt, SimLine& line) {
+    if (attempt != directIpAttempt_ || !reachable(state_.dipAddress, line))
+        return false;
+    // One correction stream at a time: the caster's gives way.
+    state_.dipConnected = true;
+    state_.mountConnected = false;
+    state_.mountPoint.clear();
+    ++mountAttempt_;
+    settleModem();
+    return true;
+}
+
+void SurveyBoard::retryDirectIp(uint32_t attempt, SimLine& line) {
+    if (!state_.retriesRefusedLinks)
+        return;
+    later(line, kLinkRetryMs, [this, attempt](SimLine& next) {
+        if (attempt == directIpAttempt_ && !openDirectIp(attempt, next))
+            retryDirectIp(attempt, next);
     });
 }
 
@@ -383,24 +399,39 @@ void SurveyBoard::setNtrip(const Command& c, SimLine& out) {
             return ack(out);
         s.mountPoint = c.arg(1);
         ack(out);
-        later(out, kCasterConnectMs, [this, attempt](SimLine& line) {
+        later(out, kCasterConnectMs, [this, attempt, name = c.arg(1)](SimLine& line) {
             if (attempt != mountAttempt_)
                 return;  // disconnected or asked for another stream meanwhile
-            const bool ok =
-                reachable(state_.ntripAddress, line) && mountPointKnown(state_.mountPoint);
-            state_.mountConnected = ok;
-            if (ok) {
-                state_.dipConnected = false;
-                ++directIpAttempt_;
-                settleModem();
-            } else {
+            const bool ok = openMount(attempt, name, line);
+            if (!ok) {
                 state_.mountPoint.clear();
+                retryMount(attempt, name, line);
             }
             reply(line, ok ? "$PQELR,NTR,OK" : "$PQELR,NTR,FAIL");
         });
         return;
     }
     nak(out);
+}
+
+bool SurveyBoard::openMount(uint32_t attempt, const std::string& name, SimLine& line) {
+    if (attempt != mountAttempt_ || !reachable(state_.ntripAddress, line) || !mountPointKnown(name))
+        return false;
+    state_.mountPoint = name;
+    state_.mountConnected = true;
+    state_.dipConnected = false;
+    ++directIpAttempt_;
+    settleModem();
+    return true;
+}
+
+void SurveyBoard::retryMount(uint32_t attempt, const std::string& name, SimLine& line) {
+    if (!state_.retriesRefusedLinks)
+        return;
+    later(line, kLinkRetryMs, [this, attempt, name](SimLine& next) {
+        if (attempt == mountAttempt_ && !openMount(attempt, name, next))
+            retryMount(attempt, name, next);
+    });
 }
 
 void SurveyBoard::queryNtrip(const Command& c, SimLine& out) {

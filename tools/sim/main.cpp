@@ -76,6 +76,8 @@ constexpr char kUsage[] =
     "                      (default: 16, 32 for ADL and XDL); a PDL on D by default\n"
     "  --no-radio P        take the radio off port P\n"
     "  --radio-on          the board powers its radios at start\n"
+    "  --retry-links       the board keeps trying a refused direct IP server or caster\n"
+    "                      every 10 s until told OFF\n"
     "  --fault NAME        start with a fault on (may be repeated)\n"
     "  --verbose           print every command the receiver hears\n"
     "faults: silence delay-replies nak-everything wrong-reply-first bad-checksums\n"
@@ -212,6 +214,8 @@ int main(int argc, char** argv) {
             options.radios.erase(port[0]);
         } else if (a == "--radio-on") {
             options.radioOn = true;
+        } else if (a == "--retry-links") {
+            options.retriesRefusedLinks = true;
         } else if (a == "--fault" && hasValue) {
             SimFault fault{};
             if (!faultOf(argv[++i], &fault))

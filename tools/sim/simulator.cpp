@@ -68,6 +68,7 @@ Simulator::Simulator(SimOptions options)
             board.baudRate = options_.baudRate;
             board.radios = options_.radios;
             board.radioOn = options_.radioOn;
+            board.retriesRefusedLinks = options_.retriesRefusedLinks;
             auto peer = std::make_unique<SurveyBoard>(board);
             board_ = peer.get();
             peer_ = std::move(peer);

@@ -58,6 +58,8 @@ struct SimOptions {
     /// whether it powers them at start.
     std::map<char, FittedRadio> radios = {{'D', FittedRadio{}}};
     bool radioOn = false;
+    /// The board keeps trying a refused direct IP server or caster until told "OFF".
+    bool retriesRefusedLinks = false;
 };
 
 class Simulator final : SimLine {

@@ -191,6 +191,7 @@ SurveyBoard::SurveyBoard(BoardOptions options)
     // Out of the box the board streams a few standard sentences on the handheld's port.
     state_.outputs[state_.handheldPort] = {{"GGA", 1.0}, {"GSA", 1.0}, {"GSV", 1.0}, {"VTG", 1.0}};
     state_.radioOn = options_.radioOn;
+    state_.retriesRefusedLinks = options_.retriesRefusedLinks;
     for (const auto& [port, radio] : options_.radios) fitRadio(port, radio);
 }
 

@@ -122,6 +122,9 @@ struct BoardState {
     /// Hosts the modem cannot reach: a direct IP server or caster there refuses every connect,
     /// as do names under ".invalid", which never resolve.
     std::vector<std::string> unreachableHosts;
+    /// Some boards keep trying a refused direct IP server or caster (every 10 s) until told
+    /// "OFF": a program that leaves a failed link so finds it up later.
+    bool retriesRefusedLinks = false;
     bool sourceTableLoaded = false;
     // Recording.
     bool recording = false;
@@ -168,6 +171,8 @@ struct BoardOptions {
     std::map<char, FittedRadio> radios = {{'D', FittedRadio{}}};
     /// The board powers its radios at start.
     bool radioOn = false;
+    /// See `BoardState::retriesRefusedLinks`.
+    bool retriesRefusedLinks = false;
 };
 
 class SurveyBoard : public SimPeer {
@@ -259,6 +264,12 @@ class SurveyBoard : public SimPeer {
     /// The modem state that follows from the links after one of them changed.
     void settleModem();
     void detectRadio(char port);
+    /// Opens the link asked for by `attempt` if it is still the latest and the host answers.
+    bool openDirectIp(uint32_t attempt, SimLine& line);
+    bool openMount(uint32_t attempt, const std::string& name, SimLine& line);
+    /// Tries a refused link again later, when the board does (`retriesRefusedLinks`).
+    void retryDirectIp(uint32_t attempt, SimLine& line);
+    void retryMount(uint32_t attempt, const std::string& name, SimLine& line);
 
     // Streaming (board_stream.cpp).
     void streamDue(SimLine& out, uint64_t nowMs);
