@@ -325,7 +325,7 @@ TEST_F(SimLinksTest, LinkPageSettingsReadBack) {
     EXPECT_EQ(on, 1);
     ASSERT_EQ(gnss_.setPortBaud(1, 7, 0), 1u);
     ASSERT_EQ(gnss_.setPortBaud(3, 4, 0), 1u);
-    uint32_t b = 9, d = 9;
+    uint32_t a = 9, b = 9, d = 9;
     ASSERT_EQ(gnss_.queryPortBaud(1, b), 1u);
     ASSERT_EQ(gnss_.queryPortBaud(3, d), 1u);
     EXPECT_EQ(shown(b) + " " + shown(d), "7 4");
@@ -333,6 +333,15 @@ TEST_F(SimLinksTest, LinkPageSettingsReadBack) {
     ASSERT_EQ(gnss_.setBluetoothPort(u"COM9"), 1u);
     EXPECT_EQ(board().bluetoothPort, "COM9");
     EXPECT_TRUE(board().portOn.at('C'));
+
+    // An external receiver reached on port C leaves port A's rate to the corrections' device.
+    sim_->withBoard([](sim::SurveyBoard& board) { board.wireHandheldTo('C'); });
+    uint32_t port = 9, baud = 9;
+    ASSERT_EQ(gnss_.queryReceiverPort(port, baud), 1u);
+    EXPECT_EQ(shown(port) + " " + shown(baud), "2 8");
+    ASSERT_EQ(gnss_.setPortBaud(0, 5, 0), 1u);
+    ASSERT_EQ(gnss_.queryPortBaud(0, a), 1u) << "the line still carries";
+    EXPECT_EQ(a, 5u);
 }
 
 TEST_F(SimLinksTest, RepliesBackToBackInOneWriteAllParse) {

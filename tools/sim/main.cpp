@@ -76,6 +76,7 @@ constexpr char kUsage[] =
     "                      (default: 16, 32 for ADL and XDL); a PDL on D by default\n"
     "  --no-radio P        take the radio off port P\n"
     "  --radio-on          the board powers its radios at start\n"
+    "  --handheld-port P   the board's port the line is wired to (default A)\n"
     "  --retry-links       the board keeps trying a refused direct IP server or caster\n"
     "                      every 10 s until told OFF\n"
     "  --fault NAME        start with a fault on (may be repeated)\n"
@@ -214,6 +215,12 @@ int main(int argc, char** argv) {
             options.radios.erase(port[0]);
         } else if (a == "--radio-on") {
             options.radioOn = true;
+        } else if (a == "--handheld-port" && hasValue) {
+            const std::string port = argv[++i];
+            if (port.size() != 1 ||
+                std::string_view("ABCDF").find(port[0]) == std::string_view::npos)
+                return usage();
+            options.handheldPort = port[0];
         } else if (a == "--retry-links") {
             options.retriesRefusedLinks = true;
         } else if (a == "--fault" && hasValue) {

@@ -69,6 +69,7 @@ Simulator::Simulator(SimOptions options)
             board.radios = options_.radios;
             board.radioOn = options_.radioOn;
             board.retriesRefusedLinks = options_.retriesRefusedLinks;
+            board.handheldPort = options_.handheldPort;
             auto peer = std::make_unique<SurveyBoard>(board);
             board_ = peer.get();
             peer_ = std::move(peer);

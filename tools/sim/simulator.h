@@ -60,6 +60,8 @@ struct SimOptions {
     bool radioOn = false;
     /// The board keeps trying a refused direct IP server or caster until told "OFF".
     bool retriesRefusedLinks = false;
+    /// The survey board's port the line is wired to (A unless told otherwise).
+    char handheldPort = 'A';
 };
 
 class Simulator final : SimLine {

@@ -186,6 +186,8 @@ SurveyBoard::SurveyBoard(BoardOptions options)
         state_.baudCodes[port] = 8;
         state_.portOn[port] = true;
     }
+    if (isPortLetter(std::string(1, options_.handheldPort)))
+        state_.handheldPort = options_.handheldPort;
     const int code = baudCodeOf(options_.baudRate);
     state_.baudCodes[state_.handheldPort] = code >= 0 ? code : 8;
     // Out of the box the board streams a few standard sentences on the handheld's port.
@@ -193,6 +195,17 @@ SurveyBoard::SurveyBoard(BoardOptions options)
     state_.radioOn = options_.radioOn;
     state_.retriesRefusedLinks = options_.retriesRefusedLinks;
     for (const auto& [port, radio] : options_.radios) fitRadio(port, radio);
+}
+
+void SurveyBoard::wireHandheldTo(char port) {
+    BoardState& s = state_;
+    if (port == s.handheldPort || !isPortLetter(std::string(1, port)))
+        return;
+    s.baudCodes[port] = s.baudCodes[s.handheldPort];
+    s.outputs[port] = std::move(s.outputs[s.handheldPort]);
+    s.outputs[s.handheldPort].clear();
+    s.handheldPort = port;
+    nextDueMs_.clear();
 }
 
 uint32_t SurveyBoard::baudRate() const {

@@ -173,6 +173,8 @@ struct BoardOptions {
     bool radioOn = false;
     /// See `BoardState::retriesRefusedLinks`.
     bool retriesRefusedLinks = false;
+    /// The port the handheld is wired to.
+    char handheldPort = 'A';
 };
 
 class SurveyBoard : public SimPeer {
@@ -189,6 +191,10 @@ class SurveyBoard : public SimPeer {
     void fitRadio(char port, const FittedRadio& radio);
     /// Takes the radio off `port`; the type the port holds stays until it is set or cleared.
     void removeRadio(char port);
+    /// Moves the handheld's line to `port`, with its rate and messages: an external receiver
+    /// reached another way leaves port A to a radio or another device, whose rate may then change
+    /// without cutting the line.
+    void wireHandheldTo(char port);
     /// True while corrections reach the rover (a dial, a caster, a direct IP server or the radio).
     bool correctionsFlowing() const;
     /// The last solution streamed (for the live view and tests).
