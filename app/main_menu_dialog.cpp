@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/device_identity.h"
 #include "resources/resource_ids.h"
+#include "ui/diff/diff_mode_sheet.h"
 #include "ui/settings/gnss_setting_sheet.h"
 #include "ui/settings/nmea_output_sheet.h"
 #include "ui/settings/troubleshoot_sheet.h"
@@ -32,7 +33,7 @@ struct MenuItem {
 
 constexpr std::array<MenuItem, 8> kMenuItems = {{
     {MenuAction::GnssSettings, IDS_MENU_GNSS_SETTINGS, 0, true, true},
-    {MenuAction::DifferentialMode, IDS_MENU_DIFFERENTIAL_MODE, 1, false, false},
+    {MenuAction::DifferentialMode, IDS_MENU_DIFFERENTIAL_MODE, 1, false, true},
     {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, true},
     {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, true},
     {MenuAction::Reset, IDS_MENU_RESET, 4, true, true},
@@ -42,6 +43,7 @@ constexpr std::array<MenuItem, 8> kMenuItems = {{
 }};
 
 constexpr int kIconSize = 32;
+constexpr uint32_t kModemOnline = 5;
 constexpr framework::COLORREF kIconMask = framework::RGB(255, 0, 255);
 /// The receiver needs this long after its power-off acknowledgement before the link is closed.
 constexpr uint32_t kPowerOffSettleMs = 3000;
@@ -114,6 +116,9 @@ void CMainMenuDialog::runAction(MenuAction action) {
             settings.DoModal();
             break;
         }
+        case MenuAction::DifferentialMode:
+            openDifferentialMode();
+            break;
         case MenuAction::NmeaOutput:
             openNmeaOutput();
             break;
@@ -138,6 +143,47 @@ void CMainMenuDialog::runAction(MenuAction action) {
         default:
             break;  // the sheets join the menu as they are built
     }
+}
+
+void CMainMenuDialog::openDifferentialMode() {
+    ui::DiffLinkSettings link;
+    link.ntripPort = settings_.ntripPort;
+    link.ntripAddress = settings_.ntripAddress;
+    link.ntripUser = settings_.ntripUser;
+    link.ntripPassword = settings_.ntripPassword;
+    link.ntripMountPoint = settings_.ntripMountPoint;
+    link.ipPort = settings_.ipPort;
+    link.ipAddress = settings_.ipAddress;
+    link.externalGps = settings_.isExternalGps;
+    link.networkProtocol = settings_.networkProtocol;
+    if (profile_ != nullptr)
+        link.sendPositionToNetwork = loadSendPositionToNetwork(*profile_);
+    {
+        ui::CDiffModeSheet sheet(receiver_, std::move(link), {}, this);
+        if (sheet.DoModal() == framework::IDOK) {
+            const ui::DiffLinkSettings& chosen = sheet.settings();
+            settings_.ntripPort = chosen.ntripPort;
+            settings_.ntripAddress = chosen.ntripAddress;
+            settings_.ntripUser = chosen.ntripUser;
+            settings_.ntripPassword = chosen.ntripPassword;
+            settings_.ntripMountPoint = chosen.ntripMountPoint;
+            settings_.ipPort = chosen.ipPort;
+            settings_.ipAddress = chosen.ipAddress;
+            settings_.dialGsm = chosen.dialGsm;
+            settings_.connectNtrip = chosen.connectNtrip;
+            settings_.connectIp = chosen.connectIp;
+            settings_.networkProtocol = chosen.networkProtocol;
+        }
+        // The network sheet's choice holds from its own OK, whatever this sheet ends with.
+        if (profile_ != nullptr)
+            saveSendPositionToNetwork(*profile_, sheet.settings().sendPositionToNetwork);
+    }
+    // The modem redials by itself only while a link is up; a modem that does not answer keeps
+    // the setting it has.
+    CWaitCursor wait;
+    uint32_t state = 0;
+    if (receiver_->queryModemState(state) != 0)
+        receiver_->setModemAdl(state == kModemOnline);
 }
 
 void CMainMenuDialog::openNmeaOutput() {

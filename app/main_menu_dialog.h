@@ -50,6 +50,7 @@ class CMainMenuDialog : public framework::CDialog {
     void onClick(const framework::NotifyInfo& info);
     void onReturn();
     void resetReceiver();
+    void openDifferentialMode();
     void openNmeaOutput();
     void turnOffGnss();
     void disconnectReceiver();

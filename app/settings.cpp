@@ -75,15 +75,26 @@ struct Saver {
 };
 
 constexpr uint32_t kNmeaPortCount = 4;
+constexpr int32_t kMaxPort = 65535;
 
 }  // namespace
 
 void loadSettings(const AppProfile& profile, ConnectionSettings& settings) {
-    for (const auto& entry : kLoadOrder) std::visit(Loader{profile, entry.name, settings}, entry.member);
+    for (const auto& entry : kLoadOrder)
+        std::visit(Loader{profile, entry.name, settings}, entry.member);
+    // Values another tool or an old run left out of range: the sheets know two protocols (any
+    // other means NTRIP) and a port the receiver can take.
+    if (settings.networkProtocol != 0 && settings.networkProtocol != 1)
+        settings.networkProtocol = 1;
+    for (int32_t* port : {&settings.ntripPort, &settings.ipPort}) {
+        if (*port < 0 || *port > kMaxPort)
+            *port = 0;
+    }
 }
 
 void saveSettings(const AppProfile& profile, const ConnectionSettings& settings) {
-    for (const auto& entry : kSaveOrder) std::visit(Saver{profile, entry.name, settings}, entry.member);
+    for (const auto& entry : kSaveOrder)
+        std::visit(Saver{profile, entry.name, settings}, entry.member);
 }
 
 bool loadSendPositionToNetwork(const AppProfile& profile) {

@@ -15,7 +15,9 @@
 #include "framework/win_app.h"
 #include "platform/local_channel.h"
 #include "resources/resource_ids.h"
+#include "tests/support/fake_receiver.h"
 #include "tests/support/test_support.h"
+#include "ui/diff/diff_mode_sheet.h"
 #include "ui/settings/gnss_setting_sheet.h"
 #include "ui/settings/troubleshoot_sheet.h"
 #include "ui/status/gnss_status_sheet.h"
@@ -76,12 +78,12 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
     ScriptedReceiver receiver;
     CMainMenuDialog menu(&receiver, kSurveyModel, {});
     ASSERT_TRUE(kit.open(menu));
-    ASSERT_EQ(menu.list().GetItemCount(), 7);
+    ASSERT_EQ(menu.list().GetItemCount(), 8);
     const int settings = 0;
-    const int status = 2;  // after NMEA Output
-    const int reset = 3;
-    const int troubleshooting = 4;
-    const int about = 5;
+    const int status = 3;  // after Differential Mode and NMEA Output
+    const int reset = 4;
+    const int troubleshooting = 5;
+    const int about = 6;
 
     kit.queueMessageBoxAnswers({framework::IDYES});
     ASSERT_TRUE(kit.clickListItem(menu, IDC_MAIN_MENU_LIST, reset));
@@ -150,6 +152,71 @@ TEST(MainMenu, TappingAnIconRunsItsAction) {
     EXPECT_EQ(receiver.calls.back(), "disconnect");
     EXPECT_TRUE(receiver.waitCursorDuringDisconnect);
     EXPECT_TRUE(menu.disconnected());
+}
+
+// Differential Mode: the sheet gets the menu's connection settings, hands them back only after
+// OK, and whatever it ended with the modem redials by itself only while a link is up; a modem
+// that does not answer keeps its setting.
+TEST(MainMenu, DifferentialModeCopiesTheLinkSettingsAndSetsTheModemsAutoDial) {
+    struct Case {
+        const char* what;
+        int result;
+        bool stateFails;
+        uint32_t state;
+        std::vector<std::string> tail;
+    };
+    const Case cases[] = {
+        {"OK, link up", framework::IDOK, false, 5, {"queryModemState", "setModemAdl 1"}},
+        {"OK, modem idle", framework::IDOK, false, 3, {"queryModemState", "setModemAdl 0"}},
+        {"Cancel, link up", framework::IDCANCEL, false, 5, {"queryModemState", "setModemAdl 1"}},
+        {"modem does not answer", framework::IDOK, true, 5, {"queryModemState"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::ScratchDeviceRoot root;
+        platform::AppProfile profile(platform::Registry::device(), u"GNSS Zentrix");
+        profile.setRegistryKey(u"Orvanex");
+        saveSendPositionToNetwork(profile, true);
+        ScopedTestKit kit;
+        test::FakeReceiver receiver;
+        if (c.stateFails)
+            receiver.fail("queryModemState");
+        ConnectionSettings settings;
+        settings.ntripAddress = u"caster.example.net";
+        settings.ntripPort = 2101;
+        settings.ipAddress = u"198.51.100.4";
+        settings.ipPort = 9000;
+        settings.isExternalGps = true;
+        settings.networkProtocol = 1;
+        CMainMenuDialog menu(&receiver, kSurveyModel, settings, &profile);
+        ASSERT_TRUE(kit.open(menu));
+        ui::DiffLinkSettings seen;
+        kit.queueModalHandler([&](CWnd& window) {
+            auto& sheet = dynamic_cast<ui::CDiffModeSheet&>(window);
+            seen = sheet.settings();
+            sheet.settings().ntripMountPoint = u"RTCM3";
+            sheet.settings().connectNtrip = true;
+            sheet.settings().sendPositionToNetwork = false;
+            receiver.modemState = c.state;
+            receiver.clearCalls();
+            sheet.EndDialog(c.result);
+        });
+        menu.runAction(MenuAction::DifferentialMode);
+        EXPECT_EQ(kit.unansweredModals(), 0);
+        EXPECT_EQ(seen.ntripAddress, u"caster.example.net");
+        EXPECT_EQ(seen.ntripPort, 2101);
+        EXPECT_EQ(seen.ipAddress, u"198.51.100.4");
+        EXPECT_EQ(seen.ipPort, 9000);
+        EXPECT_TRUE(seen.externalGps);
+        EXPECT_EQ(seen.networkProtocol, 1);
+        EXPECT_TRUE(seen.sendPositionToNetwork) << "from SendPosToNet";
+        EXPECT_EQ(receiver.calls(), c.tail);
+        const bool ok = c.result == framework::IDOK;
+        EXPECT_EQ(menu.settings().ntripMountPoint, ok ? u"RTCM3" : u"");
+        EXPECT_EQ(menu.settings().connectNtrip, ok);
+        EXPECT_FALSE(loadSendPositionToNetwork(profile));
+        EXPECT_EQ(kit.waitCursorDepth(), 0);
+    }
 }
 
 TEST(MainMenu, FitsTheHandheldScreensAndShowsItsIcons) {

@@ -12,7 +12,7 @@ using platform::Registry;
 using platform::RootKey;
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     AppProfile profile() {
         AppProfile p(Registry::device(), u"GNSS Zentrix");
         p.setRegistryKey(u"Orvanex");
@@ -34,7 +34,7 @@ protected:
         s.dialGsm = true;
         s.connectNtrip = false;
         s.connectIp = true;
-        s.networkProtocol = 2;
+        s.networkProtocol = 1;
         return s;
     }
 
@@ -74,7 +74,8 @@ TEST_F(SettingsTest, MissingAndMistypedValuesGiveDefaults) {
 
 TEST_F(SettingsTest, FlagsAndIndexesReadOnlyTheirValidValues) {
     ASSERT_TRUE(section().create());
-    const std::pair<uint32_t, bool> external[] = {{1, true}, {2, false}, {0, false}, {0xFFFFFFFF, false}};
+    const std::pair<uint32_t, bool> external[] = {
+        {1, true}, {2, false}, {0, false}, {0xFFFFFFFF, false}};
     for (const auto& [stored, expected] : external) {
         section().setDword(u"IsExternalGps", stored);
         ConnectionSettings loaded;
@@ -83,7 +84,8 @@ TEST_F(SettingsTest, FlagsAndIndexesReadOnlyTheirValidValues) {
         section().setDword(u"SendPosToNet", stored);
         EXPECT_EQ(loadSendPositionToNetwork(profile()), expected) << stored;
     }
-    const std::pair<uint32_t, uint32_t> indexes[] = {{0, 0}, {3, 3}, {4, 0}, {7, 0}, {0xFFFFFFFF, 0}};
+    const std::pair<uint32_t, uint32_t> indexes[] = {
+        {0, 0}, {3, 3}, {4, 0}, {7, 0}, {0xFFFFFFFF, 0}};
     for (const auto& [stored, expected] : indexes) {
         section().setDword(u"NMEAPortIndex", stored);
         EXPECT_EQ(loadNmeaPortIndex(profile()), expected) << stored;
@@ -94,6 +96,30 @@ TEST_F(SettingsTest, FlagsAndIndexesReadOnlyTheirValidValues) {
     EXPECT_EQ(loadNmeaPortIndex(profile()), 2u);
     EXPECT_TRUE(loadSendPositionToNetwork(profile()));
     EXPECT_EQ(loadNmeaBluetoothPort(profile()), u"COM9:");
+}
+
+// Values the sheets cannot use: a protocol they do not know counts as NTRIP, a port the receiver
+// cannot take as none (the sheets send nothing for port 0).
+TEST_F(SettingsTest, OutOfRangeProtocolAndPortsReadAsTheSheetsUseThem) {
+    ASSERT_TRUE(section().create());
+    const std::pair<uint32_t, int32_t> protocols[] = {
+        {0, 0}, {1, 1}, {2, 1}, {7, 1}, {0xFFFFFFFF, 1}};
+    for (const auto& [stored, expected] : protocols) {
+        section().setDword(u"NetworkProtocol", stored);
+        ConnectionSettings loaded;
+        loadSettings(profile(), loaded);
+        EXPECT_EQ(loaded.networkProtocol, expected) << stored;
+    }
+    const std::pair<uint32_t, int32_t> ports[] = {{0, 0},     {2101, 2101}, {65535, 65535},
+                                                  {65536, 0}, {100000, 0},  {0xFFFFFFFF, 0}};
+    for (const auto& [stored, expected] : ports) {
+        section().setDword(u"NtripPort", stored);
+        section().setDword(u"IpPort", stored);
+        ConnectionSettings loaded;
+        loadSettings(profile(), loaded);
+        EXPECT_EQ(loaded.ntripPort, expected) << stored;
+        EXPECT_EQ(loaded.ipPort, expected) << stored;
+    }
 }
 
 TEST_F(SettingsTest, ARunThatChangedNothingSavesWhatItLoaded) {
@@ -108,7 +134,8 @@ TEST_F(SettingsTest, ARunThatChangedNothingSavesWhatItLoaded) {
 
 TEST_F(SettingsTest, AFailedStartLeavesTheStoredValuesAlone) {
     saveSettings(profile(), sample());
-    AppProfile withoutKey(Registry::device(), u"GNSS Zentrix");  // the key is set only after connecting
+    AppProfile withoutKey(Registry::device(),
+                          u"GNSS Zentrix");  // the key is set only after connecting
     saveSettings(withoutKey, ConnectionSettings{});
     ConnectionSettings loaded;
     loadSettings(profile(), loaded);
