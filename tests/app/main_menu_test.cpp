@@ -13,11 +13,17 @@
 #include "framework/instance_channel.h"
 #include "framework/test_kit.h"
 #include "framework/win_app.h"
+#include "platform/clock.h"
 #include "platform/local_channel.h"
+#include "receiver/gnss_receiver.h"
 #include "resources/resource_ids.h"
 #include "tests/support/fake_receiver.h"
+#include "tests/support/simulated_receiver.h"
 #include "tests/support/test_support.h"
+#include "tools/sim/simulator.h"
+#include "tools/sim/survey_board.h"
 #include "ui/diff/diff_mode_sheet.h"
+#include "ui/network/network_config_sheet.h"
 #include "ui/settings/gnss_setting_sheet.h"
 #include "ui/settings/troubleshoot_sheet.h"
 #include "ui/status/gnss_status_sheet.h"
@@ -217,6 +223,57 @@ TEST(MainMenu, DifferentialModeCopiesTheLinkSettingsAndSetsTheModemsAutoDial) {
         EXPECT_FALSE(loadSendPositionToNetwork(profile));
         EXPECT_EQ(kit.waitCursorDepth(), 0);
     }
+}
+
+// On the simulated board: the link page brings a direct IP link up, the menu keeps it and lets
+// the modem redial; ended through the page, the modem is told not to.
+TEST(MainMenu, DifferentialModeBringsALinkUpAndSetsAutoDialOnTheBoard) {
+    test::ScratchDeviceRoot root;
+    platform::ScopedClockSpeed fast{40};
+    sim::SimOptions options;
+    options.receiver = sim::SimReceiver::SurveyBoard;
+    options.startUtcSeconds = 1700000000;
+    sim::Simulator simulator(options);
+    ASSERT_TRUE(simulator.openPseudoTerminal() && simulator.linkAsComPort(3) && simulator.start());
+    receiver::GnssReceiver gnss;
+    ASSERT_EQ(gnss.connect(u"COM3:"), 1u);
+    ScopedTestKit kit;
+    ConnectionSettings settings;
+    settings.ipAddress = u"10.1.2.4";
+    settings.ipPort = 9001;
+    CMainMenuDialog menu(&gnss, kSurveyModel, settings);
+    ASSERT_TRUE(kit.open(menu));
+
+    // The button on the network row, the network sheet confirmed as it opens, the sheet's OK.
+    const auto pressNetworkButton = [&](bool networkSheetOpens) {
+        kit.queueModalHandler([&, networkSheetOpens](CWnd& window) {
+            auto& sheet = dynamic_cast<ui::CDiffModeSheet&>(window);
+            if (networkSheetOpens) {
+                kit.queueModalHandler([](CWnd& network) {
+                    dynamic_cast<ui::CNetworkConfigSheet&>(network).EndDialog(framework::IDOK);
+                });
+            }
+            ASSERT_TRUE(kit.clickListItem(sheet, IDC_LINK_LIST, 2));
+            ASSERT_TRUE(kit.click(sheet, IDC_LINK_BUTTON));
+            EXPECT_TRUE(sheet.PressButton(framework::PSBTN_OK));
+        });
+        menu.runAction(MenuAction::DifferentialMode);
+        EXPECT_EQ(kit.unansweredModals(), 0);
+    };
+
+    pressNetworkButton(true);
+    sim::BoardState board = test::boardState(simulator);
+    EXPECT_TRUE(board.dipConnected);
+    EXPECT_EQ(board.modemAdl, 'Y');
+    EXPECT_TRUE(menu.settings().connectIp);
+    EXPECT_EQ(menu.settings().networkProtocol, 0);
+
+    pressNetworkButton(false);  // "Disconnect"
+    board = test::boardState(simulator);
+    EXPECT_FALSE(board.linkUp());
+    EXPECT_EQ(board.modemAdl, 'N');
+    EXPECT_FALSE(menu.settings().connectIp);
+    gnss.disconnect();
 }
 
 TEST(MainMenu, FitsTheHandheldScreensAndShowsItsIcons) {
