@@ -1,5 +1,7 @@
 #include "ui/diff/diff_mode_sheet.h"
 
+#include <optional>
+
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "resources/resource_ids.h"
@@ -321,7 +323,8 @@ void CRealTimeDiffPage::connectNetwork() {
     if (sheet.DoModal() != IDOK)
         return;
 
-    CWaitCursor wait;
+    // Up until the outcome is known; a failure is shown without it.
+    std::optional<CWaitCursor> wait(std::in_place);
     receiver_->setDifferentialMode(kRoverMode);
     // A bridge setting the sheet could not read is left as the receiver has it.
     if (sheet.modePage().resendKnown() || sheet.modePage().resendChanged())
@@ -362,6 +365,7 @@ void CRealTimeDiffPage::connectNetwork() {
         receiver_->disconnectDirectIp();
         settings_.connectIp = false;
         setCaption(IDS_LINK_CONNECT);
+        wait.reset();
         framework::AfxMessageBox(IDS_UNABLE_TO_CONNECT);
         return;
     }
@@ -388,6 +392,7 @@ void CRealTimeDiffPage::connectNetwork() {
         positionToNetwork(false);
     receiver_->disconnectMountPoint();
     setCaption(IDS_LINK_CONNECT);
+    wait.reset();
     framework::AfxMessageBox(IDS_UNABLE_TO_CONNECT);
 }
 

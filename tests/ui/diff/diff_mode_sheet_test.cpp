@@ -419,6 +419,7 @@ TEST_F(DiffModeTest, DialThatFailsSaysSoAndLeavesNoCall) {
         EXPECT_EQ(caption(), "Dial...");
         ASSERT_EQ(kit_.messageBoxes().size(), boxes + 1);
         EXPECT_EQ(kit_.messageBoxes().back().text, u"Unable to dial!");
+        EXPECT_FALSE(kit_.messageBoxes().back().waitCursor);
         EXPECT_EQ(kit_.unansweredModals(), 0);
         sheet_.reset();
     }
@@ -587,6 +588,7 @@ TEST_F(DiffModeTest, FailedConnectTearsTheLinkDown) {
         EXPECT_EQ(caption(), "Connect...");
         ASSERT_FALSE(kit_.messageBoxes().empty());
         EXPECT_EQ(kit_.messageBoxes().back().text, u"Unable to connect!");
+        EXPECT_FALSE(kit_.messageBoxes().back().waitCursor);
         sheet_.reset();
     }
 }
