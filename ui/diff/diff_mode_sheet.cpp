@@ -66,9 +66,11 @@ bool CRealTimeDiffPage::OnInitDialog() {
     list_.SubclassDlgItem(IDC_LINK_LIST, this);
     brands_.SubclassDlgItem(IDC_LINK_BRAND, this);
 
+    // One column as wide as the list; a page made again keeps the one it has.
     framework::CRect area;
     list_.GetClientRect(&area);
-    list_.InsertColumn(0, {}, framework::LVCFMT_LEFT, area.Width());
+    if (list_.GetHeaderCtrl() == nullptr || list_.GetHeaderCtrl()->GetItemCount() == 0)
+        list_.InsertColumn(0, {}, framework::LVCFMT_LEFT, area.Width());
     list_.DeleteAllItems();
     for (framework::UINT text : kRowTexts) list_.InsertItem(list_.GetItemCount(), loadString(text));
     list_.SetItemState(static_cast<int>(LinkRow::Uhf),

@@ -116,8 +116,9 @@ TEST_F(DiffLinkSimTest, NtripAndDirectIpComeUpAndGoDownThroughThePage) {
         EXPECT_EQ(up.mountConnected, c.ntrip);
         EXPECT_EQ(up.dipConnected, !c.ntrip);
         EXPECT_EQ(up.modem, sim::ModemState::Online);
-        if (c.ntrip)
+        if (c.ntrip) {
             EXPECT_EQ(up.mountPoint, "WTZR00DEU0");
+        }
 
         // Opened again, the page finds the link the board has up.
         sheet_.reset();
@@ -174,8 +175,9 @@ TEST_F(DiffLinkSimTest, ExternalPortSetsTheBaudOfTheReceiversCorrectionPort) {
         EXPECT_EQ(kit_.unansweredModals(), 0);
         const sim::BoardState after = board();
         const auto code = before.baudCodes.find(port);
-        if (code != before.baudCodes.end())
+        if (code != before.baudCodes.end()) {
             EXPECT_EQ(shown.baudIndex, code->second) << "preset from the board";
+        }
         EXPECT_EQ(after.baudCodes.at(port), external ? 6 : 4);
         EXPECT_TRUE(after.portOn.at(port));
         sheet_.reset();

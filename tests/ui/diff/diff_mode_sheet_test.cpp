@@ -268,8 +268,9 @@ TEST_F(DiffModeTest, OkWritesTheSelectedBrandOnlyWhenThePageHasOne) {
         if (c.queryFails)
             receiver_.fail("queryReferenceReceiver");
         open();
-        if (c.choose >= 0)
+        if (c.choose >= 0) {
             ASSERT_TRUE(kit_.selectComboItem(*sheet_, IDC_LINK_BRAND, c.choose));
+        }
         restart();
         EXPECT_TRUE(sheet_->PressButton(framework::PSBTN_OK));
         EXPECT_EQ(receiver_.calls(), c.sent);
