@@ -1,11 +1,15 @@
 #include "framework/wnd.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -323,6 +327,22 @@ CFont* CWnd::GetFont() const {
 
 void CWnd::GetClientRect(CRect* rect) const {
     QWidget* w = widget();
+    // A list's client area is inside its frame, header and scroll bars, as on the platform:
+    // a column sized to it then fits without a horizontal scroll bar.
+    // The viewport's own geometry is only brought up to date when the list is shown.
+    auto* scrolled = qobject_cast<QAbstractScrollArea*>(w);
+    // A list control is a frame laid out around its one view.
+    if (scrolled == nullptr && w != nullptr && w->layout() != nullptr && w->layout()->count() == 1)
+        scrolled = qobject_cast<QAbstractScrollArea*>(w->layout()->itemAt(0)->widget());
+    if (scrolled != nullptr) {
+        QSize size = scrolled->maximumViewportSize();
+        if (scrolled->verticalScrollBar()->isVisibleTo(scrolled))
+            size.rwidth() -= scrolled->verticalScrollBar()->sizeHint().width();
+        if (scrolled->horizontalScrollBar()->isVisibleTo(scrolled))
+            size.rheight() -= scrolled->horizontalScrollBar()->sizeHint().height();
+        *rect = CRect(0, 0, std::max(size.width(), 0), std::max(size.height(), 0));
+        return;
+    }
     *rect = w ? CRect(0, 0, w->width(), w->height()) : CRect();
 }
 

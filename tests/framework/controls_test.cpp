@@ -151,6 +151,24 @@ TEST_F(ControlsTest, RefusedCharactersCannotBeTypedOrPastedButTheProgramMaySetTh
     EXPECT_EQ(name->GetWindowText(), u"x;y");
 }
 
+// A list's client area is what its rows can use: inside the frame and below the header, so a
+// column as wide as it fits and the rows start at its top.
+TEST_F(ControlsTest, AListsClientAreaIsInsideItsFrameAndBelowItsHeader) {
+    auto* list = static_cast<CListCtrl*>(dialog.GetDlgItem(IDC_SAMPLE_LIST));
+    CRect client;
+    CRect window;
+    CRect header;
+    list->GetClientRect(&client);
+    list->GetWindowRect(&window);
+    ASSERT_TRUE(list->GetHeaderCtrl()->GetItemRect(0, &header));
+    EXPECT_LT(client.Width(), window.Width());
+    EXPECT_LE(client.Height(), window.Height() - header.Height());
+    CRect row;
+    ASSERT_TRUE(list->GetItemRect(0, &row));
+    EXPECT_GE(row.top, 0);
+    EXPECT_LE(row.bottom, client.bottom);
+}
+
 TEST_F(ControlsTest, ListTabAndSliderNotificationsReachTheirHandlers) {
     EXPECT_TRUE(kit.clickListItem(dialog, IDC_SAMPLE_LIST, 1));
     // Focus moves first, then the selection, each a change of its own.

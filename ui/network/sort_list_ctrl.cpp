@@ -351,10 +351,9 @@ void CSortListCtrl::Sort(int column, bool ascending) {
                                      : kEmptyText;
         context.keys.emplace(key, sortKeyOf(text));
     }
+    // The view stays where it was: a list just opened shows the top of the new order, which is
+    // what a tap on a header asks for, even when the selected row moved out of sight.
     SortItems(compareSortRows, reinterpret_cast<DWORD_PTR>(&context));
-    // The row the user had chosen moved: keep it in sight, as the user is about to act on it.
-    if (const int selected = NextSelectedRow(-1); selected >= 0)
-        EnsureVisible(selected, false);
 }
 
 int CSortListCtrl::NextSelectedRow(int after) const {
