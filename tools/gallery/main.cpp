@@ -18,6 +18,7 @@
 #include "framework/win_app.h"
 #include "platform/command_line.h"
 #include "resources/resource_ids.h"
+#include "tools/gallery/diff_entries.h"
 #include "tools/gallery/network_entries.h"
 #include "tools/gallery/program_entries.h"
 #include "tools/gallery/settings_entries.h"
@@ -34,6 +35,7 @@ GalleryRegistry makeRegistry() {
     zentrix::gallery::registerStatusGallery(gallery);
     zentrix::gallery::registerSettingsGallery(gallery);
     zentrix::gallery::registerNetworkGallery(gallery);
+    zentrix::gallery::registerDiffGallery(gallery);
     return gallery;
 }
 

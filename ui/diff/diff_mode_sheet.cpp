@@ -221,7 +221,7 @@ void CRealTimeDiffPage::dialOrHangUp() {
 }
 
 void CRealTimeDiffPage::dial() {
-    CGsmConfigSheet sheet(receiver_, loadString(IDS_GSM_SHEET_CAPTION), 1, this);
+    CGsmConfigSheet sheet(receiver_, loadString(IDS_GSM_MODEM_SETTINGS), 1, this);
     sheet.settings().pin = gsmPin_;
     sheet.settings().phoneNumber = gsmPhoneNumber_;
     sheet.settings().pinShown = settings_.externalGps;
@@ -428,7 +428,7 @@ void CRealTimeDiffPage::disconnectNetwork() {
 
 void CRealTimeDiffPage::openOtherDevice() {
     const uint32_t port = settings_.externalGps ? 0 : 1;
-    COtherConfigSheet sheet(receiver_, IDS_PORT_SHEET_CAPTION, 0, this);
+    COtherConfigSheet sheet(receiver_, IDS_SERIAL_PORT_SETTINGS, 1, this);
     {
         CWaitCursor wait;
         uint32_t baudCode = 5;
