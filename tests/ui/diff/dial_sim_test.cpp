@@ -61,7 +61,9 @@ class DialSimTest : public ::testing::Test {
     WideString status(CDialingDialog& dialog) { return dialog.GetDlgItemText(IDC_DIALING_STATUS); }
 
     test::ScratchDeviceRoot root_;
-    platform::ScopedClockSpeed fast_{40};
+    // Fast, but not so fast that a sanitizer-slowed query could sleep through the board's three
+    // seconds of DIALING before a busy line falls back: the dialog must see DIALING first.
+    platform::ScopedClockSpeed fast_{5};
     framework::ScopedTestKit kit_;
     std::unique_ptr<sim::Simulator> sim_;
     receiver::GnssReceiver receiver_;
