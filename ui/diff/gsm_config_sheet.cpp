@@ -1,10 +1,9 @@
 #include "ui/diff/gsm_config_sheet.h"
 
-#include <array>
-
 #include "framework/controls.h"
 #include "resources/resource_ids.h"
 #include "ui/network/network_settings.h"
+#include "ui/network/profile_choice.h"
 
 namespace zentrix::ui {
 
@@ -23,16 +22,7 @@ bool CGsmSettingsPage::OnInitDialog() {
         number->LimitText(kNumberChars);
         number->RefuseCharacters(kCommandRefusedCharacters);
         number->ResetContent();
-        std::array<diff::GsmProfile, diff::GsmProfileStore::kSlots> records;
-        const size_t count = store_.copyOut(records);
-        for (size_t i = 0; i < count; ++i) {
-            if (records[i].phoneNumber.empty())
-                continue;
-            // Whole entries only: a stored "0123" must not be hidden by "01234".
-            const WideString shown = shownText(records[i].phoneNumber.view());
-            if (number->FindStringExact(-1, shown) == framework::CB_ERR)
-                number->AddString(shown);
-        }
+        listStoredKeys(store_, *number);
         number->SetWindowText(settings_.phoneNumber);
     }
     if (auto* pin = dynamic_cast<CEdit*>(GetDlgItem(IDC_GSM_PIN)))
@@ -50,15 +40,8 @@ void CGsmSettingsPage::OnNumberCloseUp() {
     const int index = number != nullptr ? number->GetCurSel() : framework::CB_ERR;
     if (index < 0)
         return;
-    const WideString chosen = number->GetLBText(index);
-    std::array<diff::GsmProfile, diff::GsmProfileStore::kSlots> records;
-    const size_t count = store_.copyOut(records);
-    for (size_t i = 0; i < count; ++i) {
-        if (shownText(records[i].phoneNumber.view()) == chosen) {
-            SetDlgItemText(IDC_GSM_PIN, shownText(records[i].pin.view()));
-            return;
-        }
-    }
+    if (const auto stored = storedRecordWithKey(store_, number->GetLBText(index)))
+        SetDlgItemText(IDC_GSM_PIN, shownText(stored->pin.view()));
 }
 
 void CGsmSettingsPage::OnOK() {

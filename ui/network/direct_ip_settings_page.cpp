@@ -1,14 +1,13 @@
 #include "ui/network/direct_ip_settings_page.h"
 
-#include <algorithm>
 #include <string>
 
 #include "framework/controls.h"
 #include "resources/resource_ids.h"
+#include "ui/network/profile_choice.h"
 
 namespace zentrix::ui {
 
-using framework::CB_ERR;
 using framework::CComboBox;
 using framework::CEdit;
 
@@ -16,11 +15,6 @@ namespace {
 
 constexpr size_t kNameWidth = decltype(diff::DirectIpProfile::name)::kWidth;
 constexpr size_t kHostWidth = decltype(diff::DirectIpProfile::host)::kWidth;
-
-WideString portText(int32_t port) {
-    const std::string digits = std::to_string(port);
-    return WideString(digits.begin(), digits.end());
-}
 
 }  // namespace
 
@@ -71,8 +65,8 @@ void CDirectIpSettingsPage::showProfile(int index) {
 
 void CDirectIpSettingsPage::OnNameCloseUp() {
     auto* name = dynamic_cast<CComboBox*>(GetDlgItem(IDC_DIP_NAME));
-    const int index = name != nullptr ? name->GetCurSel() : CB_ERR;
-    if (index < 0 || static_cast<size_t>(index) >= profiles_.count())
+    const int index = name != nullptr ? chosenProfile(*name, profiles_) : -1;
+    if (index < 0)
         return;
     showProfile(index);
     GetDlgItem(IDC_DIP_DELETE)->EnableWindow(true);
@@ -84,26 +78,17 @@ void CDirectIpSettingsPage::OnNameEdited() {
 
 void CDirectIpSettingsPage::OnDelete() {
     auto* name = dynamic_cast<CComboBox*>(GetDlgItem(IDC_DIP_NAME));
-    const int index = name != nullptr ? name->GetCurSel() : CB_ERR;
-    if (index < 0 || static_cast<size_t>(index) >= profiles_.count())
+    const std::optional<int> next =
+        name != nullptr ? deleteChosenProfile(*name, profiles_) : std::nullopt;
+    if (!next)
         return;
-    // A name typed over the selection is a new profile in the making, not the one to delete.
-    if (name->GetLBText(index) != name->GetWindowText())
-        return;
-    name->DeleteString(static_cast<framework::UINT>(index));
-    profiles_.remove(static_cast<size_t>(index));
-    const int left = static_cast<int>(profiles_.count());
-    if (left == 0) {
-        name->SetCurSel(-1);
-        name->SetWindowText(WideString());
-        SetDlgItemText(IDC_DIP_HOST, WideString());
-        SetDlgItemText(IDC_DIP_PORT, u"0");
-        GetDlgItem(IDC_DIP_DELETE)->EnableWindow(false);
+    if (*next >= 0) {
+        showProfile(*next);
         return;
     }
-    const int next = std::min(index, left - 1);
-    name->SetCurSel(next);
-    showProfile(next);
+    SetDlgItemText(IDC_DIP_HOST, WideString());
+    SetDlgItemText(IDC_DIP_PORT, u"0");
+    GetDlgItem(IDC_DIP_DELETE)->EnableWindow(false);
 }
 
 void CDirectIpSettingsPage::OnOK() {
@@ -119,17 +104,7 @@ void CDirectIpSettingsPage::OnOK() {
         profile.name = profileText(typed, kNameWidth);
         profile.host = profileText(host, kHostWidth);
         profile.port = port;
-        // The whole name, any letter case: "Home" is not "Home office".
-        const int same = name->FindStringExact(-1, typed);
-        if (same >= 0 && static_cast<size_t>(same) < profiles_.count()) {
-            profiles_.replace(static_cast<size_t>(same), profile);
-        } else {
-            profiles_.insert(true, profile);
-            // The list keeps standing for the profiles, should OK run again (Apply, then OK).
-            name->InsertString(0, shownText(profile.name.view()));
-            while (name->GetCount() > static_cast<int>(profiles_.count()))
-                name->DeleteString(static_cast<framework::UINT>(name->GetCount() - 1));
-        }
+        keepProfileByName(*name, profiles_, typed, profile);
     }
     // Also without a new profile: deletions become permanent here.
     profiles_.save();

@@ -1,9 +1,8 @@
 #include "ui/network/gprs_settings_page.h"
 
-#include <array>
-
 #include "framework/controls.h"
 #include "resources/resource_ids.h"
+#include "ui/network/profile_choice.h"
 
 namespace zentrix::ui {
 
@@ -37,16 +36,7 @@ bool CGprsSettingsPage::OnInitDialog() {
         apn->LimitText(static_cast<int>(kFieldWidth));
         apn->RefuseCharacters(kCommandRefusedCharacters);
         apn->ResetContent();
-        std::array<diff::GprsProfile, diff::GprsProfileStore::kSlots> records;
-        const size_t count = store_.copyOut(records);
-        for (size_t i = 0; i < count; ++i) {
-            if (records[i].apn.empty())
-                continue;
-            // Whole entries only: "internet" must not hide "internet.t-mobile".
-            const WideString shown = shownText(records[i].apn.view());
-            if (apn->FindStringExact(-1, shown) == framework::CB_ERR)
-                apn->AddString(shown);
-        }
+        listStoredKeys(store_, *apn);
         apn->SetWindowText(settings_.gprsApn);
     }
     SetDlgItemText(IDC_GPRS_PIN, settings_.gprsPin);
@@ -60,16 +50,10 @@ void CGprsSettingsPage::OnApnCloseUp() {
     const int index = apn != nullptr ? apn->GetCurSel() : framework::CB_ERR;
     if (index < 0)
         return;
-    const WideString chosen = apn->GetLBText(index);
-    std::array<diff::GprsProfile, diff::GprsProfileStore::kSlots> records;
-    const size_t count = store_.copyOut(records);
-    for (size_t i = 0; i < count; ++i) {
-        if (shownText(records[i].apn.view()) != chosen)
-            continue;
-        SetDlgItemText(IDC_GPRS_PIN, shownText(records[i].pin.view()));
-        SetDlgItemText(IDC_GPRS_LOGIN, shownText(records[i].login.view()));
-        SetDlgItemText(IDC_GPRS_PASSWORD, shownText(records[i].password.view()));
-        return;
+    if (const auto stored = storedRecordWithKey(store_, apn->GetLBText(index))) {
+        SetDlgItemText(IDC_GPRS_PIN, shownText(stored->pin.view()));
+        SetDlgItemText(IDC_GPRS_LOGIN, shownText(stored->login.view()));
+        SetDlgItemText(IDC_GPRS_PASSWORD, shownText(stored->password.view()));
     }
 }
 

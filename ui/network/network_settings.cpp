@@ -16,6 +16,11 @@ int32_t portFromText(WideStringView text) {
     return value <= 65535 ? value : 0;
 }
 
+WideString portText(int32_t port) {
+    const std::string digits = std::to_string(port);
+    return WideString(digits.begin(), digits.end());
+}
+
 std::string profileText(WideStringView text, size_t width) {
     std::string bytes = platform::wideToAnsi(text);
     if (bytes.size() > width)

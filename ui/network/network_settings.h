@@ -36,6 +36,8 @@ inline constexpr char16_t kCommandRefusedCharacters[] = u";\r\n,*";
 inline constexpr int kPortDigits = 5;
 /// The port a box's text stands for: its decimal value from 0 to 65535, else 0 (never wrapped).
 int32_t portFromText(WideStringView text);
+/// A port as its box shows it: decimal.
+WideString portText(int32_t port);
 /// A box's text as the 8-bit profile field of `width` characters holds it (cut, never overrun).
 std::string profileText(WideStringView text, size_t width);
 /// A stored 8-bit text as the boxes show it.

@@ -1,12 +1,12 @@
 #include "ui/network/ntrip_settings_page.h"
 
-#include <algorithm>
 #include <string>
 
 #include "framework/message_box.h"
 #include "receiver/commands/station_list.h"
 #include "resources/resource_ids.h"
 #include "ui/network/ntrip_station_dialog.h"
+#include "ui/network/profile_choice.h"
 
 namespace zentrix::ui {
 
@@ -92,7 +92,7 @@ bool CNtripSettingsPage::OnInitDialog() {
         del->EnableWindow(match >= 0);
 
     SetDlgItemText(IDC_NTRIP_HOST, settings_.ntripAddress);
-    SetDlgItemText(IDC_NTRIP_PORT, platform::fromUtf8(std::to_string(settings_.ntripPort)));
+    SetDlgItemText(IDC_NTRIP_PORT, portText(settings_.ntripPort));
     SetDlgItemText(IDC_NTRIP_LOGIN, settings_.ntripUser);
     SetDlgItemText(IDC_NTRIP_PASSWORD, settings_.ntripPassword);
     SetDlgItemText(IDC_NTRIP_STATION, settings_.ntripMountPoint);
@@ -105,7 +105,7 @@ bool CNtripSettingsPage::OnInitDialog() {
 void CNtripSettingsPage::showProfile(size_t index) {
     const diff::NtripProfile& profile = profiles_[index];
     SetDlgItemText(IDC_NTRIP_HOST, shownText(profile.host.view()));
-    SetDlgItemText(IDC_NTRIP_PORT, platform::fromUtf8(std::to_string(profile.port)));
+    SetDlgItemText(IDC_NTRIP_PORT, portText(profile.port));
     SetDlgItemText(IDC_NTRIP_LOGIN, shownText(profile.login.view()));
     SetDlgItemText(IDC_NTRIP_PASSWORD, shownText(profile.password.view()));
     SetDlgItemText(IDC_NTRIP_STATION, shownText(profile.mountPoint.view()));
@@ -121,9 +121,9 @@ void CNtripSettingsPage::OnNameChosen() {
     CComboBox* names = nameList();
     if (names == nullptr)
         return;
-    const int index = names->GetCurSel();
     // No entry, or one the list shows without a profile behind it: nothing to fill in.
-    if (index < 0 || static_cast<size_t>(index) >= profiles_.count())
+    const int index = chosenProfile(*names, profiles_);
+    if (index < 0)
         return;
     showProfile(static_cast<size_t>(index));
     if (framework::CWnd* del = GetDlgItem(IDC_NTRIP_DELETE))
@@ -139,23 +139,16 @@ void CNtripSettingsPage::OnDelete() {
     CComboBox* names = nameList();
     if (names == nullptr)
         return;
-    const int index = names->GetCurSel();
-    if (index < 0 || static_cast<size_t>(index) >= profiles_.count() ||
-        names->GetLBText(index) != names->GetWindowText())
+    const std::optional<int> next = deleteChosenProfile(*names, profiles_);
+    if (!next)
         return;
-    names->DeleteString(static_cast<UINT>(index));
-    profiles_.remove(static_cast<size_t>(index));
-    if (profiles_.count() == 0) {
-        names->SetCurSel(-1);
-        names->SetWindowText(WideString());
-        clearFields();
-        if (framework::CWnd* del = GetDlgItem(IDC_NTRIP_DELETE))
-            del->EnableWindow(false);
+    if (*next >= 0) {
+        showProfile(static_cast<size_t>(*next));
         return;
     }
-    const size_t next = std::min(static_cast<size_t>(index), profiles_.count() - 1);
-    names->SetCurSel(static_cast<int>(next));
-    showProfile(next);
+    clearFields();
+    if (framework::CWnd* del = GetDlgItem(IDC_NTRIP_DELETE))
+        del->EnableWindow(false);
 }
 
 void CNtripSettingsPage::OnOK() {
@@ -176,14 +169,8 @@ void CNtripSettingsPage::OnOK() {
         profile.login = profileText(settings_.ntripUser, kLoginChars);
         profile.password = profileText(settings_.ntripPassword, kPasswordChars);
         profile.mountPoint = profileText(settings_.ntripMountPoint, kMountPointChars);
-        // The whole name, ignoring case: "Home" is a profile of its own beside "Home office".
-        const CComboBox* names = nameList();
-        const int same = names != nullptr ? names->FindStringExact(-1, name) : framework::CB_ERR;
-        if (same >= 0 && static_cast<size_t>(same) < profiles_.count()) {
-            profiles_.replace(static_cast<size_t>(same), profile);
-        } else {
-            profiles_.insert(true, profile);
-        }
+        if (CComboBox* names = nameList())
+            keepProfileByName(*names, profiles_, name, profile);
     }
     profiles_.save();
     CPropertyPage::OnOK();
