@@ -8,6 +8,7 @@
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "resources/resource_ids.h"
+#include "ui/diff/code_list.h"
 #include "ui/diff/uhf_radio_tables.h"
 
 namespace zentrix::ui {
@@ -17,33 +18,6 @@ using framework::BST_UNCHECKED;
 using framework::CComboBox;
 using framework::CSliderCtrl;
 using framework::DWORD_PTR;
-
-namespace {
-
-/// Fills `list` with `codes`, each carrying its code, and selects the first entry of `selected`.
-template <class TextOf>
-void fillCodes(CComboBox* list, const std::vector<int32_t>& codes, int32_t selected,
-               TextOf&& textOf) {
-    if (list == nullptr)
-        return;
-    list->ResetContent();
-    int selection = -1;
-    for (int32_t code : codes) {
-        const int index = list->AddString(textOf(code));
-        list->SetItemData(index, static_cast<DWORD_PTR>(code));
-        if (code == selected && selection < 0)
-            selection = index;
-    }
-    list->SetCurSel(selection);
-}
-
-/// The code of the selected entry, -1 without a selection.
-int32_t selectedCode(const CComboBox* list) {
-    const int index = list != nullptr ? list->GetCurSel() : -1;
-    return index >= 0 ? static_cast<int32_t>(list->GetItemData(index)) : -1;
-}
-
-}  // namespace
 
 CUhfSettingsPage::CUhfSettingsPage(receiver::ReceiverInterface* receiver,
                                    UhfRadioSettings& settings)
@@ -167,12 +141,10 @@ void CUhfSettingsPage::OnProtocolChange() {
     if (selectedCode(dynamic_cast<CComboBox*>(GetDlgItem(IDC_UHF_PROTOCOL))) != uhf::kProtocolDsnp)
         return;
     auto* speeds = dynamic_cast<CComboBox*>(GetDlgItem(IDC_UHF_AIR_SPEED));
-    for (int i = 0; speeds != nullptr && i < speeds->GetCount(); ++i) {
-        if (static_cast<int32_t>(speeds->GetItemData(i)) == uhf::kAirSpeed4800) {
-            speeds->SetCurSel(i);
-            break;
-        }
-    }
+    if (speeds == nullptr)
+        return;
+    if (const int entry = entryWithCode(*speeds, uhf::kAirSpeed4800); entry >= 0)
+        speeds->SetCurSel(entry);
 }
 
 void CUhfSettingsPage::OnOK() {

@@ -4,6 +4,7 @@
 #include "framework/message_box.h"
 #include "platform/clock.h"
 #include "resources/resource_ids.h"
+#include "ui/diff/code_list.h"
 #include "ui/diff/uhf_radio_tables.h"
 
 namespace zentrix::ui {
@@ -35,11 +36,9 @@ bool CUhfTypePage::OnInitDialog() {
     auto* bauds = dynamic_cast<CComboBox*>(GetDlgItem(IDC_UHF_BAUD));
     if (types == nullptr || bauds == nullptr)
         return true;
-    types->ResetContent();
-    for (int32_t type : uhf::listedRadioTypes(settings_.externalGps)) {
-        const int index = types->AddString(uhf::radioTypeText(type));
-        types->SetItemData(index, static_cast<framework::DWORD_PTR>(type));
-    }
+    // Nothing chosen until the radio was looked for.
+    fillCodes(types, uhf::listedRadioTypes(settings_.externalGps), uhf::kUnknown,
+              [](int32_t type) { return uhf::radioTypeText(type); });
     bauds->ResetContent();
     for (int code = 0; code < uhf::kBaudCount; ++code) bauds->AddString(uhf::baudText(code));
 
@@ -52,14 +51,7 @@ bool CUhfTypePage::OnInitDialog() {
         if (detected != uhf::kUnknown)
             settings_.radioType = detected;
     }
-    int selected = -1;
-    for (int i = 0; i < types->GetCount(); ++i) {
-        if (static_cast<int32_t>(types->GetItemData(i)) == settings_.radioType) {
-            selected = i;
-            break;
-        }
-    }
-    types->SetCurSel(selected);
+    types->SetCurSel(entryWithCode(*types, settings_.radioType));
 
     uint32_t code = 0;
     if (receiver_ != nullptr && receiver_->queryPortBaud(port, code) != 0 &&
