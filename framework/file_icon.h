@@ -1,0 +1,16 @@
+// Icons of files on Linux: an image file itself, a desktop entry's Icon= (a path or a theme name),
+// the icon theme's icon for a file's MIME type or a folder. No icon is taken out of an executable.
+#pragma once
+
+#include <string>
+
+#include "framework/gdi_objects.h"
+
+namespace zentrix::framework {
+
+/// Loads the icon that `path` (a path on this machine) shows as, `size` x `size` pixels, into
+/// `icon`; false when it has none (the caller then falls back to a resource icon). An image
+/// file without an alpha channel (a BMP) is transparent where it is magenta.
+bool LoadFileIcon(const std::string& path, int size, CBitmap* icon);
+
+}  // namespace zentrix::framework
