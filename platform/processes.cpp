@@ -1,20 +1,11 @@
 #include "platform/processes.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <fstream>
 #include <system_error>
-#include <thread>
 
 #include "platform/device_root.h"
-
-extern char** environ;
+#include "platform/launch.h"
 
 namespace zentrix::platform {
 namespace fs = std::filesystem;
@@ -88,55 +79,7 @@ bool isProcessRunning(WideStringView executableName) {
 }
 
 bool startProcess(const fs::path& program, WideStringView commandLine) {
-    std::vector<std::string> words{program.string()};
-    const std::string line = toUtf8(commandLine);
-    for (size_t pos = 0; pos < line.size();) {
-        const size_t start = line.find_first_not_of(' ', pos);
-        if (start == std::string::npos)
-            break;
-        const size_t end = line.find(' ', start);
-        words.push_back(line.substr(start, end == std::string::npos ? end : end - start));
-        pos = end == std::string::npos ? line.size() : end;
-    }
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    // The started program outlives this one, as on the handheld: it gets a session of its own, so
-    // that closing this program's terminal or session does not take it along. It is spawned
-    // directly: forking a program that runs threads and doing more than exec in the child is not
-    // safe (another thread may hold the allocator's lock at the fork).
-    posix_spawnattr_t attributes;
-    if (posix_spawnattr_init(&attributes) != 0)
-        return false;
-    // Nothing this program blocked or ignored (a broken pipe, say) is forced on the new one.
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    const bool configured =
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
-                                                  POSIX_SPAWN_SETSIGDEF) == 0 &&
-        posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
-        posix_spawnattr_setsigdefault(&attributes, &all) == 0;
-    pid_t child = 0;
-    const int rc =
-        configured ? posix_spawn(&child, argv[0], nullptr, &attributes, argv.data(), environ) : -1;
-    posix_spawnattr_destroy(&attributes);
-    if (rc != 0)
-        return false;
-    // A child that ends is reaped here, so that no zombie stays behind for the life of this
-    // program; the waiting thread ends with the child (or with this program).
-    try {
-        std::thread([child] {
-            int status = 0;
-            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
-    } catch (const std::system_error&) {
-        // No thread to reap it: it stays a zombie until this program ends, and it did start.
-    }
-    return true;
+    return startProgram(program, splitCommandLine(toUtf8(commandLine))).started;
 }
 
 fs::path specialFolderPath(SpecialFolder folder) {

@@ -25,8 +25,9 @@ bool isProcessRunning(WideStringView executableName);
 /// Whether a process name matches an executable name as the handheld compares them.
 bool processNameMatches(std::string_view processName, std::string_view executableName);
 
-/// Starts `program` (a path on this machine) with the handheld-style command line split at
-/// blanks, detached from this process; false when it could not be started.
+/// Starts `program` (a path on this machine) with the handheld-style command line split as
+/// splitCommandLine splits it, detached from this process as startProgram starts it (launch.h);
+/// false when it could not be started.
 bool startProcess(const std::filesystem::path& program, WideStringView commandLine);
 
 /// The handheld's special folders, inside the device root.
