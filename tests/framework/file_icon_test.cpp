@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -98,6 +99,53 @@ TEST_F(FileIcon, AnSvgIsDrawnAtTheSizeAskedForWhenItCanBeRead) {
         GTEST_SKIP() << "no SVG image plug-in installed";
     }
     expectSample(file.string(), 64);
+}
+
+// An icon file of a 16 x 16 red image and a 48 x 48 blue one (PNG-compressed entries).
+std::string twoImageIcon() {
+    auto png = [](int side, QRgb color) {
+        QImage image(side, side, QImage::Format_ARGB32);
+        image.fill(color);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    };
+    const std::string images[] = {png(16, kRed), png(48, kBlue)};
+    auto word = [](uint32_t value, int bytes) {
+        std::string text;
+        for (int i = 0; i < bytes; ++i) text += static_cast<char>((value >> (8 * i)) & 0xFF);
+        return text;
+    };
+    std::string file = word(0, 2) + word(1, 2) + word(2, 2);
+    uint32_t offset = 6 + 2 * 16;
+    for (int i = 0; i < 2; ++i) {
+        const int side = i == 0 ? 16 : 48;
+        file += word(side, 1) + word(side, 1) + word(0, 2) + word(1, 2) + word(32, 2) +
+                word(static_cast<uint32_t>(images[i].size()), 4) + word(offset, 4);
+        offset += static_cast<uint32_t>(images[i].size());
+    }
+    return file + images[0] + images[1];
+}
+
+// The image nearest the size asked for and not smaller, else the largest: a small image blown
+// up is blurred, a large one made smaller is not.
+TEST_F(FileIcon, AnIconFileGivesItsBestSizedImage) {
+    const fs::path file = folder.path() / "two.ico";
+    writeText(file, twoImageIcon());
+    struct Row {
+        int size;
+        QRgb color;
+    };
+    for (const Row row :
+         {Row{8, kRed}, Row{16, kRed}, Row{17, kBlue}, Row{32, kBlue}, Row{64, kBlue}}) {
+        SCOPED_TRACE(row.size);
+        CBitmap icon;
+        ASSERT_TRUE(LoadFileIcon(file.string(), row.size, &icon));
+        EXPECT_EQ(icon.GetSize(), CSize(row.size, row.size));
+        EXPECT_EQ(imageOf(icon).pixel(row.size / 2, row.size / 2), row.color);
+    }
 }
 
 TEST_F(FileIcon, AnImageThatIsNotSquareIsCentredOnATransparentSquare) {
