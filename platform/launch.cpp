@@ -91,6 +91,68 @@ std::optional<fs::path> resolveItemFile(const std::string& name) {
     return std::nullopt;
 }
 
+// Starts `path` with `arguments` after it, detached; 0, or the error number of what failed
+// (also of the exec itself).
+int spawnDetached(const fs::path& path, const std::vector<std::string>& arguments,
+                  const fs::path& workingFolder) {
+    std::vector<std::string> words{path.string()};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    // The started program outlives this one: it gets a session of its own, so that closing this
+    // program's terminal or session does not take it along, and reads nothing from our input.
+    // It is spawned directly: forking a program that runs threads and doing more than exec in
+    // the child is not safe (another thread may hold the allocator's lock at the fork). The C
+    // library's posix_spawn reports a failed exec (a missing file, no permission, a missing
+    // interpreter) as its result, and reaps that child itself.
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    if (posix_spawnattr_init(&attributes) != 0)
+        return ENOMEM;
+    if (posix_spawn_file_actions_init(&actions) != 0) {
+        posix_spawnattr_destroy(&attributes);
+        return ENOMEM;
+    }
+    // Nothing this program blocked or ignored (a broken pipe, say) is forced on the new one.
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    int rc = posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    if (rc == 0)
+        rc = posix_spawnattr_setsigmask(&attributes, &none);
+    if (rc == 0)
+        rc = posix_spawnattr_setsigdefault(&attributes, &all);
+    if (rc == 0)
+        rc = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (rc == 0 && !workingFolder.empty()) {
+        rc = posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+    }
+    pid_t child = 0;
+    if (rc == 0)
+        rc = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (rc != 0)
+        return rc;
+
+    // A child that ends is reaped here, so that no zombie stays behind for the life of this
+    // program; the waiting thread ends with the child (or with this program).
+    try {
+        std::thread([child] {
+            int status = 0;
+            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to reap it: it stays a zombie until this program ends, and it did start.
+    }
+    return 0;
+}
+
 LaunchResult openWithOpener(const std::string& target, const std::string& displayName) {
     const char* configured = ::getenv("ZENTRIX_OPENER");
     const std::string opener = configured && *configured ? configured : std::string(kDefaultOpener);
@@ -184,61 +246,9 @@ LaunchResult startProgram(const fs::path& program, const std::vector<std::string
             return {false, cannotStart(name, errorText(ENOENT))};
         path = *found;
     }
-    std::vector<std::string> words{path.string()};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    // The started program outlives this one: it gets a session of its own, so that closing this
-    // program's terminal or session does not take it along, and reads nothing from our input.
-    // It is spawned directly: forking a program that runs threads and doing more than exec in
-    // the child is not safe (another thread may hold the allocator's lock at the fork). The C
-    // library's posix_spawn reports a failed exec (a missing file, no permission, a missing
-    // interpreter) as its result, and reaps that child itself.
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_t actions;
-    if (posix_spawnattr_init(&attributes) != 0)
-        return {false, cannotStart(name, errorText(ENOMEM))};
-    if (posix_spawn_file_actions_init(&actions) != 0) {
-        posix_spawnattr_destroy(&attributes);
-        return {false, cannotStart(name, errorText(ENOMEM))};
-    }
-    // Nothing this program blocked or ignored (a broken pipe, say) is forced on the new one.
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    int rc = posix_spawnattr_setflags(
-        &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    if (rc == 0)
-        rc = posix_spawnattr_setsigmask(&attributes, &none);
-    if (rc == 0)
-        rc = posix_spawnattr_setsigdefault(&attributes, &all);
-    if (rc == 0)
-        rc = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (rc == 0 && !workingFolder.empty()) {
-        rc = posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
-    }
-    pid_t child = 0;
-    if (rc == 0)
-        rc = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const int rc = spawnDetached(path, arguments, workingFolder);
     if (rc != 0)
         return {false, cannotStart(name, errorText(rc))};
-
-    // A child that ends is reaped here, so that no zombie stays behind for the life of this
-    // program; the waiting thread ends with the child (or with this program).
-    try {
-        std::thread([child] {
-            int status = 0;
-            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
-    } catch (const std::system_error&) {
-        // No thread to reap it: it stays a zombie until this program ends, and it did start.
-    }
     return {true, {}};
 }
 
@@ -254,8 +264,15 @@ LaunchResult launchFile(WideStringView file, WideStringView commandLine) {
     const std::string extension = asciiLower(path->extension().string());
     if (extension == ".desktop")
         return launchDesktopEntry(*path, name, arguments);
-    if (isExecutableFile(*path))
-        return startProgram(*path, arguments, name);
+    if (isExecutableFile(*path)) {
+        // A document may carry execute permission (a FAT memory card gives every file all
+        // of them): what the kernel cannot run is opened as a document.
+        const int rc = spawnDetached(*path, arguments, {});
+        if (rc == 0)
+            return {true, {}};
+        if (rc != ENOEXEC)
+            return {false, cannotStart(name, errorText(rc))};
+    }
     return openWithOpener(path->string(), name);
 }
 

@@ -184,6 +184,8 @@ TEST_F(Launch, ADesktopEntryStartsItsExecLineWithoutFieldCodes) {
 // Folders (the device root's top too), documents and a link's URL are handed to the opener.
 TEST_F(Launch, FoldersDocumentsAndLinksGoToTheOpener) {
     writeFile(root.path() / "My Documents" / "notes 1.txt", "text");
+    // A memory card's file system gives every file execute permission.
+    writeFile(root.path() / "Storage Card" / "card.txt", "text", true);
     writeFile(root.path() / "Link.desktop",
               "[Desktop Entry]\nType=Link\nURL=https://example.org/a b\n");
     struct Row {
@@ -195,6 +197,7 @@ TEST_F(Launch, FoldersDocumentsAndLinksGoToTheOpener) {
         {u"\\My Documents", (root.path() / "My Documents").string()},
         {u"\\My Documents\\notes 1.txt", (root.path() / "My Documents" / "notes 1.txt").string()},
         {fromUtf8(scratch.path().string()), scratch.path().string()},
+        {u"\\Storage Card\\card.txt", (root.path() / "Storage Card" / "card.txt").string()},
         {u"Link.desktop", "https://example.org/a b"},
     };
     for (const Row& row : rows) {
