@@ -70,8 +70,11 @@ TodayHost::~TodayHost() {
 
 bool TodayHost::create() {
     modal_ = false;
-    return CreateDialogParam(nullptr, IDD_TODAY_HOST, nullptr, procedure,
-                             reinterpret_cast<LPARAM>(this)) != nullptr;
+    const HWND window = CreateDialogParam(nullptr, IDD_TODAY_HOST, nullptr, procedure,
+                                          reinterpret_cast<LPARAM>(this));
+    if (window)
+        ShowWindow(window, SW_SHOW);
+    return window != nullptr;
 }
 
 void TodayHost::run() {
