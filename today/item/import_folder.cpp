@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/atomic_file.h"
+#include "platform/desktop_entry.h"
 #include "platform/device_root.h"
 #include "platform/text.h"
 
@@ -18,46 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kQuestionEvery = 200;
-// A desktop entry is a few lines; anything far larger is not one worth reading whole.
-constexpr std::uintmax_t kMaxDesktopEntryBytes = 1 << 20;
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// The escapes a desktop entry's string values may carry.
-std::string unescaped(std::string_view value) {
-    std::string out;
-    for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
-            out += value[i];
-            continue;
-        }
-        switch (value[++i]) {
-            case 's':
-                out += ' ';
-                break;
-            case 't':
-                out += ' ';
-                break;  // a tab would be a blank in a label anyway
-            case 'n':
-            case 'r':
-                out += ' ';
-                break;  // the data file holds one value per line
-            case '\\':
-                out += '\\';
-                break;
-            default:
-                out += value[i];
-                break;
-        }
-    }
-    return out;
-}
 
 class Walk {
   public:
@@ -135,20 +95,20 @@ class Walk {
         }
         WideString name = wideName.substr(0, wideName.find(u'.'));
         if (entry.path().extension() == ".desktop") {
-            const auto size = fs::file_size(entry.path(), error);
-            const auto contents =
-                error || size > kMaxDesktopEntryBytes
-                    ? platform::FileContents{{}, std::make_error_code(std::errc::file_too_large)}
-                    : platform::readWholeFile(entry.path());
-            if (!contents) {
+            // An entry that cannot be read cannot be started by its Exec= either.
+            const auto desktop = platform::readDesktopEntry(entry.path());
+            if (!desktop) {
                 ++result_.skipped;
                 return;
             }
-            const auto desktop = readDesktopEntryName(contents.bytes);
-            if (desktop.hidden)
+            if (desktop->hidden || desktop->noDisplay)
                 return;
-            if (!desktop.name.empty())
-                name = desktop.name;
+            if (!desktop->name.empty())
+                name = platform::fromUtf8(desktop->name);
+            // An escaped line break must not split the data file's line.
+            std::replace_if(
+                name.begin(), name.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; },
+                u' ');
         }
         // "\" separates registry keys, and the registry copy names an item's key by its name.
         std::replace(name.begin(), name.end(), u'\\', u'_');
@@ -170,35 +130,6 @@ class Walk {
 };
 
 }  // namespace
-
-DesktopEntryName readDesktopEntryName(std::string_view contents) {
-    DesktopEntryName entry;
-    bool inMainGroup = false;
-    while (!contents.empty()) {
-        const size_t end = contents.find('\n');
-        const std::string_view line = trimmed(contents.substr(0, end));
-        contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
-        if (line.empty() || line.front() == '#')
-            continue;
-        if (line.front() == '[') {
-            inMainGroup = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const size_t equals = line.find('=');
-        if (equals == std::string_view::npos)
-            continue;
-        const std::string_view key = trimmed(line.substr(0, equals));
-        const std::string_view value = trimmed(line.substr(equals + 1));
-        if (key == "Name") {
-            entry.name = platform::fromUtf8(unescaped(value));
-        } else if ((key == "Hidden" || key == "NoDisplay") && value == "true") {
-            entry.hidden = true;
-        }
-    }
-    return entry;
-}
 
 ImportResult importFolder(WideStringView folder, const ImportContinueQuestion& askContinue) {
     // A folder of this machine is written as one ("/usr/share/applications"); anything else is

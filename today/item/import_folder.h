@@ -32,12 +32,4 @@ struct ImportResult {
 /// (dot) files and folders are passed over without being counted.
 ImportResult importFolder(WideStringView folder, const ImportContinueQuestion& askContinue);
 
-/// The name a desktop entry shows (its unlocalised Name= in the [Desktop Entry] group), or
-/// nothing when the entry asks not to be shown (Hidden=true, NoDisplay=true) or has no name.
-struct DesktopEntryName {
-    WideString name;
-    bool hidden = false;
-};
-DesktopEntryName readDesktopEntryName(std::string_view contents);
-
 }  // namespace zentrix::today

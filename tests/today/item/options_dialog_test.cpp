@@ -293,6 +293,45 @@ TEST_F(OptionsDialogTest, CancelDropsEverythingAndOkSavesAndRefreshesTheItem) {
     }
 }
 
+TEST_F(OptionsDialogTest, AddAndEditGoThroughTheItemDialogKeepingNamesUniqueAndEarlierEdits) {
+    store();
+    CWnd* dialog = open();
+    ASSERT_TRUE(dialog);
+    const auto answer = [&](const char16_t* name, const char16_t* file) {
+        kit_.queueModalHandler([&kit = kit_, name, file](CWnd& itemDialog) {
+            kit.type(itemDialog, IDC_TODAY_ITEM_NAME, name);
+            if (file)
+                kit.type(itemDialog, IDC_TODAY_ITEM_FILE, file);
+            kit.click(itemDialog, IDOK);
+        });
+    };
+    ASSERT_TRUE(kit_.clickListItem(*dialog, IDC_TODAY_ITEM_LIST, 3));
+    kit_.queueMessageBoxAnswers({IDYES});
+    ASSERT_TRUE(kit_.click(*dialog, IDC_TODAY_DELETE));  // D: must stay deleted after the refills
+
+    answer(u"b", u"\\Program Files\\b.exe");
+    ASSERT_TRUE(kit_.click(*dialog, IDC_TODAY_ADD));
+    EXPECT_EQ(rows(*dialog), (Names{u"A", u"B", u"C", u"b (2)"}));
+    EXPECT_EQ(list(*dialog).GetItemText(3, 1), u"\\Program Files\\b.exe");
+    EXPECT_EQ(selected(*dialog), std::vector<int>{3});
+
+    ASSERT_TRUE(kit_.clickListItem(*dialog, IDC_TODAY_ITEM_LIST, 0));
+    answer(u"c", nullptr);
+    ASSERT_TRUE(kit_.click(*dialog, IDC_TODAY_EDIT));
+    ASSERT_TRUE(kit_.clickListItem(*dialog, IDC_TODAY_ITEM_LIST, 1));
+    answer(u"b", nullptr);  // its own name in another case is no clash
+    ASSERT_TRUE(kit_.click(*dialog, IDC_TODAY_EDIT));
+    EXPECT_EQ(rows(*dialog), (Names{u"c (2)", u"b", u"C", u"b (2)"}));
+    EXPECT_EQ(list(*dialog).GetItemText(0, 1), u"\\Program Files\\A.exe");
+
+    kit_.queueModalHandler([&kit = kit_](CWnd& itemDialog) { kit.click(itemDialog, IDCANCEL); });
+    ASSERT_TRUE(kit_.click(*dialog, IDC_TODAY_EDIT));
+    EXPECT_EQ(rows(*dialog), (Names{u"c (2)", u"b", u"C", u"b (2)"}));
+    EXPECT_EQ(kit_.unansweredModals(), 0);
+    ASSERT_TRUE(kit_.click(*dialog, IDOK));
+    EXPECT_EQ(namesOf(readBack().groups[0].items), (Names{u"c (2)", u"b", u"C", u"b (2)"}));
+}
+
 TEST_F(OptionsDialogTest, OnlyOneDialogAtATime) {
     store();
     const HWND first = openOptionsDialog(nullptr);

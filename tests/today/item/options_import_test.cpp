@@ -120,22 +120,24 @@ TEST_F(OptionsImport, DesktopEntriesOfAHostFolderAreNamedByTheirNameLine) {
     test::ScratchFolder host;
     writeFile(host.path() / "editor.desktop",
               "# Name=Comment\n[Desktop Action New]\nName=Wrong group\n"
-              "[Desktop Entry]\nType=Application\nName[de]=Texteditor\nName = Text\\sEditor \n"
+              "[Desktop Entry]\nType=Application\nName[de]=Texteditor\nName=Text\\sEditor\n"
               "Exec=editor %U\n");
     writeFile(host.path() / "hidden.desktop", "[Desktop Entry]\nName=Gone\nHidden=true\n");
     writeFile(host.path() / "menu.desktop", "[Desktop Entry]\nName=Gone\nNoDisplay=true\n");
     writeFile(host.path() / "shown.desktop", "[Desktop Entry]\nName=Shown\nNoDisplay=false\n");
     writeFile(host.path() / "unnamed.desktop", "[Desktop Entry]\nExec=x\n");
+    writeFile(host.path() / "lines.desktop", "[Desktop Entry]\nName=Two\\nLines\n");
     writeFile(host.path() / "back\\slash.desktop", "[Desktop Entry]\nName=One\\\\Two\n");
+    writeFile(host.path() / "noentry.desktop", "just text\n");  // cannot be started: counted
     writeFile(host.path() / "readme.txt");
 
     const auto folder = platform::fromUtf8(host.path().string());
     const auto result = importFolder(folder + u"/", nullptr);
-    // A "\" would make a registry key path of the name.
-    EXPECT_EQ(names(result), (std::vector<WideString>{u"One_Two", u"Text Editor", u"readme",
-                                                      u"Shown", u"unnamed"}));
-    EXPECT_EQ(result.skipped, 0);
-    ASSERT_EQ(result.items.size(), 5u);
+    // A "\" would make a registry key path of the name, a line break two lines of the data file.
+    EXPECT_EQ(names(result), (std::vector<WideString>{u"One_Two", u"Text Editor", u"Two Lines",
+                                                      u"readme", u"Shown", u"unnamed"}));
+    EXPECT_EQ(result.skipped, 1);
+    ASSERT_EQ(result.items.size(), 6u);
     EXPECT_EQ(result.items[1].fileName, folder + u"/editor.desktop");
 }
 
