@@ -298,6 +298,33 @@ bool ScopedTestKit::tap(CWnd& window, CPoint point) {
     return true;
 }
 
+bool ScopedTestKit::pressPointer(CWnd& window, CPoint point) {
+    QWidget* w = window.widget();
+    if (!w)
+        return false;
+    sendMouse(w, QEvent::MouseButtonPress, QPoint(point.x, point.y));
+    return true;
+}
+
+bool ScopedTestKit::movePointer(CWnd& window, CPoint point) {
+    QWidget* w = window.widget();
+    if (!w)
+        return false;
+    const QPoint at(point.x, point.y);
+    QMouseEvent event(QEvent::MouseMove, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::NoButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+    return true;
+}
+
+bool ScopedTestKit::releasePointer(CWnd& window, CPoint point) {
+    QWidget* w = window.widget();
+    if (!w)
+        return false;
+    sendMouse(w, QEvent::MouseButtonRelease, QPoint(point.x, point.y));
+    return true;
+}
+
 bool ScopedTestKit::fireTimer(CWnd& window, UINT_PTR id) {
     QWidget* w = window.widget();
     if (!w)

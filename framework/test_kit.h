@@ -69,6 +69,11 @@ class ScopedTestKit {
     bool switchPage(CPropertySheet& sheet, int index);
     /// Taps on `window` at `point` (pen down and up).
     bool tap(CWnd& window, CPoint point);
+    /// The pen's single steps on `window`, for holds and gestures: down at `point`, moved to
+    /// `point` with the pen still down, and lifted at `point`.
+    bool pressPointer(CWnd& window, CPoint point);
+    bool movePointer(CWnd& window, CPoint point);
+    bool releasePointer(CWnd& window, CPoint point);
 
     /// Runs timer `id` of `window` now; false when that timer is not running.
     bool fireTimer(CWnd& window, UINT_PTR id);

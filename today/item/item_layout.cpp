@@ -180,10 +180,21 @@ void layoutGrid(const LauncherSettings& settings, ItemLayout& layout) {
     layout.pageSize = layout.iconsPerRow * layout.rows;
 
     const int last = std::min(layout.itemCount, layout.firstItem + layout.pageSize);
-    for (int item = layout.firstItem; item < last; ++item) {
-        const int slot = item - layout.firstItem;
+    const auto slotRect = [&](int slot) {
         const int x = m.leftMargin + (slot % layout.iconsPerRow) * cellWidth;
         const int y = layout.gridTop + (slot / layout.iconsPerRow) * cellHeight;
+        return CRect(x, y, x + cellWidth, y + cellHeight);
+    };
+    // The slots after the last item of a page that has items.
+    if (last > layout.firstItem) {
+        for (int slot = last - layout.firstItem; slot < layout.pageSize; ++slot) {
+            layout.emptyCells.push_back(slotRect(slot));
+        }
+    }
+    for (int item = layout.firstItem; item < last; ++item) {
+        const CRect slot = slotRect(item - layout.firstItem);
+        const int x = slot.left;
+        const int y = slot.top;
         CellRect cell;
         cell.item = item;
         cell.rect = CRect(x, y, x + cellWidth, y + cellHeight);
@@ -223,6 +234,11 @@ int hitTest(const ItemLayout& layout, CPoint point) {
     for (const CellRect& cell : layout.cells) {
         if (cell.rect.PtInRect(point)) {
             return cell.item;
+        }
+    }
+    for (const CRect& cell : layout.emptyCells) {
+        if (cell.PtInRect(point)) {
+            return kHitEmptyCell;
         }
     }
     if (!layout.tabBarShown || !layout.tabBar.PtInRect(point)) {

@@ -25,6 +25,8 @@ inline constexpr int kHitEmpty = -1;
 inline constexpr int kHitSettings = -2;
 inline constexpr int kHitFirstArrow = -3;
 inline constexpr int kHitSecondArrow = -4;
+/// A cell of the last page that has no item: a tap there does nothing.
+inline constexpr int kHitEmptyCell = -5;
 /// Tab at position p of the shown groups: kHitFirstTab - p.
 inline constexpr int kHitFirstTab = -10;
 
@@ -116,6 +118,7 @@ struct ItemLayout {
     int rows = 0;
     int pageSize = 0;             ///< 0 when not one cell fits
     std::vector<CellRect> cells;  ///< the current page, in item order
+    std::vector<CRect> emptyCells;  ///< the rest of a last page
 
     bool multiPage() const { return pageSize > 0 && itemCount > pageSize; }
 };

@@ -264,7 +264,7 @@ void onRelease(ItemWindowState& state, int pressed, int released) {
                 const LauncherItem target = *item;
                 launchItem(target.fileName, target.commandLine, state.window);
             }
-        } else if (released == kHitEmpty) {
+        } else if (released == kHitEmpty || released == kHitEmptyCell) {
             nextPage(state);
         } else if (released == pressed + 1 && severalGroups) {
             nextGroup(state);
@@ -499,17 +499,19 @@ LRESULT itemWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 
 CPoint placeNamePopup(CPoint pen, CSize size, const CRect& screen) {
     constexpr int kOffset = 8;
+    const int left = std::max(screen.left, 0);
+    const int top = std::max(screen.top, 0);
     // Beside the pen, up and to the right, so the hand does not cover it; flipped at the edges.
     int x = pen.x + kOffset;
     int y = pen.y - kOffset - size.cy;
     if (x + size.cx > screen.right) {
         x = pen.x - kOffset - size.cx;
     }
-    if (y < screen.top) {
+    if (y < top) {
         y = pen.y + kOffset;
     }
-    x = std::max({std::min(x, screen.right - size.cx), screen.left, 0});
-    y = std::max({std::min(y, screen.bottom - size.cy), screen.top, 0});
+    x = std::max(std::min(x, screen.right - size.cx), left);
+    y = std::max(std::min(y, screen.bottom - size.cy), top);
     return {x, y};
 }
 
@@ -541,6 +543,11 @@ HWND initializeCustomItem(TODAYLISTITEM* item, HWND parent) {
     pluginData().instance = item->hinstDLL;
     loadPluginSettings();
     return createItemWindow(parent, item);
+}
+
+ItemLayout itemWindowLayout(HWND window) {
+    ItemWindowState* state = stateOf(window);
+    return state != nullptr ? currentLayout(*state) : ItemLayout{};
 }
 
 HWND itemNamePopup(HWND window) {

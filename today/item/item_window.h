@@ -4,6 +4,7 @@
 
 #include "framework/today_item.h"
 #include "framework/types.h"
+#include "today/item/item_layout.h"
 
 namespace zentrix::today {
 
@@ -25,6 +26,9 @@ framework::HWND initializeCustomItem(framework::TODAYLISTITEM* item, framework::
 /// loaded), as wide as `parent` and as high as the launcher; `item` (may be null) is the host's
 /// description that refresh queries report the height in. For the gallery and tests.
 framework::HWND createItemWindow(framework::HWND parent, framework::TODAYLISTITEM* item);
+
+/// The layout the item window paints and hit-tests with, as it stands.
+ItemLayout itemWindowLayout(framework::HWND window);
 
 /// The item window's name pop-up, while the window exists.
 framework::HWND itemNamePopup(framework::HWND window);

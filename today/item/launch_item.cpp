@@ -42,6 +42,9 @@ bool equalsIgnoringCase(WideStringView a, WideStringView b) {
 }
 
 bool isFolder(WideStringView file) {
+    if (file.empty()) {
+        return false;
+    }
     if (file == u"\\" || file == u"/") {
         return true;
     }
