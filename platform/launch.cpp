@@ -252,6 +252,10 @@ LaunchResult startProgram(const fs::path& program, const std::vector<std::string
     return {true, {}};
 }
 
+std::optional<fs::path> findLaunchFile(WideStringView file) {
+    return resolveItemFile(toUtf8(file));
+}
+
 LaunchResult launchFile(WideStringView file, WideStringView commandLine) {
     const std::string name = toUtf8(file);
     const std::optional<fs::path> path = resolveItemFile(name);

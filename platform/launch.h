@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ struct LaunchResult {
 /// URL= through the opener) with `commandLine` appended. `started` says that the program was
 /// executed, not that it went on to do its work.
 LaunchResult launchFile(WideStringView file, WideStringView commandLine);
+
+/// The file on this machine that launchFile starts or opens for `file` (its icon is that file's
+/// icon); nothing when there is none.
+std::optional<std::filesystem::path> findLaunchFile(WideStringView file);
 
 /// Starts `program` (a path, or a bare name looked for in PATH) with `arguments` after it,
 /// detached: in a session of its own, standard input from /dev/null, reaped when it ends. The

@@ -148,6 +148,8 @@ TEST_F(Launch, LinuxPathsAndBareNamesInPath) {
     const fs::path bin = scratch.path() / "bin";
     copyProgram(bin / "recorder");
     ScopedEnv path("PATH", bin.string());
+    EXPECT_EQ(findLaunchFile(u"recorder.exe"), bin / "recorder");
+    EXPECT_EQ(findLaunchFile(u"recorder2"), std::nullopt);
     for (const std::u16string& file : {fromUtf8(kRecorder.string()), std::u16string(u"recorder"),
                                        std::u16string(u"recorder.EXE")}) {
         SCOPED_TRACE(toUtf8(file));
