@@ -1,6 +1,7 @@
 #include "today/item/options_dialog.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -443,6 +444,26 @@ TEST_F(OptionsDialogTest, ASaveThatReachesNeitherStoreKeepsTheDialogOpen) {
     EXPECT_FALSE(pluginData().refreshPending);
     ASSERT_TRUE(kit_.click(*dialog, IDCANCEL));
     EXPECT_FALSE(pluginData().optionsDialog);
+}
+
+// A data file that stays, readable, where a new one could not be written would be read instead
+// of the registry copy the settings went to: that save failed too.
+TEST_F(OptionsDialogTest, ASaveBehindAnOlderDataFileThatStaysIsAFailure) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    store();
+    CWnd* dialog = open();
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(kit_.clickListItem(*dialog, IDC_TODAY_ITEM_LIST, 0));
+    kit_.queueMessageBoxAnswers({IDYES});
+    ASSERT_TRUE(kit_.click(*dialog, IDC_TODAY_DELETE));
+    const fs::path folder = dataFilePath().parent_path();
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    ASSERT_TRUE(kit_.click(*dialog, IDOK));
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_TRUE(pluginData().optionsDialog);
+    EXPECT_EQ(boxesSaying(u"the older one would be read instead"), 1);
+    EXPECT_EQ(namesOf(readBack().groups[0].items), namesOf(stored_.groups[0].items));
 }
 
 }  // namespace
