@@ -133,6 +133,7 @@ class OptionsDialog {
 
     void initialize() {
         loadPluginSettings();
+        pluginData().informationDeleted = false;
         settings_ = pluginData().settings;
         group_ = std::clamp(pluginData().currentGroup, 0, static_cast<int>(kGroupCount) - 1);
         window().SetWindowText(loadString(IDS_TODAY_OPTIONS_CAPTION));
@@ -340,6 +341,10 @@ class OptionsDialog {
         LauncherSettings edited = settings_;
         if (runSettingsDialog(hwnd_, edited))
             settings_ = std::move(edited);
+        if (pluginData().informationDeleted) {
+            close();  // saving now would only write back what the user just deleted
+            return;
+        }
         fillTabs();
         rows_ = settings_.groups[group_].items;
         fillList({});

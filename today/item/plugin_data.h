@@ -15,6 +15,9 @@ struct PluginData {
     framework::HWND optionsDialog = nullptr;  ///< the one open options dialog, while one exists
     bool refreshPending = false;  ///< the next refresh query reports the height and loads icons
     int currentGroup = 0;         ///< 0-7
+    /// The uninstall page deleted the data file and the registry copy while the options dialog
+    /// was open: its copy of the settings must not be saved back.
+    bool informationDeleted = false;
 };
 
 PluginData& pluginData();

@@ -7,6 +7,7 @@
 #include "framework/resources.h"
 #include "platform/device_root.h"
 #include "resources/resource_ids.h"
+#include "today/item/plugin_data.h"
 #include "today/launcher_data_file.h"
 #include "today/launcher_fields.h"
 
@@ -73,6 +74,7 @@ void CUninstallPage::OnDelete() {
         return;
     auto registry = platform::Registry::device();
     showErrors(this, deleteLauncherInformation(*registry));
+    pluginData().informationDeleted = true;
     if (MessageBox(framework::loadString(IDS_TODAY_DELETE_TODAY_INFO), caption, question) ==
         framework::IDYES) {
         if (!deleteTodayInformation(*registry))

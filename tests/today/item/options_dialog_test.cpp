@@ -10,6 +10,7 @@
 
 #include "framework/controls.h"
 #include "framework/list_ctrl.h"
+#include "framework/property_sheet.h"
 #include "framework/test_kit.h"
 #include "framework/window_proc.h"
 #include "platform/device_root.h"
@@ -331,6 +332,23 @@ TEST_F(OptionsDialogTest, AddAndEditGoThroughTheItemDialogKeepingNamesUniqueAndE
     EXPECT_EQ(kit_.unansweredModals(), 0);
     ASSERT_TRUE(kit_.click(*dialog, IDOK));
     EXPECT_EQ(namesOf(readBack().groups[0].items), (Names{u"c (2)", u"b", u"C", u"b (2)"}));
+}
+
+TEST_F(OptionsDialogTest, AfterTheUninstallPageDeletedTheDataNothingIsSavedBack) {
+    store();
+    CWnd* dialog = open();
+    ASSERT_TRUE(dialog);
+    kit_.queueModalHandler([&kit = kit_](CWnd& window) {
+        auto* sheet = dynamic_cast<CPropertySheet*>(&window);
+        ASSERT_TRUE(sheet);
+        ASSERT_TRUE(kit.switchPage(*sheet, sheet->GetPageCount() - 1));  // the uninstall page
+        kit.queueMessageBoxAnswers({IDYES, IDNO, IDOK});
+        kit.click(*sheet, IDC_TODAY_UNINSTALL_DELETE);
+    });
+    ASSERT_TRUE(kit_.click(*dialog, IDC_TODAY_OPTIONS));
+    EXPECT_EQ(kit_.unansweredModals(), 0);
+    EXPECT_FALSE(pluginData().optionsDialog) << "the dialog stayed open to save what was deleted";
+    EXPECT_FALSE(fs::exists(platform::devicePath(kDataFileName)));
 }
 
 TEST_F(OptionsDialogTest, OnlyOneDialogAtATime) {
