@@ -90,6 +90,11 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 /// What the platform does with a message nobody handled: erases the background, validates.
 LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+/// How many window handlers the layer runs at once on this thread: 0 in the program's own code,
+/// 1 in a handler called from the event loop, more while a handler waits in a modal dialog or
+/// message box whose loop runs another. A host that unloads the code behind windows (plug-ins)
+/// does so only at 1 or less, when none of that code can be below it.
+int WindowHandlerDepth();
 
 CDC* BeginPaint(HWND window, PAINTSTRUCT* paint);
 bool EndPaint(HWND window, const PAINTSTRUCT* paint);

@@ -23,6 +23,7 @@
 #include "framework/qt_drawing.h"
 #include "framework/qt_window.h"
 #include "framework/system_colors.h"
+#include "framework/window_proc.h"
 #include "framework/wnd.h"
 #include "platform/text.h"
 
@@ -105,6 +106,10 @@ DispatchScope::DispatchScope() {
 DispatchScope::~DispatchScope() {
     if (--g_dispatchDepth == 0 && !retiredWindows().empty())
         postDeletion();
+}
+
+int WindowHandlerDepth() {
+    return g_dispatchDepth;
 }
 
 WindowData::WindowData(QWidget* widget) : QObject(widget), widget_(widget) {

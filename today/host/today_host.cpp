@@ -199,7 +199,9 @@ void TodayHost::unloadItems() {
 }
 
 void TodayHost::reload() {
-    if (inOptions_) {
+    // Plug-in code below this call (its dialog or message box waiting) must not be unloaded:
+    // the next poll after it has returned reloads.
+    if (inOptions_ || WindowHandlerDepth() > 1) {
         reloadPending_ = true;
         return;
     }
@@ -210,6 +212,11 @@ void TodayHost::reload() {
 }
 
 void TodayHost::pollItems() {
+    if (reloadPending_) {
+        reload();
+        if (!reloadPending_)
+            return;
+    }
     bool changed = false;
     for (HostedItem& item : items_) {
         if (item.window && SendMessage(item.window, WM_TODAYCUSTOM_QUERYREFRESHCACHE,

@@ -48,10 +48,12 @@ class TodayHost {
     /// How often the items were loaded (1 after the window opened).
     int loadCount() const { return loadCount_; }
 
-    /// Destroys the item windows, unloads the plug-ins and loads the list again; while the host's
-    /// own options dialog runs (its code lives in a plug-in) this waits for the dialog's end.
+    /// Destroys the item windows, unloads the plug-ins and loads the list again. While plug-in
+    /// code may be waiting below (the options dialog, or a dialog or message box an item opened)
+    /// it only notes the reload: the end of the options dialog or the next poll does it.
     void reload();
-    /// Asks every item whether it changed, and lays them out again when one did.
+    /// Does a reload that waited, else asks every item whether it changed and lays them out
+    /// again when one did.
     void pollItems();
     /// "Items...": the options dialog of the first item that has one.
     void openItemOptions();

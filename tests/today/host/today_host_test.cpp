@@ -147,6 +147,46 @@ TEST_F(TodayHostTest, ItemsOpensTheOptionsAndARefreshMeanwhileWaitsForItsEnd) {
     EXPECT_TRUE(kit_.messageBoxes().empty());
 }
 
+// A window whose tap waits in a modal dialog, as an item's tap-and-hold on a tab does.
+LRESULT quietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? 1 : 0;
+}
+LRESULT waitingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONUP) {
+        DialogBoxParam(nullptr, IDD_TODAY_HOST, window, quietDialogProc, 0);
+        return 0;
+    }
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+TEST_F(TodayHostTest, ARefreshWhileAHandlerWaitsInADialogWaitsForTheNextPoll) {
+    TodayHost host(platform::Registry::device());
+    ASSERT_TRUE(host.create());
+    WNDCLASS waiting;
+    waiting.lpfnWndProc = waitingWindowProc;
+    waiting.lpszClassName = u"TodayHostTestWaiting";
+    RegisterClass(&waiting);
+    const HWND window =
+        CreateWindow(u"TodayHostTestWaiting", u"", WS_VISIBLE, 0, 0, 50, 50, nullptr, 0, nullptr);
+    ASSERT_NE(window, nullptr);
+    const HWND item = host.items()[0].window;
+    kit_.queueModalHandler([&](CWnd& dialog) {
+        BroadcastMessage(WM_WININICHANGE, kTodayRefreshCode, 0);
+        kit_.processEvents();
+        EXPECT_EQ(host.loadCount(), 1);
+        EXPECT_NE(CWnd::FromHandle(item), nullptr);
+        EndDialog(dialog.GetSafeHwnd(), IDOK);
+    });
+    kit_.tap(wnd(window), CPoint(5, 5));
+    kit_.processEvents();
+    EXPECT_EQ(host.loadCount(), 1);
+    ASSERT_TRUE(kit_.fireTimer(wnd(host.window()), TodayHost::kRefreshPollTimer));
+    EXPECT_EQ(host.loadCount(), 2);
+    EXPECT_EQ(CWnd::FromHandle(item), nullptr);
+    DestroyWindow(window);
+    UnregisterClass(u"TodayHostTestWaiting", nullptr);
+}
+
 TEST_F(TodayHostTest, ItemsWithoutAnItemToSetUpSaysSo) {
     ASSERT_TRUE(saveItemList(registry(), {{u"Missing", "/nonexistent/libitem.so", 0, true}}));
     TodayHost host(platform::Registry::device());
