@@ -1,9 +1,11 @@
 #include "today/item/item_icons.h"
 
+#include <optional>
 #include <system_error>
 
 #include "framework/file_icon.h"
 #include "platform/device_root.h"
+#include "platform/launch.h"
 #include "resources/resource_ids.h"
 
 namespace zentrix::today {
@@ -29,9 +31,16 @@ bool loadItemIcon(const LauncherItem& item, int size, framework::CBitmap* icon) 
     if (icon == nullptr) {
         return false;
     }
-    for (const WideString* file : {&item.iconPath, &item.fileName}) {
-        const std::filesystem::path path = itemFilePath(*file);
-        if (!path.empty() && framework::LoadFileIcon(path.string(), size, icon)) {
+    const std::filesystem::path iconPath = itemFilePath(item.iconPath);
+    if (!iconPath.empty() && framework::LoadFileIcon(iconPath.string(), size, icon)) {
+        return true;
+    }
+    // The icon of what a tap starts: the program found for "Name.exe", a desktop entry's own.
+    if (!item.fileName.empty() && item.fileName.front() != u'#') {
+        const WideStringView file =
+            item.fileName == u"\\" ? WideStringView(u"\\Windows") : WideStringView(item.fileName);
+        const std::optional<std::filesystem::path> launched = platform::findLaunchFile(file);
+        if (launched && framework::LoadFileIcon(launched->string(), size, icon)) {
             return true;
         }
     }

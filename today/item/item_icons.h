@@ -15,8 +15,9 @@ namespace zentrix::today {
 /// path of this machine; empty when neither exists.
 std::filesystem::path itemFilePath(WideStringView file);
 
-/// The icon of `item` at `size` x `size` pixels into `icon`: its icon path's, else its file
-/// name's, else the resource icon IDI_TODAY_ITEM. False only when even that is missing.
+/// The icon of `item` at `size` x `size` pixels into `icon`: its icon path's, else that of the
+/// file its file name starts, else the resource icon IDI_TODAY_ITEM. False only when even that
+/// is missing.
 bool loadItemIcon(const LauncherItem& item, int size, framework::CBitmap* icon);
 
 /// `file` (a group's bitmap setting) when it names a readable image, else the bitmap resource

@@ -92,7 +92,39 @@ TEST_F(ItemLaunch, PseudoCommandsNeverReachThePlatform) {
     EXPECT_EQ(opened.size(), 1u);
 }
 
-TEST(ItemIcons, PathsMapThroughTheRootAndMissingIconsFallBackToTheItemIcon) {
+// A 4 x 4 24-bit bitmap file of one colour.
+void writeBmp(const fs::path& path, COLORREF colour) {
+    std::string bytes = "BM";
+    const auto put = [&bytes](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) {
+            bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        }
+    };
+    for (const auto& [value, size] : std::initializer_list<std::pair<uint32_t, int>>{{54 + 48, 4},
+                                                                                     {0, 4},
+                                                                                     {54, 4},
+                                                                                     {40, 4},
+                                                                                     {4, 4},
+                                                                                     {4, 4},
+                                                                                     {1, 2},
+                                                                                     {24, 2},
+                                                                                     {0, 4},
+                                                                                     {48, 4},
+                                                                                     {2835, 4},
+                                                                                     {2835, 4},
+                                                                                     {0, 4},
+                                                                                     {0, 4}}) {
+        put(value, size);
+    }
+    for (int pixel = 0; pixel < 16; ++pixel) {
+        bytes.push_back(static_cast<char>(GetBValue(colour)));
+        bytes.push_back(static_cast<char>(GetGValue(colour)));
+        bytes.push_back(static_cast<char>(GetRValue(colour)));
+    }
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(ItemIcons, IconPathThenTheLaunchedFileThenTheItemIcon) {
     test::ScratchDeviceRoot root;
     ensureTestApplication();
     fs::create_directories(root.path() / "Windows");
@@ -103,12 +135,38 @@ TEST(ItemIcons, PathsMapThroughTheRootAndMissingIconsFallBackToTheItemIcon) {
     EXPECT_EQ(itemFilePath(u"#Arrow up"), fs::path());
     EXPECT_EQ(itemFilePath(platform::fromUtf8(root.path().string())), root.path());
 
-    for (const int size : {16, 32}) {
-        CBitmap icon;
-        EXPECT_TRUE(loadItemIcon(
-            {.name = u"x", .fileName = u"\\Windows\\missing", .iconPath = u"\\nowhere.ico"}, size,
-            &icon));
-        EXPECT_EQ(icon.GetSize(), CSize(32, 32));  // the plug-in's own icon; lists scale it
+    fs::create_directories(root.path() / "icons");
+    writeBmp(root.path() / "icons" / "red.bmp", RGB(200, 0, 0));
+    writeBmp(root.path() / "icons" / "green.bmp", RGB(0, 160, 0));
+    struct Row {
+        const char* legend;
+        const char16_t* iconPath;
+        const char16_t* fileName;
+        COLORREF centre;  // 0: the plug-in's own icon
+    };
+    const Row rows[] = {
+        {"icon path first", u"\\icons\\red.bmp", u"\\icons\\green.bmp", RGB(200, 0, 0)},
+        {"missing icon path: the file's icon", u"\\nowhere.ico", u"\\icons\\green.bmp",
+         RGB(0, 160, 0)},
+        {"nothing to show: the item icon", u"\\nowhere.ico", u"\\Windows\\missing", 0},
+        {"pseudo-command: the item icon", u"", u"#Arrow up", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        for (const int size : {16, 32}) {
+            CBitmap icon;
+            ASSERT_TRUE(loadItemIcon(
+                {.name = u"x", .fileName = row.fileName, .iconPath = row.iconPath}, size, &icon));
+            if (row.centre == 0) {
+                EXPECT_EQ(icon.GetSize(), CSize(32, 32));  // image lists scale it
+                continue;
+            }
+            EXPECT_EQ(icon.GetSize(), CSize(size, size));
+            CDC dc;
+            dc.CreateCompatibleDC(nullptr);
+            dc.SelectObject(&icon);
+            EXPECT_EQ(dc.GetPixel(size / 2, size / 2), row.centre);
+        }
     }
     // A group's bitmap file that cannot be read gives the built-in image.
     CBitmap settings;
