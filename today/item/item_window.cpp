@@ -24,6 +24,7 @@ struct ItemWindowState {
     HWND window = nullptr;
     TODAYLISTITEM* item = nullptr;  ///< the host's description of the item (may be null)
     HWND popup = nullptr;
+    CSize popupSize;  ///< as its template makes it
     CFont font;
     CFont boldFont;
     std::array<int, kGroupCount> firstItem{};
@@ -190,24 +191,48 @@ HWND topLevelOf(HWND window) {
     return window;
 }
 
+int textWidth(CWnd& window, WideStringView text) {
+    CFont* font = window.GetFont();
+    CDC dc;
+    CBitmap pixel;
+    if (font == nullptr || !dc.CreateCompatibleDC(nullptr) ||
+        !pixel.CreateCompatibleBitmap(nullptr, 1, 1)) {
+        return 0;
+    }
+    CBitmap* oldBitmap = dc.SelectObject(&pixel);
+    CFont* oldFont = dc.SelectObject(font);
+    const int width = dc.GetTextExtent(text).cx;
+    dc.SelectObject(oldFont);
+    dc.SelectObject(oldBitmap);
+    return width;
+}
+
 void showNamePopup(ItemWindowState& state, const LauncherItem& item) {
     CWnd* popup = CWnd::FromHandle(state.popup);
-    if (popup == nullptr) {
+    CWnd* label = popup != nullptr ? popup->GetDlgItem(IDC_TODAY_POPUP_NAME) : nullptr;
+    if (label == nullptr) {
         return;
     }
-    SetDlgItemText(state.popup, IDC_TODAY_POPUP_NAME, item.name);
-    CRect popupRect;
-    popup->GetWindowRect(&popupRect);
-    CPoint pen = state.downPoint;
-    if (CWnd* window = CWnd::FromHandle(state.window)) {
-        window->ClientToScreen(&pen);
-    }
+    label->SetWindowText(item.name);
     CRect screen;
     if (CWnd* top = CWnd::FromHandle(topLevelOf(state.window))) {
         top->GetWindowRect(&screen);
     }
-    const CPoint at = placeNamePopup(pen, popupRect.Size(), screen);
-    popup->MoveWindow(at.x, at.y, popupRect.Width(), popupRect.Height(), true);
+    // As wide as the name, at least as the template, at most as the screen.
+    constexpr int kPadding = 8;
+    const int width = std::max(std::min(textWidth(*label, item.name) + kPadding, screen.Width()),
+                               state.popupSize.cx);
+    CRect labelRect;
+    label->GetWindowRect(&labelRect);
+    popup->ScreenToClient(&labelRect);
+    label->MoveWindow(0, labelRect.top, width, labelRect.Height(), false);
+    const CSize size(width, state.popupSize.cy);
+    CPoint pen = state.downPoint;
+    if (CWnd* window = CWnd::FromHandle(state.window)) {
+        window->ClientToScreen(&pen);
+    }
+    const CPoint at = placeNamePopup(pen, size, screen);
+    popup->MoveWindow(at.x, at.y, size.cx, size.cy, true);
     popup->ShowWindow(SW_SHOWNA);
 }
 
@@ -352,6 +377,11 @@ LRESULT onCreate(HWND window, LPARAM param) {
     state->height = std::max(clampedLauncherHeight(settings()), requiredHeight(settings()));
     state->popup =
         CreateDialogParam(pluginData().instance, IDD_TODAY_NAME_POPUP, window, popupProc, 0);
+    if (CWnd* popup = CWnd::FromHandle(state->popup)) {
+        CRect rect;
+        popup->GetWindowRect(&rect);
+        state->popupSize = rect.Size();
+    }
     makeFonts(*state);
     pluginData().currentGroup = firstShownGroup(settings());
     loadArt(*state);

@@ -181,7 +181,9 @@ TEST_F(ItemWindow, TapLaunchesTheItemAndAnEmptyCellOfTheLastPageNothing) {
 }
 
 TEST_F(ItemWindow, TapAndHoldShowsTheNameInsideTheScreenAndLaunchesNothing) {
-    open(withItems(30));
+    LauncherSettings settings = withItems(30);
+    settings.groups[0].items[12].name = u"A program whose name is longer than the pop-up";
+    open(settings);
     const HWND popup = itemNamePopup(window_);
     ASSERT_NE(popup, nullptr);
     CRect screen;
@@ -202,6 +204,9 @@ TEST_F(ItemWindow, TapAndHoldShowsTheNameInsideTheScreenAndLaunchesNothing) {
         EXPECT_GE(placed.top, std::max(0, screen.top));
         EXPECT_LE(placed.right, screen.right);
         EXPECT_LE(placed.bottom, screen.bottom);
+        if (item == 12) {  // widened for its name
+            EXPECT_GT(placed.Width(), 200);
+        }
         ASSERT_TRUE(kit_.releasePointer(wnd(), at));
         EXPECT_FALSE(shown->IsWindowVisible());
     }
