@@ -98,8 +98,9 @@ bool ListenForBroadcasts(std::string* error) {
     QObject::connect(self->notifier.get(), &QSocketNotifier::activated, self->notifier.get(),
                      [self] {
                          self->listener.receive([](std::string_view text) {
-                             if (const auto record = parseBroadcast(text))
-                                 postToTopLevelWindows(*record);
+                             const auto record = parseBroadcast(text);
+                             if (record && record->message == WM_WININICHANGE)
+                                 postToTopLevelWindows({record->message, record->wParam, 0});
                          });
                      });
     listening() = std::move(current);

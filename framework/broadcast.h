@@ -13,13 +13,16 @@
 namespace zentrix::framework {
 
 /// Posts `message` to every top-level window of this process and sends it to every other process
-/// that listens for broadcasts. Answers how many other processes it reached. `lParam` travels
-/// as a number: it must not point at anything (another process cannot read this one's memory).
+/// that listens for broadcasts. Answers how many other processes it reached. User-interface
+/// thread, or a process without windows.
 int BroadcastMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 /// Makes this process receive the broadcasts of others: each one is posted to every top-level
-/// window of this process from the event loop. False (with the reason in `error`) when it cannot
-/// listen; a second call does nothing.
+/// window of this process from the event loop. Only the settings change (WM_WININICHANGE, with
+/// lParam 0: the platform's lParam would point at a text) is taken from another process; any
+/// other message could be read as carrying a pointer, or click a button, in windows that never
+/// expected it from outside. False (with the reason in `error`) when it cannot listen; a second
+/// call does nothing. User-interface thread.
 bool ListenForBroadcasts(std::string* error = nullptr);
 
 /// Stops receiving them and removes this process's socket (the process's end does that too).

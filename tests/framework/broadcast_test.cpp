@@ -59,7 +59,7 @@ struct Received {
 std::vector<Received> g_received;
 
 LRESULT recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_WININICHANGE || message >= WM_USER)
+    if (message == WM_WININICHANGE || message == WM_CLOSE || message >= WM_USER)
         g_received.push_back({message, wParam, lParam});
     return DefWindowProc(window, message, wParam, lParam);
 }
@@ -99,14 +99,18 @@ class Broadcasts : public ::testing::Test {
     HWND window_ = nullptr;
 };
 
-TEST_F(Broadcasts, OneFromAnotherProcessReachesAWindowHere) {
+TEST_F(Broadcasts, ASettingsChangeFromAnotherProcessReachesAWindowHereAndNothingElse) {
     ASSERT_TRUE(ListenForBroadcasts());
-    test::PeerProcess peer(ZENTRIX_BROADCAST_PEER, {"send", "26", "242", "-7"});
-    ASSERT_TRUE(peer.started());
-    EXPECT_EQ(peer.readLine(5000), "1");
-    EXPECT_EQ(peer.wait(), 0);
+    // A close, a window's own message whose lParam it would read as a pointer, then the change
+    // (whose lParam could be read so too).
+    for (const char* message : {"16", "1124", "26"}) {
+        test::PeerProcess peer(ZENTRIX_BROADCAST_PEER, {"send", message, "242", "4096"});
+        ASSERT_TRUE(peer.started());
+        EXPECT_EQ(peer.readLine(5000), "1") << message;
+        EXPECT_EQ(peer.wait(), 0);
+    }
     processUntil(1);
-    EXPECT_EQ(g_received, (std::vector<Received>{{WM_WININICHANGE, 242, -7}}));
+    EXPECT_EQ(g_received, (std::vector<Received>{{WM_WININICHANGE, 242, 0}}));
 }
 
 TEST_F(Broadcasts, OneFromHereReachesAnotherListenerAndArrivesHereOnce) {
