@@ -16,11 +16,10 @@ namespace {
 
 using namespace framework;
 
-constexpr COLORREF kWatermark = RGB(255, 255, 255);
-constexpr COLORREF kTextColor = RGB(0, 0, 0);
+constexpr COLORREF kWatermark = RGB(255, 255, 224);
+constexpr COLORREF kTextColor = RGB(0, 0, 128);
 
-// The host's side: a plain white watermark, black text.
-int g_watermarks = 0;
+// The host's side: a plain light yellow watermark, dark blue text.
 LRESULT hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == TODAYM_GETCOLOR) {
         return wParam == TODAYCOLOR_TEXT ? kTextColor : RGB(0, 0, 255);
@@ -28,7 +27,6 @@ LRESULT hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == TODAYM_DRAWWATERMARK) {
         auto* info = reinterpret_cast<TODAYDRAWWATERMARKINFO*>(lParam);
         info->hdc->FillSolidRect(info->rc, kWatermark);
-        ++g_watermarks;
         return 1;
     }
     return DefWindowProc(window, message, wParam, lParam);
@@ -406,9 +404,12 @@ TEST_F(ItemWindow, PaintedPixelsAreWhereHitTestingFindsTheirTargets) {
                    x == drawn.window.cx - 1;
         };
         int stray = 0;
+        int inTextColour = 0;
         for (int y = 0; y < drawn.window.cy; ++y) {
             for (int x = 0; x < drawn.window.cx; ++x) {
-                if (pixels.GetPixel(x, y) == kWatermark || onLine(x, y)) {
+                const COLORREF pixel = pixels.GetPixel(x, y);
+                inTextColour += pixel == kTextColor;
+                if (pixel == kWatermark || onLine(x, y)) {
                     continue;
                 }
                 size_t found = targets.size();
@@ -429,6 +430,9 @@ TEST_F(ItemWindow, PaintedPixelsAreWhereHitTestingFindsTheirTargets) {
             }
         }
         EXPECT_EQ(stray, 0);
+        if (drawn.tabBarShown) {
+            EXPECT_GT(inTextColour, 0);  // the host's text colour, for lines and labels
+        }
         for (size_t i = 0; i < targets.size(); ++i) {
             EXPECT_GT(paintedPerTarget[i], 0) << "nothing painted for " << targets[i].second;
         }
