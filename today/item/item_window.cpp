@@ -54,19 +54,23 @@ int currentGroup() {
     return std::clamp(pluginData().currentGroup, 0, static_cast<int>(kGroupCount) - 1);
 }
 
+int measureText(CFont* font, WideStringView text) {
+    CDC dc;
+    CBitmap pixel;
+    if (font == nullptr || !dc.CreateCompatibleDC(nullptr) ||
+        !pixel.CreateCompatibleBitmap(nullptr, 1, 1)) {
+        return 0;
+    }
+    CBitmap* oldBitmap = dc.SelectObject(&pixel);
+    CFont* oldFont = dc.SelectObject(font);
+    const int width = dc.GetTextExtent(text).cx;
+    dc.SelectObject(oldFont);
+    dc.SelectObject(oldBitmap);
+    return width;
+}
+
 TextMeasure measureWith(CFont& font) {
-    return [&font](WideStringView text) {
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        CBitmap pixel;
-        pixel.CreateCompatibleBitmap(nullptr, 1, 1);
-        CBitmap* oldBitmap = dc.SelectObject(&pixel);
-        CFont* oldFont = dc.SelectObject(&font);
-        const int width = dc.GetTextExtent(text).cx;
-        dc.SelectObject(oldFont);
-        dc.SelectObject(oldBitmap);
-        return width;
-    };
+    return [&font](WideStringView text) { return measureText(&font, text); };
 }
 
 CSize clientSize(HWND window) {
@@ -191,22 +195,6 @@ HWND topLevelOf(HWND window) {
     return window;
 }
 
-int textWidth(CWnd& window, WideStringView text) {
-    CFont* font = window.GetFont();
-    CDC dc;
-    CBitmap pixel;
-    if (font == nullptr || !dc.CreateCompatibleDC(nullptr) ||
-        !pixel.CreateCompatibleBitmap(nullptr, 1, 1)) {
-        return 0;
-    }
-    CBitmap* oldBitmap = dc.SelectObject(&pixel);
-    CFont* oldFont = dc.SelectObject(font);
-    const int width = dc.GetTextExtent(text).cx;
-    dc.SelectObject(oldFont);
-    dc.SelectObject(oldBitmap);
-    return width;
-}
-
 void showNamePopup(ItemWindowState& state, const LauncherItem& item) {
     CWnd* popup = CWnd::FromHandle(state.popup);
     CWnd* label = popup != nullptr ? popup->GetDlgItem(IDC_TODAY_POPUP_NAME) : nullptr;
@@ -220,8 +208,9 @@ void showNamePopup(ItemWindowState& state, const LauncherItem& item) {
     }
     // As wide as the name, at least as the template, at most as the screen.
     constexpr int kPadding = 8;
-    const int width = std::max(std::min(textWidth(*label, item.name) + kPadding, screen.Width()),
-                               state.popupSize.cx);
+    const int width =
+        std::max(std::min(measureText(label->GetFont(), item.name) + kPadding, screen.Width()),
+                 state.popupSize.cx);
     CRect labelRect;
     label->GetWindowRect(&labelRect);
     popup->ScreenToClient(&labelRect);
