@@ -125,6 +125,11 @@ std::unique_ptr<CWnd> makeMessageBoxWindow(WideStringView text, WideStringView c
 }
 
 bool openGalleryWindow(ScopedTestKit& kit, CWnd& window) {
+    if (auto* scene = dynamic_cast<GalleryScene*>(&window)) {
+        const bool opened = scene->openScene();
+        kit.processEvents();
+        return opened;
+    }
     if (auto* sheet = dynamic_cast<CPropertySheet*>(&window))
         return kit.open(*sheet);
     if (auto* dialog = dynamic_cast<CDialog*>(&window))
@@ -147,7 +152,17 @@ bool openGalleryEntry(ScopedTestKit& kit, const GalleryEntry& entry, CWnd& windo
     return true;
 }
 
+CWnd* galleryPicture(const GalleryEntry& entry, CWnd& window) {
+    if (entry.view)
+        return entry.view(window);
+    if (auto* scene = dynamic_cast<GalleryScene*>(&window))
+        return scene->sceneWindow();
+    return &window;
+}
+
 int runGalleryWindow(CWnd& window) {
+    if (auto* scene = dynamic_cast<GalleryScene*>(&window))
+        return scene->runScene();
     if (auto* sheet = dynamic_cast<CPropertySheet*>(&window))
         return sheet->DoModal();
     if (auto* dialog = dynamic_cast<CDialog*>(&window))

@@ -34,6 +34,19 @@ struct GalleryEntry {
     std::function<CWnd*(CWnd&)> view;
 };
 
+/// An entry that is not one window object but a scene it sets up itself: windows made through
+/// the raw window layer (a host with the plug-in windows it loaded, a dialog procedure's dialog).
+/// The gallery pictures `sceneWindow` once `openScene` made it.
+class GalleryScene : public CWnd {
+  public:
+    /// Makes the scene's windows, headless; false when it cannot.
+    virtual bool openScene() = 0;
+    /// The window to picture, once open.
+    virtual CWnd* sceneWindow() = 0;
+    /// Shows the scene on the screen until it is closed (zentrix-gallery --show); how it ended.
+    virtual int runScene() = 0;
+};
+
 class GalleryRegistry {
   public:
     void add(std::string name, std::function<std::unique_ptr<CWnd>()> make,
@@ -59,6 +72,8 @@ std::unique_ptr<CWnd> makeMessageBoxWindow(WideStringView text, WideStringView c
 bool openGalleryWindow(ScopedTestKit& kit, CWnd& window);
 /// Opens `window`, made by `entry`, as `openGalleryWindow` does and settles it.
 bool openGalleryEntry(ScopedTestKit& kit, const GalleryEntry& entry, CWnd& window);
+/// The window to picture of an opened entry: its view, a scene's window, else the window itself.
+CWnd* galleryPicture(const GalleryEntry& entry, CWnd& window);
 /// Shows `window` modally on the screen and answers how it ended (a dialog's or sheet's result,
 /// a message box's button), -1 for anything else.
 int runGalleryWindow(CWnd& window);

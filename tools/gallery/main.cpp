@@ -23,6 +23,7 @@
 #include "tools/gallery/program_entries.h"
 #include "tools/gallery/settings_entries.h"
 #include "tools/gallery/status_entries.h"
+#include "tools/gallery/today_entries.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ GalleryRegistry makeRegistry() {
     zentrix::gallery::registerStatusGallery(gallery);
     zentrix::gallery::registerSettingsGallery(gallery);
     zentrix::gallery::registerNetworkGallery(gallery);
+    zentrix::gallery::registerTodayGallery(gallery);
     zentrix::gallery::registerDiffGallery(gallery);
     return gallery;
 }
@@ -70,7 +72,7 @@ int renderPass(const GalleryRegistry& gallery, const std::filesystem::path& fold
         const std::filesystem::path path = folder / file;
         CWnd* shown = nullptr;
         if (window && openGalleryEntry(kit, entry, *window))
-            shown = entry.view ? entry.view(*window) : window.get();
+            shown = galleryPicture(entry, *window);
         if (!shown || !kit.renderToPng(*shown, path.string())) {
             std::fprintf(stderr, "zentrix-gallery: could not render %s\n", file.c_str());
             ++failures;
