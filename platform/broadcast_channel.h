@@ -44,15 +44,37 @@ struct BroadcastResult {
 /// named as listeners are tried; anything else in the folder is left alone.
 BroadcastResult sendBroadcast(std::string_view text, uint32_t timeoutMs = kBroadcastTimeoutMs);
 
+/// Where the session runtime folders of the users are: `$ZENTRIX_RUNTIME_BASE`, else /run/user.
+std::filesystem::path runtimeBase();
+
+/// The folder of user `uid` that its listeners register in: "<runtime base>/<uid>/zentrix".
+std::filesystem::path userBroadcastFolder(uid_t uid);
+
+/// Sends `text` to the listeners of every user this process may speak for, each listener once.
+/// Run by root: the registered listeners of every user, through each user's own folder (a folder
+/// or socket that is a link, belongs to anyone but that user or lets others in is passed over),
+/// and no device root at all. Run by a user: its device root, when that exists, and the user's
+/// own runtime folder.
+BroadcastResult sendBroadcastToEveryUser(std::string_view text,
+                                         uint32_t timeoutMs = kBroadcastTimeoutMs);
+
 /// Owner: the thread that polls `fd` and calls `receive` (the user-interface thread).
 class BroadcastListener {
   public:
-    /// Listens as `id`, by default this process. False with `error()` when it cannot.
+    BroadcastListener() = default;
+    ~BroadcastListener();
+    BroadcastListener(const BroadcastListener&) = delete;
+    BroadcastListener& operator=(const BroadcastListener&) = delete;
+
+    /// Listens as `id`, by default this process, in the device root's folder and, when the
+    /// user's session has a runtime folder, there too. False with `error()` when the first fails.
     bool listen(long id = ::getpid());
-    void close() { channel_.close(); }
+    void close();
     bool listening() const { return channel_.listening(); }
-    /// Becomes readable when a sender is waiting.
-    int fd() const { return channel_.fd(); }
+    /// Becomes readable when a sender is waiting on either socket.
+    int fd() const { return pollFd_ >= 0 ? pollFd_ : channel_.fd(); }
+    /// The socket in the user's runtime folder; empty when there is none.
+    const std::filesystem::path& sessionPath() const { return session_.path(); }
     const std::string& error() const { return channel_.error(); }
     const std::filesystem::path& path() const { return channel_.path(); }
 
@@ -60,7 +82,11 @@ class BroadcastListener {
     int receive(const std::function<void(std::string_view text)>& onText);
 
   private:
+    void listenInSession(long id);
+
     LocalChannelListener channel_;
+    LocalChannelListener session_;
+    int pollFd_ = -1;  ///< epoll over both sockets, while there are two
 };
 
 }  // namespace zentrix::platform

@@ -40,9 +40,31 @@ std::string fileNameOf(std::string_view name) {
     return out;
 }
 
-/// Creates `folder` 0700 if missing; refuses one that is not a directory, belongs to another user
-/// or lets others in.
-bool ensurePrivateFolder(const fs::path& folder, std::string* error) {
+bool fitsAddress(const fs::path& path) {
+    return path.native().size() < sizeof(sockaddr_un{}.sun_path);
+}
+
+sockaddr_un addressOf(const fs::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.native().size() + 1);
+    return address;
+}
+
+/// Waits for `events` on `fd` until `deadline`; false on time-out or failure.
+bool waitFor(int fd, short events, Clock::RealClock::time_point deadline) {
+    pollfd p{fd, events, 0};
+    for (;;) {
+        const int n = ::poll(&p, 1, Clock::realMsUntil(deadline));
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n > 0 && (p.revents & events) != 0;
+    }
+}
+
+}  // namespace
+
+bool makePrivateFolder(const fs::path& folder, std::string* error) {
     if (::mkdir(folder.c_str(), 0700) == 0) {
         ::chmod(folder.c_str(), 0700);  // whatever the umask
     } else if (errno != EEXIST) {
@@ -69,30 +91,6 @@ bool ensurePrivateFolder(const fs::path& folder, std::string* error) {
     return true;
 }
 
-bool fitsAddress(const fs::path& path) {
-    return path.native().size() < sizeof(sockaddr_un{}.sun_path);
-}
-
-sockaddr_un addressOf(const fs::path& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.native().size() + 1);
-    return address;
-}
-
-/// Waits for `events` on `fd` until `deadline`; false on time-out or failure.
-bool waitFor(int fd, short events, Clock::RealClock::time_point deadline) {
-    pollfd p{fd, events, 0};
-    for (;;) {
-        const int n = ::poll(&p, 1, Clock::realMsUntil(deadline));
-        if (n < 0 && errno == EINTR)
-            continue;
-        return n > 0 && (p.revents & events) != 0;
-    }
-}
-
-}  // namespace
-
 fs::path localChannelPath(std::string_view name, std::string* error) {
     const std::string file = fileNameOf(name) + ".sock";
     const fs::path root = deviceRoot();
@@ -109,7 +107,7 @@ fs::path localChannelPath(std::string_view name, std::string* error) {
         folder = base / ("zentrix-" + std::to_string(::geteuid()) + "-" +
                          std::to_string(std::hash<std::string>{}(root.string())));
     }
-    if (!ensurePrivateFolder(folder, error))
+    if (!makePrivateFolder(folder, error))
         return {};
     if (!fitsAddress(folder / file)) {
         if (error)
@@ -179,8 +177,16 @@ bool LocalChannelListener::listen(std::string_view name) {
     close();
     error_.clear();
     const fs::path path = localChannelPath(name, &error_);
-    if (path.empty())
+    return !path.empty() && listenAt(path);
+}
+
+bool LocalChannelListener::listenAt(const fs::path& path) {
+    close();
+    error_.clear();
+    if (!fitsAddress(path)) {
+        error_ = path.string() + ": " + errnoText(ENAMETOOLONG);
         return false;
+    }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         error_ = errnoText(errno);

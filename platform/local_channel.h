@@ -27,6 +27,10 @@ struct ChannelReply {
 /// can be had.
 std::filesystem::path localChannelPath(std::string_view name, std::string* error = nullptr);
 
+/// Creates `folder` 0700 if it is missing. False with `error` set when it is not a folder (a link
+/// to one included), belongs to another user or lets others in: such a folder is never used.
+bool makePrivateFolder(const std::filesystem::path& folder, std::string* error = nullptr);
+
 /// Sends one message to the listener of `name` and waits up to `timeoutMs` clock milliseconds for
 /// its answer.
 ChannelReply sendLocalMessage(std::string_view name, std::string_view message, uint32_t timeoutMs);
@@ -43,6 +47,9 @@ class LocalChannelListener {
     /// Listens on `name`, taking the place of a socket an ended listener left behind. False with
     /// `error()` when it cannot.
     bool listen(std::string_view name);
+    /// Listens on the socket file `path`, in a folder the caller has checked, taking the place of
+    /// a socket left behind there.
+    bool listenAt(const std::filesystem::path& path);
     /// Stops listening and removes the socket.
     void close();
     bool listening() const { return fd_ >= 0; }
