@@ -194,7 +194,10 @@ bool CDialog::Create(UINT templateId, CWnd* parent) {
     QWidget* owner = parent ? parent->widget() : nullptr;
     if (!createWindow(nullptr))
         return false;
-    if (widget())
+    if (widget() &&
+        (GetTemplate()->style & WS_CAPTION) != WS_CAPTION)  // a border alone is no caption
+        makePopupWindow(widget(), owner);
+    else if (widget())
         placeFixedWindow(widget(), owner);
     if (widget() && (GetTemplate()->style & WS_VISIBLE))
         widget()->show();

@@ -147,6 +147,10 @@ Qt::WindowFlags fixedWindowFlags(bool owned);
 /// centred over `owner`'s window, or without an owner centred on the screen, inside the
 /// screen's available area. Call before it is shown.
 void placeFixedWindow(QWidget* window, QWidget* owner);
+/// Makes the top-level `window` a pop-up of `owner`'s window: no frame, never taking the focus
+/// when shown (a dialog whose template has no caption, such as a name shown beside the pen). Its
+/// owner places it.
+void makePopupWindow(QWidget* window, QWidget* owner);
 /// Where a window of `size` goes: centred over `owner` (a rectangle of the owner's frame, `size`
 /// then that of the window's frame), or over `screen` without an owner, and moved inside
 /// `screen`.

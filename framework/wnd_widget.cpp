@@ -372,6 +372,15 @@ QPoint centredWindowPosition(QSize size, const QRect* owner, const QRect& screen
     return at;
 }
 
+void makePopupWindow(QWidget* window, QWidget* owner) {
+    QWidget* ownerWindow = owner ? owner->window() : nullptr;
+    if (ownerWindow == window)
+        ownerWindow = nullptr;
+    window->setParent(ownerWindow,
+                      Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
 void placeFixedWindow(QWidget* window, QWidget* owner) {
     QWidget* ownerWindow = owner ? owner->window() : nullptr;
     if (ownerWindow == window)

@@ -245,6 +245,21 @@ TEST(DesktopFlags, FixedWindowsHaveNoMaximiseButton) {
     box->hide();
 }
 
+TEST(DesktopFlags, ADialogWithoutCaptionIsAFramelessPopupThatTakesNoFocus) {
+    ScopedTestKit kit;
+    CDialog menu{IDD_SAMPLE_MENU};
+    ASSERT_TRUE(kit.open(menu));
+    CDialog popup;
+    ASSERT_TRUE(popup.Create(IDD_SAMPLE_POPUP, &menu));
+    const Qt::WindowFlags flags = popup.widget()->windowFlags();
+    EXPECT_TRUE(flags & Qt::FramelessWindowHint);
+    EXPECT_TRUE(flags & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_FALSE(flags & Qt::WindowTitleHint);
+    EXPECT_TRUE(popup.widget()->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(popup.widget()->parentWidget(), menu.widget());
+    popup.DestroyWindow();
+}
+
 TEST(DesktopFlags, AFixedDialogThatChangesItsSizeStaysFixed) {
     ScopedTestKit kit;
     CDialog dialog{IDD_SAMPLE};
