@@ -47,7 +47,15 @@ std::string languageLibraryName(uint32_t localeId, std::string englishName) {
 
 fs::path languageLibraryPath(const fs::path& programFolder, uint32_t localeId,
                              const std::string& englishName) {
-    return programFolder / "Lang" / (languageLibraryName(localeId, englishName) + "Lang.so");
+    const std::string file = languageLibraryName(localeId, englishName) + "Lang.so";
+    const fs::path beside = programFolder / "Lang" / file;
+    // Installed, the program is /usr/bin/zentrix and its libraries are in /usr/lib/zentrix: a
+    // package puts nothing but programs into bin/.
+    const fs::path installed = programFolder.parent_path() / "lib" / "zentrix" / "Lang" / file;
+    std::error_code error;
+    if (!fs::exists(beside, error) && fs::exists(installed, error))
+        return installed;
+    return beside;
 }
 
 platform::WideString connectionFailureText(const ConnectionFailure& failure) {

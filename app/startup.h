@@ -33,7 +33,8 @@ platform::WideString receiverDeviceName(DeviceModel model);
 /// (Simplified) 2052: "SChinese".
 std::string languageLibraryName(uint32_t localeId, std::string englishName);
 
-/// "<programFolder>/Lang/<name>Lang.so".
+/// "<programFolder>/Lang/<name>Lang.so"; when that file is missing and the installed place
+/// "<programFolder>/../lib/zentrix/Lang/<name>Lang.so" has it, that one.
 std::filesystem::path languageLibraryPath(const std::filesystem::path& programFolder,
                                           uint32_t localeId, const std::string& englishName);
 

@@ -54,6 +54,28 @@ TEST(Startup, LanguageLibraryNames) {
     }
 }
 
+TEST(Startup, LanguageLibraryOfAnInstalledProgramIsFoundInItsLibraryFolder) {
+    test::ScratchFolder prefix;
+    const auto bin = prefix.path() / "bin";
+    const auto beside = bin / "Lang" / "GermanLang.so";
+    const auto installed = prefix.path() / "lib" / "zentrix" / "Lang" / "GermanLang.so";
+    std::filesystem::create_directories(bin);
+
+    // Neither exists: the place beside the program, where a load then fails.
+    EXPECT_EQ(languageLibraryPath(bin, 1031, "German"), beside);
+
+    std::filesystem::create_directories(installed.parent_path());
+    std::ofstream(installed) << "x";
+    EXPECT_EQ(languageLibraryPath(bin, 1031, "German"), installed);
+    // Another language is not taken for the one that is installed.
+    EXPECT_EQ(languageLibraryPath(bin, 1036, "French"), bin / "Lang" / "FrenchLang.so");
+
+    // A library beside the program (a build tree, or one put there by hand) comes first.
+    std::filesystem::create_directories(beside.parent_path());
+    std::ofstream(beside) << "x";
+    EXPECT_EQ(languageLibraryPath(bin, 1031, "German"), beside);
+}
+
 TEST(Startup, ServiceIsStartedWithItsFlagOnlyWhenItDoesNotRun) {
     ScratchDeviceRoot root;
     platform::ScopedClockSpeed fast(1000);
