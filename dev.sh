@@ -2,6 +2,7 @@
 # Sets up, builds and runs Zentrix on Debian 12.
 #   ./dev.sh run    build, then run the program against the built-in simulated receiver
 #   ./dev.sh test   build, then run every test
+#   ./dev.sh package  build a release, then the Debian package (prints the .deb's path)
 # Environment: BUILD_DIR (default build/release), SANITIZE ("address,undefined" or "thread"),
 # WERROR=1 to treat warnings as errors, CTEST_ARGS for extra ctest arguments.
 set -euo pipefail
@@ -9,7 +10,8 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-qpa-plugins fonts-liberation libsqlite3-dev
-          nlohmann-json3-dev gpsd-clients socat clang libclang-rt-14-dev ccache locales)
+          nlohmann-json3-dev gpsd-clients socat clang libclang-rt-14-dev ccache locales
+          dpkg-dev file lintian)
 
 install_packages() {
     local missing=()
@@ -141,8 +143,19 @@ case "$cmd" in
         app=
         exit "$status"
         ;;
+    package)
+        if [ -n "${SANITIZE:-}" ]; then
+            echo "The package is made from a release build: unset SANITIZE." >&2
+            exit 2
+        fi
+        install_packages
+        build "$dir"
+        rm -f "$dir"/zentrix_*.deb
+        (cd "$dir" && cpack -G DEB >/dev/null)
+        (cd "$dir" && ls "$PWD"/zentrix_*.deb)
+        ;;
     *)
-        echo "usage: $0 run|test" >&2
+        echo "usage: $0 run|test|package" >&2
         exit 2
         ;;
 esac
