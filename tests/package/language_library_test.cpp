@@ -100,8 +100,9 @@ TEST_F(GermanLanguageLibrary, DialogsKeepTheProgramsControlsAndGeometry) {
             // Image statics name the program's image, which no language changes.
             const framework::DWORD type = expected.style & framework::SS_TYPEMASK;
             if (expected.controlClass == framework::ControlClass::Static &&
-                (type == framework::SS_ICON || type == framework::SS_BITMAP))
+                (type == framework::SS_ICON || type == framework::SS_BITMAP)) {
                 EXPECT_EQ(control.text, expected.text);
+            }
         }
     }
 }
