@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/descriptor.h"
 #include "platform/device_root.h"
 
 namespace zentrix::platform {
@@ -153,18 +154,6 @@ void sendInDeviceRoot(const std::string& line, uint32_t timeoutMs, ReachedIds& r
     if (walkError)
         result.error = folder.string() + ": " + walkError.message();
 }
-
-/// Closes a descriptor at the end of a scope.
-struct Descriptor {
-    int fd;
-    explicit Descriptor(int f) : fd(f) {}
-    ~Descriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-};
 
 /// The listeners in the open runtime folder `folderFd` of user `owner`. Every step goes through
 /// descriptors, never through the path again, so the user cannot swap in a link between the

@@ -14,27 +14,18 @@
 
 #include "platform/broadcast_channel.h"
 #include "platform/clock.h"
+#include "platform/descriptor.h"
 
 namespace zentrix::setup {
 namespace fs = std::filesystem;
 
 namespace {
 
+using platform::Descriptor;
+
 std::string errorText(int error) {
     return std::generic_category().message(error);
 }
-
-/// Closes a descriptor at the end of a scope.
-struct Descriptor {
-    int fd;
-    explicit Descriptor(int f) : fd(f) {}
-    ~Descriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-};
 
 /// Copies what is left of `in` to `out`; the error, or 0.
 int copyAll(int in, int out) {
