@@ -279,6 +279,10 @@ class ReceiverInterface {
     virtual uint32_t getDeviceModel() { return 0; }
     virtual uint32_t setDeviceModel(uint32_t /*model*/) { return 0; }
     virtual uint32_t setNmeaOffOnDisconnect(bool /*on*/) { return 0; }
+    /// Galileo and BeiDou, which only receivers beyond the handheld's two report: whether the
+    /// status pages show them.
+    virtual uint32_t queryGalileo(uint8_t& /*on*/) { return 0; }
+    virtual uint32_t queryBeidou(uint8_t& /*on*/) { return 0; }
 
     /// Who hears the steps of the next `connect` calls; null for nobody.
     void setConnectProgress(ConnectProgress progress) { connectProgress_ = std::move(progress); }

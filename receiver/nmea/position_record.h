@@ -40,7 +40,9 @@ struct PositionRecord {
 };
 
 struct SatelliteRecord {
-    int32_t prn = 0;  ///< GPS 1-32, GLONASS as numbered, SBAS 120-151, QZSS 193-197; 0 = empty
+    /// GPS 1-32, GLONASS as numbered (65-96), SBAS 120-158, QZSS 193-202, Galileo 301-336,
+    /// BeiDou 401-463; 0 = empty
+    int32_t prn = 0;
     int32_t elevation = 0;  ///< degrees
     int32_t azimuth = 0;    ///< degrees
     int32_t snr1 = 0;       ///< dB-Hz
@@ -50,7 +52,8 @@ struct SatelliteRecord {
     bool operator==(const SatelliteRecord&) const = default;
 };
 
-inline constexpr size_t kMaxSatellites = 32;
+/// The handheld's receivers report at most 32; a multi-constellation receiver sees nearly 50.
+inline constexpr size_t kMaxSatellites = 64;
 
 struct SatelliteTable {
     std::array<SatelliteRecord, kMaxSatellites> entries{};

@@ -149,13 +149,14 @@ TEST_F(NavigationStateTest, GsvCyclesLongerThanFourMessagesAreRead) {
     const auto sats = satellites();
     ASSERT_EQ(sats.size(), 20u);
     EXPECT_EQ(sats[19].prn, 20);
-    // The table holds 32; a tenth message cannot exist (one digit) and a ninth overfills nothing.
+    // A tenth message cannot exist (one digit), so one cycle carries at most 36 satellites, and
+    // the table has room for them all.
     for (int k = 1; k <= 9; ++k) {
         std::string body = "$GPGSV,9," + std::to_string(k) + ",36";
         for (int b = 0; b < 4; ++b) body += "," + std::to_string(4 * (k - 1) + b + 1) + ",45,100,40";
         feed(body);
     }
-    EXPECT_EQ(satellites().size(), 32u);
+    EXPECT_EQ(satellites().size(), 36u);
     const size_t before = satellites().size();
     feed("$GPGSV,0,1,04,01,45,100,40");
     feed("$GPGSV,1,0,04,01,45,100,40");
