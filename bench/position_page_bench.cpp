@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "framework/test_kit.h"
@@ -48,7 +49,7 @@ void fillReceiver(test::FakeReceiver& receiver) {
     receiver.wtiValue = 75;
     const int prns[] = {1,  3,  5,  7,  9,  11, 13, 15, 17, 19, 21,  23,  25,  27,  29, 31,
                         65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 120, 126, 193, 194, 2,  4};
-    for (size_t i = 0; i < receiver::kMaxSatellites; ++i) {
+    for (size_t i = 0; i < std::size(prns); ++i) {
         receiver::SatelliteRecord& s = receiver.satellites.entries[i];
         s.prn = prns[i];
         s.elevation = static_cast<int>(5 + (i * 7) % 85);
@@ -57,7 +58,7 @@ void fillReceiver(test::FakeReceiver& receiver) {
         s.snr2 = i % 3 == 0 ? 0 : static_cast<int>(25 + i % 15);
         s.used = i % 4 != 3;
     }
-    receiver.satellites.count = receiver::kMaxSatellites;
+    receiver.satellites.count = static_cast<uint32_t>(std::size(prns));
 }
 
 /// Moves the rover a little, so that every refresh writes new texts.

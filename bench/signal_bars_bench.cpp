@@ -4,6 +4,8 @@
 //     build/release/bench/status_bench --benchmark_filter='Signal'
 #include <benchmark/benchmark.h>
 
+#include <iterator>
+
 #include "framework/test_kit.h"
 #include "tests/support/fake_receiver.h"
 #include "ui/status/gnss_status_sheet.h"
@@ -16,14 +18,14 @@ namespace {
 void fillSatellites(test::FakeReceiver& receiver, int tick) {
     const int prns[] = {1,  3,  5,  7,  9,  11, 13, 15, 17,  19,  21,  23,  25,  27, 29, 31,
                         65, 66, 67, 68, 69, 70, 71, 72, 120, 126, 129, 193, 194, 2,  4,  6};
-    for (size_t i = 0; i < receiver::kMaxSatellites; ++i) {
+    for (size_t i = 0; i < std::size(prns); ++i) {
         receiver::SatelliteRecord& s = receiver.satellites.entries[i];
         s.prn = prns[i];
         s.snr1 = static_cast<int>(28 + (i * 7 + tick) % 24);
         s.snr2 = i % 3 == 0 ? 0 : static_cast<int>(22 + (i * 5 + tick) % 20);
         s.used = i % 4 != 3;
     }
-    receiver.satellites.count = receiver::kMaxSatellites;
+    receiver.satellites.count = static_cast<uint32_t>(std::size(prns));
 }
 
 /// The sheet open on the Signal page with every constellation switched on.

@@ -5,6 +5,8 @@
 //     build/release/bench/status_bench --benchmark_filter='SkyPlot'
 #include <benchmark/benchmark.h>
 
+#include <iterator>
+
 #include "framework/test_kit.h"
 #include "tests/support/fake_receiver.h"
 #include "ui/status/gnss_status_sheet.h"
@@ -16,7 +18,7 @@ namespace {
 void fillSky(test::FakeReceiver& receiver) {
     const int prns[] = {1,  3,  5,  7,  9,  11, 13, 15, 17, 19, 21,  23,  25,  27,  29, 31,
                         65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 120, 126, 193, 194, 2,  4};
-    for (size_t i = 0; i < receiver::kMaxSatellites; ++i) {
+    for (size_t i = 0; i < std::size(prns); ++i) {
         receiver::SatelliteRecord& s = receiver.satellites.entries[i];
         s.prn = prns[i];
         s.elevation = static_cast<int>(5 + (i * 7) % 85);
@@ -24,7 +26,7 @@ void fillSky(test::FakeReceiver& receiver) {
         s.snr1 = i % 5 == 4 ? 0 : static_cast<int>(30 + i % 20);
         s.used = i % 4 != 3;
     }
-    receiver.satellites.count = receiver::kMaxSatellites;
+    receiver.satellites.count = static_cast<uint32_t>(std::size(prns));
 }
 
 /// The sheet open on its Satellites page, one refresh done.
