@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the sky plot's twelve satellite dots as 7 x 7 PNG files: per constellation one for a
+"""Draws the sky plot's eighteen satellite dots as 7 x 7 PNG files: per constellation one for a
 satellite in use with an L1 signal, one in use without it and one not in use. The dot is a disc
 with a darker rim and a lighter spot at its upper left; white is the transparent colour around
 it, so no pixel of the disc itself may come out pure white.
@@ -29,6 +29,12 @@ DOTS = [
     ("sky_qzss_used_l1", (255, 255, 160)),    # pale yellow
     ("sky_qzss_used_no_l1", (128, 128, 0)),   # olive
     ("sky_qzss_unused", GREY),
+    ("sky_galileo_used_l1", (0, 200, 255)),   # sky blue
+    ("sky_galileo_used_no_l1", (0, 96, 200)),  # deep blue
+    ("sky_galileo_unused", GREY),
+    ("sky_beidou_used_l1", (255, 150, 30)),   # orange
+    ("sky_beidou_used_no_l1", (150, 80, 0)),  # brown
+    ("sky_beidou_unused", GREY),
 ]
 
 

@@ -15,12 +15,18 @@ ConstellationMask queryConstellationMask(receiver::ReceiverInterface& receiver) 
         {&receiver::ReceiverInterface::queryGlonass, kMaskGlonass},
         {&receiver::ReceiverInterface::querySbas, kMaskSbas},
         {&receiver::ReceiverInterface::queryQzss, kMaskQzss},
+        {&receiver::ReceiverInterface::queryGalileo, kMaskGalileo},
+        {&receiver::ReceiverInterface::queryBeidou, kMaskBeidou},
     };
     ConstellationMask mask = 0;
     for (const Switch& s : switches) {
         uint8_t on = 0;
-        if ((receiver.*s.query)(on) != 0 && on != 0)
+        const uint32_t answered = (receiver.*s.query)(on);
+        if (answered != 0 && on != 0)
             mask |= s.bit;
+        // Only a receiver that knows of Galileo or BeiDou answers their query at all, on or off.
+        if (answered != 0 && (s.bit == kMaskGalileo || s.bit == kMaskBeidou))
+            mask |= kMaskWideNumbering;
     }
     return mask;
 }

@@ -11,13 +11,15 @@
 namespace zentrix::ui {
 
 /// The constellations the receiver has switched on, asked in the order GPS, GLONASS, SBAS,
-/// QZSS (one query transaction each); a query that fails counts as "off".
+/// QZSS, Galileo, BeiDou (one query transaction each); a query that fails counts as "off". A
+/// receiver that answers the Galileo or the BeiDou query, whatever it answers, also gets
+/// `kMaskWideNumbering`.
 ConstellationMask queryConstellationMask(receiver::ReceiverInterface& receiver);
 
 class CGnssStatusSheet : public framework::CPropertySheet {
   public:
-    /// Asks the receiver which constellations are on (under the wait cursor: four command
-    /// transactions), once for the life of the sheet. `receiver` is not owned.
+    /// Asks the receiver which constellations are on (under the wait cursor: a command
+    /// transaction each), once for the life of the sheet. `receiver` is not owned.
     explicit CGnssStatusSheet(receiver::ReceiverInterface* receiver,
                               framework::CWnd* parent = nullptr);
 

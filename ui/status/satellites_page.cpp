@@ -29,6 +29,8 @@ void CSatellitesPage::setUpPlot(CSkyPlotCtrl& plot, ConstellationMask mask) {
                               {IDB_GLONASS_USED_L1, IDB_GLONASS_USED_NO_L1, IDB_GLONASS_UNUSED});
     plot.setSbasQzssBitmaps({IDB_SBAS_USED_L1, IDB_SBAS_USED_NO_L1, IDB_SBAS_UNUSED},
                             {IDB_QZSS_USED_L1, IDB_QZSS_USED_NO_L1, IDB_QZSS_UNUSED});
+    plot.setGalileoBeidouBitmaps({IDB_GALILEO_USED_L1, IDB_GALILEO_USED_NO_L1, IDB_GALILEO_UNUSED},
+                                 {IDB_BEIDOU_USED_L1, IDB_BEIDOU_USED_NO_L1, IDB_BEIDOU_UNUSED});
     plot.setLabelFormat("%d");
     plot.setTrackDisplay(false);
 }
@@ -39,13 +41,14 @@ void CSatellitesPage::OnTimer(framework::UINT_PTR id) {
     CPropertyPage::OnTimer(id);
 }
 
-SkyPlotTable CSatellitesPage::tableOf(const receiver::SatelliteTable& satellites, uint32_t count) {
+SkyPlotTable CSatellitesPage::tableOf(const receiver::SatelliteTable& satellites, uint32_t count,
+                                      ConstellationMask mask) {
     SkyPlotTable table{};
     std::array<int, kConstellationCount> filled{};
     const uint32_t records = std::min<uint32_t>(count, receiver::kMaxSatellites);
     for (uint32_t i = 0; i < records; ++i) {
         const receiver::SatelliteRecord& record = satellites.entries[i];
-        const auto constellation = constellationOf(record.prn);
+        const auto constellation = constellationOf(record.prn, mask);
         if (!constellation)
             continue;
         const int group = static_cast<int>(*constellation);
@@ -64,7 +67,7 @@ SkyPlotTable CSatellitesPage::tableOf(const receiver::SatelliteTable& satellites
 void CSatellitesPage::refresh() {
     // A receiver that does not answer reports no satellites: the plot empties.
     const uint32_t count = receiver_ != nullptr ? receiver_->getSatellites(satellites_) : 0;
-    plot_.setTable(tableOf(satellites_, count));
+    plot_.setTable(tableOf(satellites_, count, mask_));
 }
 
 }  // namespace zentrix::ui

@@ -23,8 +23,10 @@ class CSatellitesPage : public framework::CPropertyPage {
     ConstellationMask constellationMask() const { return mask_; }
 
     /// The receiver's satellites in view sorted into the plot's groups, in list order, at most
-    /// 28 a group; satellites outside every group are left out.
-    static SkyPlotTable tableOf(const receiver::SatelliteTable& satellites, uint32_t count);
+    /// 28 a group; satellites outside every group are left out. Of `mask` only the numbering
+    /// counts (`kMaskWideNumbering`): the plot itself leaves out what the mask switches off.
+    static SkyPlotTable tableOf(const receiver::SatelliteTable& satellites, uint32_t count,
+                                ConstellationMask mask = 0);
 
     /// Gives `plot` the page's look: `mask`, 8-point labels of the PRN alone, rings every 15
     /// and spokes every 45 degrees, the constellations' dots, no track.

@@ -31,9 +31,18 @@ constexpr int kLegendFontTenths = 86;
 constexpr int kLegendFontWeight = 600;
 
 constexpr ConstellationMask kChart0Mask = kMaskGps | kMaskSbas | kMaskQzss;
+constexpr ConstellationMask kChart2Mask = kMaskGalileo | kMaskBeidou;
 
 int chartOf(Constellation constellation) {
-    return constellation == Constellation::Glonass ? 1 : 0;
+    switch (constellation) {
+        case Constellation::Glonass:
+            return 1;
+        case Constellation::Galileo:
+        case Constellation::Beidou:
+            return 2;
+        default:
+            return 0;
+    }
 }
 
 WideString decimal(int value) {
@@ -56,7 +65,7 @@ SignalCharts buildSignalCharts(const receiver::SatelliteTable& table, uint32_t c
     for (const bool withSignal : {true, false}) {
         for (uint32_t i = 0; i < records; ++i) {
             const receiver::SatelliteRecord& record = table.entries[i];
-            const std::optional<Constellation> constellation = constellationOf(record.prn);
+            const std::optional<Constellation> constellation = constellationOf(record.prn, mask);
             if (!constellation || (mask & maskBitOf(*constellation)) == 0)
                 continue;
             const bool tracked = record.snr1 != 0 || record.snr2 != 0;
@@ -105,6 +114,67 @@ int SignalScale::barHeight(int snr, int fullHeight) const {
     return std::max(height, 1);
 }
 
+namespace {
+
+/// A window too small for a chart shows none (an inverted rectangle would draw backwards).
+void dropEmptyCharts(SignalLayout& layout) {
+    for (CRect& chart : layout.charts) {
+        if (chart.IsRectEmpty())
+            chart = CRect();
+    }
+}
+
+/// The legend row of `chart` from `top`, 15 pixels high, across the inner width.
+template <typename Px>
+void placeLegendRow(SignalLayout& layout, int chart, int top, const Px& px) {
+    const CRect& inner = layout.inner;
+    const int width = inner.Width();
+    const int bottom = top + px(15);
+    switch (chart) {
+        case 0:
+            for (int i = 0; i < 3; ++i) {
+                layout.legendBoxes[i] = CRect(inner.left + i * width / 3, top,
+                                              inner.left + (i + 1) * width / 3, bottom);
+            }
+            break;
+        case 1:
+            layout.glonassLegend = CRect(inner.left, top, inner.right, bottom);
+            break;
+        default:
+            layout.galileoBeidouBoxes[0] = CRect(inner.left, top, inner.left + width / 2, bottom);
+            layout.galileoBeidouBoxes[1] = CRect(inner.left + width / 2, top, inner.right, bottom);
+            break;
+    }
+}
+
+/// The layout of a receiver with Galileo or BeiDou: the charts `shown` from the top down.
+template <typename Px>
+void stackCharts(SignalLayout& layout, const std::array<bool, kSignalChartCount>& shown,
+                 const Px& px) {
+    const CRect& inner = layout.inner;
+    const int count = static_cast<int>(std::count(shown.begin(), shown.end(), true));
+    int legendTop = inner.top + px(25);
+    // Each chart after the first costs its gap and its legend row.
+    const int chartHeight =
+        count == 1 ? inner.bottom - inner.Height() / 3 - (legendTop + px(15))
+                   : (inner.bottom - legendTop - count * px(15) - (count - 1) * px(10)) / count;
+    int placed = 0;
+    for (int chart = 0; chart < kSignalChartCount; ++chart) {
+        if (!shown[chart])
+            continue;
+        placeLegendRow(layout, chart, legendTop, px);
+        const int top = legendTop + px(15);
+        ++placed;
+        // The last of several takes what the division left over.
+        const int bottom = count > 1 && placed == count ? inner.bottom : top + chartHeight;
+        layout.charts[chart] = CRect(inner.left, top, inner.right, bottom);
+        legendTop = bottom + px(10);
+    }
+    dropEmptyCharts(layout);
+}
+
+}  // namespace
+
 SignalLayout signalLayout(const CRect& client, ConstellationMask mask, double scale) {
     const auto px = [scale](int pixels) { return static_cast<int>(std::lround(pixels * scale)); };
     SignalLayout layout;
@@ -116,6 +186,10 @@ SignalLayout signalLayout(const CRect& client, ConstellationMask mask, double sc
 
     const bool chart0 = (mask & kChart0Mask) != 0;
     const bool chart1 = (mask & kMaskGlonass) != 0;
+    if ((mask & kChart2Mask) != 0) {
+        stackCharts(layout, {chart0, chart1, true}, px);
+        return layout;
+    }
     const int middle = inner.top + height / 2;
     // A chart alone takes the upper two thirds; two charts share the area in halves, each
     // laid out as the first one is: legend 25 to 40 pixels down, the bars below it.
@@ -134,11 +208,7 @@ SignalLayout signalLayout(const CRect& client, ConstellationMask mask, double sc
         layout.glonassLegend = CRect(inner.left, top + px(25), inner.right, top + px(40));
         layout.charts[1] = CRect(inner.left, top + px(40), inner.right, bottom);
     }
-    // A window too small for a chart shows none (an inverted rectangle would draw backwards).
-    for (CRect& chart : layout.charts) {
-        if (chart.IsRectEmpty())
-            chart = CRect();
-    }
+    dropEmptyCharts(layout);
     return layout;
 }
 
@@ -155,7 +225,9 @@ double signalColumnPitch(const SignalCharts& charts, int chartWidth) {
         count(Constellation::Gps) + count(Constellation::Sbas) + count(Constellation::Qzss),
         kSignalChartEntries);
     const int chart1 = std::min(count(Constellation::Glonass), kSignalChartEntries);
-    return static_cast<double>(chartWidth) / std::max({chart0, chart1, 1});
+    const int chart2 =
+        std::min(count(Constellation::Galileo) + count(Constellation::Beidou), kSignalChartEntries);
+    return static_cast<double>(chartWidth) / std::max({chart0, chart1, chart2, 1});
 }
 
 SignalColumnOrder signalColumnOrder(const SignalChart& chart, int filled) {
@@ -179,20 +251,22 @@ std::vector<SignalLegend> signalLegends(const SignalCharts& charts, Constellatio
         Constellation constellation;
         UINT id;
     };
-    static constexpr std::array<Source, 4> kSources = {{
+    static constexpr std::array<Source, kConstellationCount> kSources = {{
         {Constellation::Gps, IDS_LEGEND_GPS},
         {Constellation::Sbas, IDS_LEGEND_SBAS},
         {Constellation::Qzss, IDS_LEGEND_QZSS},
         {Constellation::Glonass, IDS_LEGEND_GLONASS},
+        {Constellation::Galileo, IDS_LEGEND_GALILEO},
+        {Constellation::Beidou, IDS_LEGEND_BEIDOU},
     }};
     std::vector<SignalLegend> legends;
-    int box = 0;
+    // The next free box of each chart's row.
+    std::array<int, kSignalChartCount> nextBox = {0, kGlonassLegendBox, kGalileoBeidouLegendBox};
     for (const Source& source : kSources) {
         if ((mask & maskBitOf(source.constellation)) == 0)
             continue;
-        const bool glonass = source.constellation == Constellation::Glonass;
         legends.push_back(
-            {glonass ? kGlonassLegendBox : box++,
+            {nextBox[chartOf(source.constellation)]++,
              framework::formatPattern(
                  framework::loadString(source.id),
                  {decimal(charts.tracked[static_cast<size_t>(source.constellation)])})});
@@ -200,12 +274,18 @@ std::vector<SignalLegend> signalLegends(const SignalCharts& charts, Constellatio
     return legends;
 }
 
-SignalBarColours signalBarColours(int prn, bool used) {
-    switch (constellationOf(prn).value_or(Constellation::Gps)) {
+SignalBarColours signalBarColours(int prn, bool used, ConstellationMask mask) {
+    switch (constellationOf(prn, mask).value_or(Constellation::Gps)) {
         case Constellation::Sbas:
             return {RGB(255, 128, 128), RGB(255, 160, 160)};
         case Constellation::Qzss:
             return used ? SignalBarColours{RGB(0, 192, 0), RGB(0, 230, 0)}
+                        : SignalBarColours{kNotUsedL1, kNotUsedL2};
+        case Constellation::Galileo:
+            return used ? SignalBarColours{RGB(0, 150, 150), RGB(80, 200, 200)}
+                        : SignalBarColours{kNotUsedL1, kNotUsedL2};
+        case Constellation::Beidou:
+            return used ? SignalBarColours{RGB(230, 120, 0), RGB(250, 180, 90)}
                         : SignalBarColours{kNotUsedL1, kNotUsedL2};
         case Constellation::Gps:
         case Constellation::Glonass:
@@ -350,12 +430,25 @@ void CSignalBarCtrl::drawLegends(CDC& dc, const SignalLayout& layout) {
     }
     if ((mask_ & kMaskGlonass) != 0)
         dc.FillSolidRect(layout.glonassLegend, kWhite);
+    if ((mask_ & kChart2Mask) != 0) {
+        for (const CRect& box : layout.galileoBeidouBoxes) dc.FillSolidRect(box, kWhite);
+    }
     for (const SignalLegend& legend : signalLegends(charts_, mask_)) {
-        const bool glonass = legend.box == kGlonassLegendBox;
-        CRect rect = glonass ? layout.glonassLegend : layout.legendBoxes[legend.box];
-        dc.DrawText(legend.text, rect,
-                    framework::DT_VCENTER | framework::DT_SINGLELINE | framework::DT_NOPREFIX |
-                        (glonass ? framework::DT_LEFT : kAlign[legend.box]));
+        CRect rect;
+        UINT align = framework::DT_LEFT;
+        if (legend.box == kGlonassLegendBox) {
+            rect = layout.glonassLegend;
+        } else if (legend.box >= kGalileoBeidouLegendBox) {
+            const int index = legend.box - kGalileoBeidouLegendBox;
+            rect = layout.galileoBeidouBoxes[index];
+            align = index == 0 ? framework::DT_LEFT : framework::DT_RIGHT;
+        } else {
+            rect = layout.legendBoxes[legend.box];
+            align = kAlign[legend.box];
+        }
+        dc.DrawText(
+            legend.text, rect,
+            framework::DT_VCENTER | framework::DT_SINGLELINE | framework::DT_NOPREFIX | align);
     }
 }
 
@@ -396,7 +489,7 @@ void CSignalBarCtrl::drawColumn(CDC& dc, const SignalBarEntry& entry, const Sign
     const int fullHeight = base - chartTop - 1;
     const int l1Height = scale_.barHeight(entry.snr1, fullHeight);
     const int l2Height = scale_.barHeight(entry.snr2, fullHeight);
-    const SignalBarColours colours = signalBarColours(entry.prn, entry.used != 0);
+    const SignalBarColours colours = signalBarColours(entry.prn, entry.used != 0, mask_);
     const int middle = column.left + (column.right - column.left) / 2;
     if (entry.snr1 != 0) {
         dc.FillSolidRect(

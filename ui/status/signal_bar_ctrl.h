@@ -1,6 +1,7 @@
 // The signal page's bar charts: one column per satellite in view with its L1 bar and, when the
 // receiver reports one, its L2 bar beside it, the L1 SNR written on the bar and the PRN under it.
-// GPS, SBAS and QZSS share the upper chart; GLONASS has the lower one.
+// GPS, SBAS and QZSS share the upper chart; GLONASS has the one below, and Galileo and BeiDou,
+// for the receivers that report them, share a third at the bottom.
 //
 // Bars are scaled between the weakest and the strongest SNR seen since the page opened, so the
 // scale only ever widens and a bar's height can be compared from one second to the next and
@@ -33,11 +34,11 @@ struct SignalBarEntry {
 };
 
 inline constexpr int kSignalChartEntries = 28;
-/// Chart 0 holds GPS, SBAS and QZSS, chart 1 GLONASS.
-inline constexpr int kSignalChartCount = 2;
+/// Chart 0 holds GPS, SBAS and QZSS, chart 1 GLONASS, chart 2 Galileo and BeiDou.
+inline constexpr int kSignalChartCount = 3;
 using SignalChart = std::array<SignalBarEntry, kSignalChartEntries>;
 
-/// What one refresh shows: the two charts and the counts for the legends.
+/// What one refresh shows: the charts and the counts for the legends.
 struct SignalCharts {
     std::array<SignalChart, kSignalChartCount> charts{};
     /// Entries stored per chart (at most 28).
@@ -47,19 +48,19 @@ struct SignalCharts {
     std::array<int, kConstellationCount> tracked{};
 };
 
-/// The receiver's first `count` records (clamped to the table's 32) sorted into the two charts
-/// and counted. Records outside the four PRN ranges or of a constellation `mask` leaves out are
-/// neither stored nor counted. A chart that overflows keeps the satellites with a signal before
-/// those without, so untracked satellites never push tracked ones out.
+/// The receiver's first `count` records (clamped to the table's size) sorted into the charts and
+/// counted. Records outside the ranges (under the numbering `mask` names) or of a constellation
+/// `mask` leaves out are neither stored nor counted. A chart that overflows keeps the satellites
+/// with a signal before those without, so untracked satellites never push tracked ones out.
 SignalCharts buildSignalCharts(const receiver::SatelliteTable& table, uint32_t count,
                                ConstellationMask mask);
 
-/// The running scale of both charts: the weakest and the strongest non-zero SNR seen so far.
+/// The running scale of all charts: the weakest and the strongest non-zero SNR seen so far.
 class SignalScale {
   public:
     /// Widens the scale to take `snr` in; 0 (no signal) changes nothing.
     void widen(int snr);
-    /// Widens it with every signal of both charts.
+    /// Widens it with every signal of every chart.
     void widen(const SignalCharts& charts);
     int top() const { return maximum_; }
     int bottom() const { return minimum_; }
@@ -81,9 +82,14 @@ struct SignalLayout {
     /// Legend boxes and chart rectangles; a chart's are empty when the mask leaves it out.
     std::array<framework::CRect, 3> legendBoxes;  ///< GPS, SBAS, QZSS row
     framework::CRect glonassLegend;
+    std::array<framework::CRect, 2> galileoBeidouBoxes;  ///< the row above chart 2
     std::array<framework::CRect, kSignalChartCount> charts;
     bool chartShown(int chart) const { return !charts[chart].IsRectEmpty(); }
 };
+/// A mask without Galileo and BeiDou keeps the handheld's layout: one chart in the upper two
+/// thirds, two in halves. With them, one chart alone takes the upper two thirds as well, and
+/// two or three are stacked with charts of equal height down to the inner bottom, the first
+/// legend row where it always is, each later one 10 pixels below the chart above it.
 SignalLayout signalLayout(const framework::CRect& client, ConstellationMask mask,
                           double scale = 1.0);
 
@@ -95,8 +101,8 @@ struct SignalColumn {
 };
 SignalColumn signalColumn(int chartLeft, int index, double pitch);
 
-/// The distance between columns: the chart width shared by the larger number of tracked
-/// satellites of either chart (at least one), so both charts have columns of the same width.
+/// The distance between columns: the chart width shared by the largest number of tracked
+/// satellites of any chart (at least one), so all charts have columns of the same width.
 double signalColumnPitch(const SignalCharts& charts, int chartWidth);
 
 /// The order in which a chart's entries take the columns: the satellites with a signal by
@@ -108,22 +114,25 @@ struct SignalColumnOrder {
 SignalColumnOrder signalColumnOrder(const SignalChart& chart, int filled);
 
 /// A legend text and its box: 0 to 2 in the row above chart 0, where the constellations
-/// shown are packed from the left, or `kGlonassLegendBox` above chart 1.
+/// shown are packed from the left, `kGlonassLegendBox` above chart 1, or
+/// `kGalileoBeidouLegendBox` and the one after it above chart 2, packed the same way.
 struct SignalLegend {
     int box = 0;
     framework::WideString text;
     bool operator==(const SignalLegend&) const = default;
 };
 inline constexpr int kGlonassLegendBox = 3;
+inline constexpr int kGalileoBeidouLegendBox = 4;
 /// The tracked counts of the constellations `mask` shows, in the string table's patterns.
 std::vector<SignalLegend> signalLegends(const SignalCharts& charts, ConstellationMask mask);
 
-/// The bar colours of a satellite by constellation and whether it is used in the solution.
+/// The bar colours of a satellite by constellation (under the numbering `mask` names) and
+/// whether it is used in the solution.
 struct SignalBarColours {
     framework::COLORREF l1 = 0;
     framework::COLORREF l2 = 0;
 };
-SignalBarColours signalBarColours(int prn, bool used);
+SignalBarColours signalBarColours(int prn, bool used, ConstellationMask mask = 0);
 
 /// The custom-drawn child of the Signal page that fills it: the title, the legends and the
 /// charts of the constellations the mask shows. It owns its fonts and its off-screen bitmap.

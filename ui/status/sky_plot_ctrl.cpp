@@ -28,6 +28,8 @@ constexpr std::array<COLORREF, kConstellationCount> kUsedColours = {
     RGB(0, 240, 60),    // GLONASS: green
     RGB(156, 0, 0),     // SBAS: dark red
     RGB(240, 94, 123),  // QZSS: pink
+    RGB(0, 190, 255),   // Galileo: sky blue
+    RGB(255, 150, 30),  // BeiDou: orange
 };
 constexpr COLORREF kUnusedColour = RGB(192, 192, 192);
 constexpr COLORREF kGridColour = RGB(128, 0, 255);
@@ -100,6 +102,13 @@ void CSkyPlotCtrl::setGpsGlonassBitmaps(const SkyPlotBitmaps& gps, const SkyPlot
 void CSkyPlotCtrl::setSbasQzssBitmaps(const SkyPlotBitmaps& sbas, const SkyPlotBitmaps& qzss) {
     bitmaps_[static_cast<int>(Constellation::Sbas)] = sbas;
     bitmaps_[static_cast<int>(Constellation::Qzss)] = qzss;
+    settingChanged();
+}
+
+void CSkyPlotCtrl::setGalileoBeidouBitmaps(const SkyPlotBitmaps& galileo,
+                                           const SkyPlotBitmaps& beidou) {
+    bitmaps_[static_cast<int>(Constellation::Galileo)] = galileo;
+    bitmaps_[static_cast<int>(Constellation::Beidou)] = beidou;
     settingChanged();
 }
 
@@ -344,7 +353,7 @@ void CSkyPlotCtrl::toggleTrackPixel(CDC& dc, const Geometry& g, const SkyTrackPo
 bool CSkyPlotCtrl::isVisible(int group, const SkyPlotEntry& entry) const {
     if (group < 0 || group >= kConstellationCount || entry.prn == 0)
         return false;
-    const auto constellation = constellationOf(entry.prn);
+    const auto constellation = constellationOf(entry.prn, mask_);
     if (!constellation || static_cast<int>(*constellation) != group)
         return false;
     if ((mask_ & maskBitOf(*constellation)) == 0)

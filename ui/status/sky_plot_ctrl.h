@@ -39,7 +39,8 @@ struct SkyPlotEntry {
 };
 
 inline constexpr int kSkyPlotSlots = 28;
-/// Per constellation group (GPS, GLONASS, SBAS, QZSS, as `Constellation` numbers them) 28 slots.
+/// Per constellation group (GPS, GLONASS, SBAS, QZSS, Galileo, BeiDou, as `Constellation` numbers
+/// them) 28 slots.
 using SkyPlotTable = std::array<std::array<SkyPlotEntry, kSkyPlotSlots>, kConstellationCount>;
 
 /// The dot bitmaps of one constellation (resource ids, 0 for none).
@@ -67,6 +68,7 @@ class CSkyPlotCtrl : public framework::CStatic {
     void setConstellationMask(ConstellationMask mask);
     void setGpsGlonassBitmaps(const SkyPlotBitmaps& gps, const SkyPlotBitmaps& glonass);
     void setSbasQzssBitmaps(const SkyPlotBitmaps& sbas, const SkyPlotBitmaps& qzss);
+    void setGalileoBeidouBitmaps(const SkyPlotBitmaps& galileo, const SkyPlotBitmaps& beidou);
     void setTrackDisplay(bool on);
     /// Tenths of a point (80: 8 points), for the grid labels and the marker labels.
     void setFontSize(int pointSizeTenths);
