@@ -7,8 +7,11 @@
 #include <cstdio>
 
 #include "platform/clock.h"
-#include "receiver/nmea/byte_source.h"
 #include "receiver/gnss_receiver.h"
+#include "receiver/nmea/byte_source.h"
+#include "receiver/nmea_receiver/epoch_assembler.h"
+#include "receiver/nmea_receiver/nmea_line_framer.h"
+#include "receiver/nmea_receiver/nmea_receiver.h"
 #include "receiver/replies/reply_codes.h"
 
 namespace zentrix::replay {
@@ -79,6 +82,71 @@ std::string utcText(const receiver::PositionRecord& p) {
     std::snprintf(text, sizeof text, "\"%04u-%02u-%02uT%02u:%02u:%02u.%03u\"", p.utcYear,
                   p.utcMonth, p.utcDay, p.utcHour, p.utcMinute, p.utcSecond, p.utcMillisecond);
     return text;
+}
+
+// ISO 8601 as other NMEA tools print a fix's time: hundredths as most receivers send them, a
+// third digit only when the receiver sent milliseconds.
+std::string isoUtcText(const receiver::PositionRecord& p) {
+    char text[64];
+    const unsigned ms = p.utcMillisecond;
+    if (ms % 10 == 0) {
+        std::snprintf(text, sizeof text, "\"%04u-%02u-%02uT%02u:%02u:%02u.%02uZ\"", p.utcYear,
+                      p.utcMonth, p.utcDay, p.utcHour, p.utcMinute, p.utcSecond, ms / 10);
+    } else {
+        std::snprintf(text, sizeof text, "\"%04u-%02u-%02uT%02u:%02u:%02u.%03uZ\"", p.utcYear,
+                      p.utcMonth, p.utcDay, p.utcHour, p.utcMinute, p.utcSecond, ms);
+    }
+    return text;
+}
+
+JsonObject positionFields(const receiver::PositionRecord& p) {
+    JsonObject object("position");
+    object.add("latitude", p.latitude)
+        .add("longitude", p.longitude)
+        .add("ellipsoidHeight", p.ellipsoidHeight)
+        .add("altitude", p.altitude)
+        .add("fixType", int64_t{p.fixType})
+        .add("satellitesUsed", int64_t{p.satellitesUsed})
+        .add("pdop", p.pdop)
+        .add("hdop", p.hdop)
+        .add("correctionAge", int64_t{p.correctionAge})
+        .add("referenceStationId", int64_t{p.referenceStationId})
+        .add("horizontalError", p.horizontalError)
+        .add("verticalError", p.verticalError)
+        .add("gpsWeek", int64_t{p.gpsWeek})
+        .add("timeOfWeek", p.timeOfWeek)
+        .add("courseOverGround", p.courseOverGround)
+        .add("speedOverGround", p.speedOverGround);
+    return object;
+}
+
+// One position line and one satellites line for an epoch, each for what the epoch published.
+void epochLines(const receiver::NmeaEpoch& epoch, std::string_view source,
+                const std::function<void(const std::string&)>& line) {
+    if (epoch.hasPosition)
+        line(nmeaPositionJson(epoch.position, source));
+    if (epoch.hasSatellites)
+        line(satellitesJson(epoch.satellites.entries.data(), epoch.satellites.count, source));
+}
+
+// Each epoch's lines carry the sentence that was being read when the epoch was published; the
+// end of the bytes ends the last epoch as a quiet line would, with the last sentence read.
+void replayNmea(std::string_view bytes, const std::function<void(const std::string&)>& line) {
+    std::string_view cause;
+    receiver::EpochAssembler assembler(
+        [&](const receiver::NmeaEpoch& epoch) { epochLines(epoch, cause, line); });
+    receiver::NmeaLineFramer framer;
+    std::string last;
+    last.reserve(receiver::NmeaLineFramer::kMaxSentenceBytes);
+    for (const char ch : bytes) {
+        if (framer.feed(static_cast<uint8_t>(ch)) != receiver::NmeaLineFramer::Feed::Sentence)
+            continue;
+        cause = framer.sentence();
+        assembler.addSentence(cause);
+        last.assign(cause);
+    }
+    cause = last;
+    assembler.endEpoch();
 }
 
 // What `--configure` switches on: the position, satellites and error messages, the time, and the
@@ -169,7 +237,8 @@ std::string stationJson(const receiver::StationRecord& r) {
     return json + "}";
 }
 
-void sourceTableStations(std::string_view saved, const std::function<void(const std::string&)>& line) {
+void sourceTableStations(std::string_view saved,
+                         const std::function<void(const std::string&)>& line) {
     // A table saved without the caster's status line is read as the caster sent it.
     std::string table(saved);
     if (table.find("SOURCETABLE") == std::string::npos ||
@@ -186,6 +255,7 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
     LiveOptions live;
     bool livePort = false;
     bool liveOnly = false;  // an option that means nothing without a port
+    bool baudGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -193,6 +263,15 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
             command.replay.publishOnGga = true;
         } else if (a == "--raw") {
             command.replay.raw = true;
+        } else if (a == "--receiver" && hasValue) {
+            const std::string& kind = args[++i];
+            if (kind == "board") {
+                command.replay.receiver = ReceiverKind::Board;
+            } else if (kind == "nmea") {
+                command.replay.receiver = ReceiverKind::Nmea;
+            } else {
+                return std::nullopt;
+            }
         } else if (a == "--port" && hasValue && !args[i + 1].empty()) {
             live.port = platform::ansiToWide(args[++i]);
             livePort = true;
@@ -200,7 +279,7 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
             if (!parseWhole(args[++i], kLineRates.back(), &live.baudRate) ||
                 std::find(kLineRates.begin(), kLineRates.end(), live.baudRate) == kLineRates.end())
                 return std::nullopt;
-            liveOnly = true;
+            liveOnly = baudGiven = true;
         } else if (a == "--seconds" && hasValue) {
             if (!parseWhole(args[++i], kMaxLiveSeconds, &live.seconds) || live.seconds == 0)
                 return std::nullopt;
@@ -216,6 +295,14 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
         } else {
             return std::nullopt;
         }
+    }
+    if (command.replay.receiver == ReceiverKind::Nmea) {
+        // A plain NMEA receiver publishes once an epoch, finds its rate itself and is never
+        // commanded: the board's options mean nothing for it.
+        if (command.replay.publishOnGga || live.configure || live.dial || baudGiven ||
+            !command.sourceTableFile.empty())
+            return std::nullopt;
+        live.receiver = ReceiverKind::Nmea;
     }
     if (!command.sourceTableFile.empty()) {
         // A saved source table is read on its own.
@@ -237,9 +324,66 @@ std::optional<CommandLine> parseCommandLine(std::span<const std::string> args) {
     return command;
 }
 
+namespace {
+
+// A plain NMEA receiver through the program's own `NmeaReceiver`: its passive search finds the
+// rate, nothing is written, and every position the reader publishes is printed with the table
+// that stands beside it.
+LiveEnd runLiveNmea(const LiveOptions& options, const std::atomic<bool>& stop,
+                    const std::function<void(const std::string&)>& line,
+                    const std::function<void(const std::string&)>& note) {
+    receiver::NmeaReceiver nmea;
+    const std::string portName = platform::wideToAnsi(options.port);
+    nmea.setConnectProgress([&](const receiver::ConnectStep& step) {
+        if (step.stage == receiver::ConnectStep::Stage::TryingRate)
+            note("listening on " + portName + " at " + std::to_string(step.baudRate) + " baud");
+        return !stop.load();
+    });
+    if (!nmea.connect(options.port)) {
+        if (stop.load())
+            return LiveEnd::Stopped;
+        note(nmea.ratesTried().empty() ? "cannot open " + portName
+                                       : "no NMEA sentences on " + portName + " at any rate");
+        return LiveEnd::PortFailed;
+    }
+    note("reading " + portName + " at " + std::to_string(nmea.foundBaud()) +
+         " baud; nothing is sent to the receiver");
+
+    LiveEnd end = LiveEnd::Stopped;
+    const uint32_t start = platform::Clock::tickCount();
+    receiver::SatelliteTable table;
+    while (!stop.load()) {
+        if (options.seconds != 0 && platform::ticksSince(start) >= options.seconds * 1000u) {
+            end = LiveEnd::TimeUp;
+            break;
+        }
+        if (!nmea.isConnected()) {
+            note(portName + " went away");
+            end = LiveEnd::LinkLost;
+            break;
+        }
+        platform::EventSlot& vector = nmea.reader().vectorEvent();
+        if (!vector.exists()) {
+            platform::sleepMs(kLivePollMs);  // an empty slot fails a wait at once
+            continue;
+        }
+        if (!vector.wait(kLivePollMs))
+            continue;
+        line(nmeaPositionJson(nmea.reader().getPosition(), ""));
+        const uint32_t count = nmea.reader().getSatellites(table);
+        line(satellitesJson(table.entries.data(), count, ""));
+    }
+    nmea.disconnect();
+    return end;
+}
+
+}  // namespace
+
 LiveEnd runLive(const LiveOptions& options, const std::atomic<bool>& stop,
                 std::function<void(const std::string&)> line,
                 const std::function<void(const std::string&)>& note) {
+    if (options.receiver == ReceiverKind::Nmea)
+        return runLiveNmea(options, stop, line, note);
     receiver::GnssReceiver gnss;
     const std::string portName = platform::wideToAnsi(options.port);
     if (!gnss.openPort(options.port)) {
@@ -307,25 +451,14 @@ std::string lineBytesOf(std::string_view capture) {
 }
 
 std::string positionJson(const receiver::PositionRecord& p, std::string_view source) {
-    return JsonObject("position")
-        .add("latitude", p.latitude)
-        .add("longitude", p.longitude)
-        .add("ellipsoidHeight", p.ellipsoidHeight)
-        .add("altitude", p.altitude)
-        .add("fixType", int64_t{p.fixType})
-        .add("satellitesUsed", int64_t{p.satellitesUsed})
-        .add("pdop", p.pdop)
-        .add("hdop", p.hdop)
-        .add("correctionAge", int64_t{p.correctionAge})
-        .add("referenceStationId", int64_t{p.referenceStationId})
-        .add("horizontalError", p.horizontalError)
-        .add("verticalError", p.verticalError)
-        .add("gpsWeek", int64_t{p.gpsWeek})
-        .add("timeOfWeek", p.timeOfWeek)
-        .add("courseOverGround", p.courseOverGround)
-        .add("speedOverGround", p.speedOverGround)
-        .add("utc", utcText(p))
-        .close(source);
+    return positionFields(p).add("utc", utcText(p)).close(source);
+}
+
+std::string nmeaPositionJson(const receiver::PositionRecord& p, std::string_view source) {
+    JsonObject object = positionFields(p);
+    if (p.utcYear != 0)
+        object.add("utc", isoUtcText(p));
+    return object.close(source);
 }
 
 std::string satellitesJson(const receiver::SatelliteRecord* entries, uint32_t count,
@@ -365,6 +498,10 @@ void attachJsonLines(receiver::ReceiverReader& reader, const ReplayOptions& opti
 
 void replay(std::string bytes, const ReplayOptions& options,
             const std::function<void(const std::string&)>& line) {
+    if (options.receiver == ReceiverKind::Nmea) {
+        replayNmea(options.raw ? bytes : lineBytesOf(bytes), line);
+        return;
+    }
     receiver::MemoryByteSource source(options.raw ? std::move(bytes) : lineBytesOf(bytes));
     receiver::ReceiverReader reader(source);
     attachJsonLines(reader, options, line);

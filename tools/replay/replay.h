@@ -18,11 +18,15 @@
 #include <string_view>
 
 #include "platform/text.h"
-#include "receiver/nmea/position_record.h"
 #include "receiver/commands/station_list.h"
+#include "receiver/nmea/position_record.h"
 #include "receiver/nmea/receiver_reader.h"
 
 namespace zentrix::replay {
+
+/// Whose parsing the bytes go through: the survey board's reader, or the framer and epochs of a
+/// receiver that speaks plain NMEA.
+enum class ReceiverKind { Board, Nmea };
 
 struct ReplayOptions {
     /// Also publish the position after every GGA, for receivers that send no VEC.
@@ -30,6 +34,9 @@ struct ReplayOptions {
     /// Feed the bytes as they are. Otherwise a capture stored with bare line feeds gets the
     /// carriage returns a receiver sends, and leading "#" note lines are left out.
     bool raw = false;
+    /// With `Nmea` every epoch publishes one position and one satellite table; the end of the
+    /// bytes is a quiet line and ends the last epoch.
+    ReceiverKind receiver = ReceiverKind::Board;
 };
 
 /// Makes a stored capture look as it did on the line (see `ReplayOptions::raw`).
@@ -56,6 +63,8 @@ struct LiveOptions {
     /// Stop after this many seconds; 0 runs until stopped.
     uint32_t seconds = 0;
     bool publishOnGga = false;
+    /// `Nmea` listens for the rate itself (the receiver's passive search) and writes nothing.
+    ReceiverKind receiver = ReceiverKind::Board;
 };
 
 /// What the command line asks for: a capture to replay, or a live view of a port.
@@ -76,6 +85,8 @@ enum class LiveEnd { Stopped, TimeUp, PortFailed, LinkLost };
 /// Opens the port, runs the program's reader thread on it and hands every published snapshot to
 /// `line` as one JSON line (on the reader thread), until `stop` is set, the time is up or the
 /// device goes away. What it configured and why it ended goes to `note` (on the calling thread).
+/// A plain NMEA receiver is searched for passively first; each position it publishes goes to
+/// `line` with the satellite table beside it, on the calling thread, with an empty "source".
 LiveEnd runLive(const LiveOptions& options, const std::atomic<bool>& stop,
                 std::function<void(const std::string&)> line,
                 const std::function<void(const std::string&)>& note);
@@ -84,9 +95,13 @@ LiveEnd runLive(const LiveOptions& options, const std::atomic<bool>& stop,
 std::string stationJson(const receiver::StationRecord& record);
 /// Parses a saved source table as the program does and hands every station to `line`. A file
 /// saved without the caster's status line gets "SOURCETABLE 200 OK" in front, as a caster sends it.
-void sourceTableStations(std::string_view saved, const std::function<void(const std::string&)>& line);
+void sourceTableStations(std::string_view saved,
+                         const std::function<void(const std::string&)>& line);
 
 std::string positionJson(const receiver::PositionRecord& p, std::string_view source);
+/// A plain NMEA receiver's position: the keys of `positionJson`, with "utc" in ISO 8601
+/// ("2021-06-01T12:34:56.50Z") and left out while the sentences have given no date.
+std::string nmeaPositionJson(const receiver::PositionRecord& p, std::string_view source);
 std::string satellitesJson(const receiver::SatelliteRecord* entries, uint32_t count,
                            std::string_view source);
 
