@@ -32,6 +32,9 @@ class NmeaReader : public platform::Runnable {
     void beforeStart() override { stopRequested_ = false; }
 
     platform::EventSlot& vectorEvent() { return vectorEvent_; }
+    /// True while a run holds its event: waits on it fail until the thread has made it, and
+    /// again once the run ended (a vanished device ends it by itself).
+    bool eventsReady() const { return vectorEvent_.exists(); }
 
     PositionRecord getPosition() const;
     /// Copies the published table and returns its count.

@@ -54,6 +54,12 @@ class NmeaReceiver : public ReceiverInterface {
     uint32_t isConnected() override;
 
   private:
+    /// What listening at one rate found.
+    enum class Heard : uint8_t { Sentences, NoSentences, LineFailed };
+    Heard listenAtCurrentRate();
+    bool startReader();
+    void stopReader();
+
     platform::SerialPort port_;
     SerialByteSource source_{port_};
     NmeaReader reader_{source_};

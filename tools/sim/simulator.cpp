@@ -328,6 +328,7 @@ void Simulator::readLine() {
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n <= 0)
             return;  // EAGAIN: nothing more; EIO: nobody at the other end
+        bytesHeard_ += static_cast<uint64_t>(n);
         // Bytes sent at another rate arrive as framing errors, which a receiver discards.
         if (lineBaud_ == peer_->baudRate())
             peer_->receive(buffer, static_cast<size_t>(n), *this);

@@ -114,6 +114,9 @@ class Simulator final : SimLine {
     uint32_t lineBaud() const;
     /// Bytes written to the line so far (after garbling).
     uint64_t bytesWritten() const { return bytesWritten_; }
+    /// Bytes the program wrote to the line so far, at any rate (those at a wrong rate reach no
+    /// receiver, but they were sent).
+    uint64_t bytesHeard() const { return bytesHeard_; }
     /// Every byte written to the line so far, as written (after garbling), when
     /// `SimOptions::keepTranscript` is set; empty otherwise.
     std::string lineTranscript() const;
@@ -156,6 +159,7 @@ class Simulator final : SimLine {
     std::atomic<uint64_t> clockOffsetMs_{0};
     std::atomic<uint32_t> lineBaud_{0};
     std::atomic<uint64_t> bytesWritten_{0};
+    std::atomic<uint64_t> bytesHeard_{0};
     std::vector<std::string> commands_;
     std::string transcript_;
     std::deque<Output> queue_;
