@@ -1,13 +1,27 @@
 // Zentrix: the field utility of the handheld's GNSS receiver.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
 #include "app/zentrix_app.h"
 #include "platform/command_line.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: zentrix [--help | --version]\n"
+    "usage: zentrix [--receiver board|sirf|nmea|auto] [--port NAME] [--help | --version]\n"
     "Finds the handheld's GNSS receiver, connects to it and shows the main menu. It needs a\n"
     "display.\n"
+    "Options:\n"
+    "  --receiver KIND     the receiver to open: board (the survey board), sirf (the GPS-only\n"
+    "                      chip), nmea (any receiver that speaks standard NMEA 0183, only\n"
+    "                      listened to) or auto (default: the handheld's own receiver, and a\n"
+    "                      plain NMEA receiver when the line carries sentences but no board\n"
+    "                      answers). The registry value Settings\\Receiver sets the default.\n"
+    "  --port NAME         the receiver's port: COM3: (see ZENTRIX_COMn) or a device such as\n"
+    "                      /dev/ttyUSB0 (default the registry value Settings\\Port, else COM1:\n"
+    "                      on model 0143 and COM3: on the others)\n"
     "Environment:\n"
     "  ZENTRIX_ROOT        the handheld's file system (default ~/.local/share/zentrix/root)\n"
     "  ZENTRIX_COMn        the device behind port COMn: (default the link devices/COMn in the\n"
@@ -19,6 +33,13 @@ constexpr char kUsage[] =
 int main(int argc, char** argv) {
     if (const auto exitCode = zentrix::platform::answerHelpOrVersion(argc, argv, "zentrix", kUsage))
         return *exitCode;
-    return zentrix::framework::runApplication(
-        argc, argv, [] { return std::make_unique<zentrix::app::CZentrixApp>(); });
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const zentrix::app::ParsedCommandLine parsed = zentrix::app::parseCommandLine(arguments);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "zentrix: %s\n%s", parsed.error.c_str(), kUsage);
+        return 2;
+    }
+    return zentrix::framework::runApplication(argc, argv, [&parsed] {
+        return std::make_unique<zentrix::app::CZentrixApp>(parsed.options);
+    });
 }

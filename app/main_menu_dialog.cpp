@@ -28,18 +28,19 @@ struct MenuItem {
     unsigned textId;
     int image;  // index in the icon strip
     bool onGpsOnlyModels;
-    bool built;  // the sheet behind it exists in this program
+    bool built;            // the sheet behind it exists in this program
+    bool withoutCommands;  // works with a receiver that is only listened to
 };
 
 constexpr std::array<MenuItem, 8> kMenuItems = {{
-    {MenuAction::GnssSettings, IDS_MENU_GNSS_SETTINGS, 0, true, true},
-    {MenuAction::DifferentialMode, IDS_MENU_DIFFERENTIAL_MODE, 1, false, true},
-    {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, true},
-    {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, true},
-    {MenuAction::Reset, IDS_MENU_RESET, 4, true, true},
-    {MenuAction::Troubleshooting, IDS_MENU_TROUBLESHOOTING, 5, false, true},
-    {MenuAction::About, IDS_MENU_ABOUT, 6, true, true},
-    {MenuAction::TurnOffGnss, IDS_MENU_TURN_OFF_GNSS, 7, false, true},
+    {MenuAction::GnssSettings, IDS_MENU_GNSS_SETTINGS, 0, true, true, false},
+    {MenuAction::DifferentialMode, IDS_MENU_DIFFERENTIAL_MODE, 1, false, true, false},
+    {MenuAction::NmeaOutput, IDS_MENU_NMEA_OUTPUT, 2, false, true, false},
+    {MenuAction::GnssStatus, IDS_MENU_GNSS_STATUS, 3, true, true, true},
+    {MenuAction::Reset, IDS_MENU_RESET, 4, true, true, false},
+    {MenuAction::Troubleshooting, IDS_MENU_TROUBLESHOOTING, 5, false, true, false},
+    {MenuAction::About, IDS_MENU_ABOUT, 6, true, true, true},
+    {MenuAction::TurnOffGnss, IDS_MENU_TURN_OFF_GNSS, 7, false, true, false},
 }};
 
 constexpr int kIconSize = 32;
@@ -48,17 +49,29 @@ constexpr framework::COLORREF kIconMask = framework::RGB(255, 0, 255);
 /// The receiver needs this long after its power-off acknowledgement before the link is closed.
 constexpr uint32_t kPowerOffSettleMs = 3000;
 
-bool shownOn(const MenuItem& item, DeviceModel model) {
+bool shownOn(const MenuItem& item, DeviceModel model, ReceiverKind kind) {
+    if (kind == ReceiverKind::Nmea)
+        return item.built && item.withoutCommands;
     return item.built && (model == kSurveyModel || item.onGpsOnlyModels);
+}
+
+ReceiverKind kindOfModel(DeviceModel model) {
+    return model == kSurveyModel ? ReceiverKind::Board : ReceiverKind::Sirf;
 }
 
 }  // namespace
 
 CMainMenuDialog::CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model,
                                  ConnectionSettings settings, platform::AppProfile* profile)
+    : CMainMenuDialog(receiver, model, kindOfModel(model), std::move(settings), profile) {}
+
+CMainMenuDialog::CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model,
+                                 ReceiverKind kind, ConnectionSettings settings,
+                                 platform::AppProfile* profile)
     : CDialog(IDD_MAIN_MENU),
       receiver_(receiver),
       model_(model),
+      kind_(kind),
       settings_(std::move(settings)),
       profile_(profile) {
     MapNotification(framework::NM_CLICK, IDC_MAIN_MENU_LIST, &CMainMenuDialog::onClick);
@@ -86,7 +99,7 @@ bool CMainMenuDialog::OnInitDialog() {
 void CMainMenuDialog::fillList() {
     list_.DeleteAllItems();
     for (const MenuItem& item : kMenuItems) {
-        if (!shownOn(item, model_))
+        if (!shownOn(item, model_, kind_))
             continue;
         const int row =
             list_.InsertItem(list_.GetItemCount(), framework::loadString(item.textId), item.image);

@@ -31,6 +31,10 @@ class CMainMenuDialog : public framework::CDialog {
     /// those sheets start from their defaults and keep nothing.
     CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model,
                     ConnectionSettings settings, platform::AppProfile* profile = nullptr);
+    /// As above for a receiver of `kind`: one that only talks NMEA gets the items that send it
+    /// nothing (the status sheet and About).
+    CMainMenuDialog(receiver::ReceiverInterface* receiver, DeviceModel model, ReceiverKind kind,
+                    ConnectionSettings settings, platform::AppProfile* profile = nullptr);
 
     bool OnInitDialog() override;
     void OnOK() override;
@@ -57,6 +61,7 @@ class CMainMenuDialog : public framework::CDialog {
 
     receiver::ReceiverInterface* receiver_;
     DeviceModel model_;
+    ReceiverKind kind_;
     ConnectionSettings settings_;
     platform::AppProfile* profile_;
     bool disconnected_ = false;

@@ -1,5 +1,9 @@
 #include "app/settings.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <utility>
 #include <variant>
 
 namespace zentrix::app {
@@ -95,6 +99,33 @@ void loadSettings(const AppProfile& profile, ConnectionSettings& settings) {
 void saveSettings(const AppProfile& profile, const ConnectionSettings& settings) {
     for (const auto& entry : kSaveOrder)
         std::visit(Saver{profile, entry.name, settings}, entry.member);
+}
+
+std::optional<ReceiverChoice> parseReceiverChoice(std::string_view text) {
+    static constexpr std::pair<std::string_view, ReceiverChoice> kNames[] = {
+        {"auto", ReceiverChoice::Auto},
+        {"board", ReceiverChoice::Board},
+        {"sirf", ReceiverChoice::Sirf},
+        {"nmea", ReceiverChoice::Nmea},
+    };
+    for (const auto& [name, choice] : kNames) {
+        if (text.size() == name.size() &&
+            std::equal(text.begin(), text.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == b;
+            })) {
+            return choice;
+        }
+    }
+    return std::nullopt;
+}
+
+ReceiverSettings loadReceiverSettings(const AppProfile& profile) {
+    ReceiverSettings settings;
+    const std::string kind =
+        platform::toUtf8(profile.getProfileString(kSettingsSection, u"Receiver"));
+    settings.choice = parseReceiverChoice(kind).value_or(ReceiverChoice::Auto);
+    settings.port = profile.getProfileString(kSettingsSection, u"Port");
+    return settings;
 }
 
 bool loadSendPositionToNetwork(const AppProfile& profile) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "platform/app_profile.h"
 #include "platform/text.h"
@@ -37,6 +39,23 @@ void loadSettings(const platform::AppProfile& profile, ConnectionSettings& setti
 /// Writes every value that exit writes. Without a registry key nothing is written, so a failed
 /// start leaves the stored values as they were.
 void saveSettings(const platform::AppProfile& profile, const ConnectionSettings& settings);
+
+/// Which kind of receiver the program opens with. `Auto` is the handheld's own (the board on the
+/// survey model, the GPS-only chip on the others), and a receiver that only talks NMEA when the
+/// board's search heard sentences but no board answered.
+enum class ReceiverChoice { Auto, Board, Sirf, Nmea };
+
+/// "auto", "board", "sirf" or "nmea", in any case; nothing for any other text.
+std::optional<ReceiverChoice> parseReceiverChoice(std::string_view text);
+
+/// What the registry says about the receiver ("Receiver" and "Port" of the Settings section),
+/// read before the connection. An unknown or missing kind reads as `Auto`, a missing port as
+/// empty (the model's own). Nothing writes these values: the user or another tool sets them.
+struct ReceiverSettings {
+    ReceiverChoice choice = ReceiverChoice::Auto;
+    platform::WideString port;
+};
+ReceiverSettings loadReceiverSettings(const platform::AppProfile& profile);
 
 /// "SendPosToNet": whether the network sheet sends the position to its peer (only 1 is true).
 bool loadSendPositionToNetwork(const platform::AppProfile& profile);

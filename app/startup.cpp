@@ -32,6 +32,78 @@ platform::WideString receiverDeviceName(DeviceModel model) {
     return model == kGpsOnlyModel0 ? u"COM1:" : u"COM3:";
 }
 
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    ParsedCommandLine parsed;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!argument.starts_with("--"))
+            continue;  // the window system's own ("-platform offscreen")
+        const size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        if (name != "--receiver" && name != "--port") {
+            parsed.error = "unknown option " + name;
+            return parsed;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            parsed.error = name + " needs a value";
+            return parsed;
+        }
+        if (name == "--port") {
+            if (value.empty()) {
+                parsed.error = "--port needs a port name";
+                return parsed;
+            }
+            parsed.options.port = platform::fromUtf8(value);
+            continue;
+        }
+        const auto choice = parseReceiverChoice(value);
+        if (!choice) {
+            parsed.error = "--receiver takes board, sirf, nmea or auto, not \"" + value + "\"";
+            return parsed;
+        }
+        parsed.options.receiver = *choice;
+    }
+    return parsed;
+}
+
+ReceiverPlan planReceiver(DeviceModel handheldModel, const StartOptions& commandLine,
+                          const ReceiverSettings& stored) {
+    ReceiverPlan plan;
+    plan.model = handheldModel;
+    switch (commandLine.receiver.value_or(stored.choice)) {
+        case ReceiverChoice::Auto:
+            plan.kind = handheldModel == kSurveyModel ? ReceiverKind::Board : ReceiverKind::Sirf;
+            // Only the board's search tells whether the line carried sentences; the GPS-only
+            // chip's start stays as it is.
+            plan.nmeaFallback = plan.kind == ReceiverKind::Board;
+            break;
+        case ReceiverChoice::Board:
+            plan.kind = ReceiverKind::Board;
+            plan.model = kSurveyModel;
+            break;
+        case ReceiverChoice::Sirf:
+            plan.kind = ReceiverKind::Sirf;
+            if (handheldModel == kSurveyModel)
+                plan.model = kGpsOnlyModel1;
+            break;
+        case ReceiverChoice::Nmea:
+            plan.kind = ReceiverKind::Nmea;
+            break;
+    }
+    if (commandLine.port && !commandLine.port->empty())
+        plan.port = *commandLine.port;
+    else if (!stored.port.empty())
+        plan.port = stored.port;
+    else
+        plan.port = receiverDeviceName(plan.model);
+    return plan;
+}
+
 std::string languageLibraryName(uint32_t localeId, std::string englishName) {
     // "Chinese (Simplified)" -> "Chinese": the blank before the bracket goes with it. A bracket
     // in the first two places leaves the name alone, so a short name never becomes empty.

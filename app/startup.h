@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "framework/resources.h"
 #include "platform/text.h"
 
@@ -27,6 +28,40 @@ DeviceModel deviceModelFromCode(const std::optional<std::string>& modelCode);
 
 /// The device name of the receiver's port: "COM1:" on model 0, "COM3:" on the others.
 platform::WideString receiverDeviceName(DeviceModel model);
+
+/// The receiver kinds the program drives.
+enum class ReceiverKind { Board, Sirf, Nmea };
+
+/// What the command line asks for: `--receiver board|sirf|nmea|auto` and `--port NAME` ("COM3:"
+/// or a device path such as /dev/ttyUSB0), each also as `--option=value`. Unset options leave
+/// the registry's choice (`ReceiverSettings`) in force.
+struct StartOptions {
+    std::optional<ReceiverChoice> receiver;
+    std::optional<platform::WideString> port;
+};
+
+/// The command line after the program's name, or why it cannot be used. Options of a single
+/// dash belong to the window system and are left to it.
+struct ParsedCommandLine {
+    StartOptions options;
+    std::string error;  ///< empty when the command line is fine
+};
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+/// What a start opens: the receiver kind, the model the program treats the handheld as (a forced
+/// board is driven as on the survey model, a forced GPS-only chip as on model 1 unless the
+/// handheld is model 0) and the port.
+struct ReceiverPlan {
+    ReceiverKind kind = ReceiverKind::Board;
+    DeviceModel model = kSurveyModel;
+    platform::WideString port;
+    /// The board's failed search falls back to a receiver that only talks NMEA.
+    bool nmeaFallback = false;
+};
+
+/// The command line wins over the registry; an empty port anywhere means the model's own.
+ReceiverPlan planReceiver(DeviceModel handheldModel, const StartOptions& commandLine,
+                          const ReceiverSettings& stored);
 
 /// The language library's base name for a locale: its English language name without a
 /// parenthesised tail, with "T" before it for Chinese (Traditional) 1028 and "S" for Chinese

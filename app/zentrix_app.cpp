@@ -8,7 +8,9 @@
 #include "platform/local_channel.h"
 #include "platform/locale.h"
 #include "platform/processes.h"
+#include "platform/registry.h"
 #include "receiver/gnss_receiver.h"
+#include "receiver/nmea_receiver/nmea_receiver.h"
 #include "receiver/sirf/sirf_receiver.h"
 #include "resources/resource_ids.h"
 
@@ -36,6 +38,9 @@ ConnectionFailure describeFailure(receiver::ReceiverInterface& receiver,
     } else if (auto* chip = dynamic_cast<receiver::SirfReceiver*>(&receiver)) {
         failure.ratesTried = chip->ratesTried();
         port = &chip->serialPort();
+    } else if (auto* nmea = dynamic_cast<receiver::NmeaReceiver*>(&receiver)) {
+        failure.ratesTried = nmea->ratesTried();
+        port = &nmea->serialPort();
     }
     if (failure.ratesTried.empty() && port)
         failure.openError = port->lastError();
@@ -50,7 +55,19 @@ std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model) {
     return std::make_unique<receiver::SirfReceiver>(model);
 }
 
-CZentrixApp::CZentrixApp() : CWinApp(framework::loadString(IDS_APP_TITLE)) {
+std::unique_ptr<receiver::ReceiverInterface> makeReceiver(ReceiverKind kind, DeviceModel model) {
+    switch (kind) {
+        case ReceiverKind::Board:
+            return std::make_unique<receiver::GnssReceiver>();
+        case ReceiverKind::Sirf:
+            return std::make_unique<receiver::SirfReceiver>(model);
+        case ReceiverKind::Nmea:
+            break;
+    }
+    return std::make_unique<receiver::NmeaReceiver>();
+}
+
+CZentrixApp::CZentrixApp(StartOptions options) : CWinApp(framework::loadString(IDS_APP_TITLE)) {
     framework::setApplicationIcon(IDR_MAINFRAME);
     instanceMutex_.emplace(kInstanceMutexName);
     if (instanceMutex_->failed()) {
@@ -71,30 +88,56 @@ CZentrixApp::CZentrixApp() : CWinApp(framework::loadString(IDS_APP_TITLE)) {
     }
     // From here on a second start can reach this one, even while it looks for the receiver.
     instanceChannel_ = std::make_unique<framework::InstanceChannel>(kInstanceMutexName);
-    deviceModel_ = deviceModelFromCode(platform::readModelCode());
-    deviceName_ = receiverDeviceName(deviceModel_);
-    receiver_ = makeReceiver(deviceModel_);
+    // The registry is only read here: the profile's key is set after a successful start, so
+    // that a failed one writes nothing.
+    platform::AppProfile stored(platform::Registry::device(), applicationName());
+    stored.setRegistryKey(kCompany);
+    const ReceiverPlan plan = planReceiver(deviceModelFromCode(platform::readModelCode()), options,
+                                           loadReceiverSettings(stored));
+    deviceModel_ = plan.model;
+    deviceName_ = plan.port;
+    receiverKind_ = plan.kind;
+    receiver_ = makeReceiver(receiverKind_, deviceModel_);
     receiver_->setDeviceModel(deviceModel_);
     receiver_->setNmeaOffOnDisconnect(true);
-    connected_ = connectReceiver();
+    connected_ = connectReceiver(plan.nmeaFallback);
 }
 
-bool CZentrixApp::connectReceiver() {
-    startupWindow_ =
-        std::make_unique<CStartupWindow>(deviceName_, platform::resolvePortName(deviceName_));
-    startupWindow_->open();
-    framework::CWaitCursor wait;
-    if (deviceModel_ == kSurveyModel) {
-        startupWindow_->showServiceSearch();
-        ensureServiceRunning();
-    }
+bool CZentrixApp::searchReceiver() {
     receiver_->setConnectProgress(
         [window = startupWindow_.get()](const receiver::ConnectStep& step) {
             return window->showStep(step);
         });
     const bool found = !startupWindow_->cancelled() && receiver_->connect(deviceName_) != 0;
     receiver_->setConnectProgress(nullptr);
-    if (found) {
+    return found;
+}
+
+bool CZentrixApp::connectReceiver(bool nmeaFallback) {
+    startupWindow_ =
+        std::make_unique<CStartupWindow>(deviceName_, platform::resolvePortName(deviceName_));
+    startupWindow_->open();
+    framework::CWaitCursor wait;
+    if (receiverKind_ == ReceiverKind::Board) {
+        startupWindow_->showServiceSearch();
+        ensureServiceRunning();
+    }
+    bool found = searchReceiver();
+    auto* board = dynamic_cast<receiver::GnssReceiver*>(receiver_.get());
+    if (!found && nmeaFallback && board && board->heardBaud() != 0 &&
+        !startupWindow_->cancelled()) {
+        // Sentences on the line but no board answering them: a receiver that only talks NMEA.
+        // The board's port is given back without its disconnect, whose commands would each wait
+        // out their time-out on a receiver that never answers.
+        board->stopReader();
+        board->closePort();
+        receiverKind_ = ReceiverKind::Nmea;
+        receiver_ = makeReceiver(receiverKind_, deviceModel_);
+        receiver_->setDeviceModel(deviceModel_);
+        found = searchReceiver();
+    }
+    // Nothing is ever sent to a receiver that only talks NMEA.
+    if (found && receiverKind_ != ReceiverKind::Nmea) {
         receiver_->setWtiOutput(true);
         receiver_->setA2dOutput(true);
     }
@@ -138,7 +181,7 @@ bool CZentrixApp::InitInstance() {
     SetRegistryKey(kCompany);
     loadSettings(profile(), settings_);
 
-    CMainMenuDialog menu(receiver_.get(), deviceModel_, settings_, &profile());
+    CMainMenuDialog menu(receiver_.get(), deviceModel_, receiverKind_, settings_, &profile());
     m_pMainWnd = &menu;
     const int result = menu.DoModal();
     m_pMainWnd = nullptr;

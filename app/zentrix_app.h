@@ -20,7 +20,9 @@ class CZentrixApp : public framework::CWinApp {
   public:
     /// The program's start: the single-instance guard, the model, the receiver and the
     /// connection (which can take minutes when no receiver answers), under the wait cursor.
-    CZentrixApp();
+    /// `options` are the command line's; the registry's "Receiver" and "Port" fill what it
+    /// leaves open.
+    explicit CZentrixApp(StartOptions options = {});
     /// Disconnects the receiver if the menu did not, then lets it go.
     ~CZentrixApp() override;
 
@@ -48,6 +50,9 @@ class CZentrixApp : public framework::CWinApp {
     /// The start-up window until the first window of the program replaces it; null after.
     CStartupWindow* startupWindow() { return startupWindow_.get(); }
     DeviceModel deviceModel() const { return deviceModel_; }
+    /// The kind of receiver the program drives: after an automatic start that found only NMEA
+    /// on the line, `Nmea`.
+    ReceiverKind receiverKind() const { return receiverKind_; }
     const platform::WideString& deviceName() const { return deviceName_; }
     receiver::ReceiverInterface* receiver() { return receiver_.get(); }
     ConnectionSettings& settings() { return settings_; }
@@ -55,7 +60,9 @@ class CZentrixApp : public framework::CWinApp {
   private:
     /// Looks for the receiver under the start-up window; false when it was not found or the
     /// user cancelled.
-    bool connectReceiver();
+    bool connectReceiver(bool nmeaFallback);
+    /// Runs `receiver_`'s search with the start-up window as its progress listener.
+    bool searchReceiver();
     void loadLanguage();
 
     std::optional<platform::NamedMutex> instanceMutex_;
@@ -71,6 +78,7 @@ class CZentrixApp : public framework::CWinApp {
     bool receiverDisconnected_ = false;
     bool languageLoaded_ = false;
     DeviceModel deviceModel_ = kSurveyModel;
+    ReceiverKind receiverKind_ = ReceiverKind::Board;
     platform::WideString deviceName_;
     std::unique_ptr<receiver::ReceiverInterface> receiver_;
     ConnectionSettings settings_;
@@ -78,5 +86,7 @@ class CZentrixApp : public framework::CWinApp {
 
 /// Makes the receiver of a model: the GPS-only chip on models 0 and 1, the board otherwise.
 std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model);
+/// Makes a receiver of `kind`; `model` tells the GPS-only chip which one it is.
+std::unique_ptr<receiver::ReceiverInterface> makeReceiver(ReceiverKind kind, DeviceModel model);
 
 }  // namespace zentrix::app

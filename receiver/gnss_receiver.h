@@ -56,6 +56,10 @@ class GnssReceiver : public ReceiverInterface {
     uint32_t searchTrials() const { return searchTrials_; }
     /// Those rates, in the order they were tried; empty when the port did not open.
     std::vector<uint32_t> ratesTried() const;
+    /// The rate at which the last search heard sentences on the line, whether or not a board
+    /// answered there afterwards; 0 when it heard nothing. A line that carries sentences but no
+    /// board is a receiver that only talks NMEA.
+    uint32_t heardBaud() const { return heardBaud_; }
     /// The receiver acknowledged its power-off since the last connect: it answers nothing more.
     bool poweredOff() const { return poweredOff_; }
 
@@ -261,6 +265,7 @@ class GnssReceiver : public ReceiverInterface {
     /// Tick count of the last recording query that was not answered yet.
     uint32_t lastRecordingQuery_ = 0;
     uint32_t searchTrials_ = 0;
+    uint32_t heardBaud_ = 0;
     bool poweredOff_ = false;
 };
 

@@ -23,6 +23,7 @@ uint32_t GnssReceiver::connect(WideStringView portName) {
     using Stage = ConnectStep::Stage;
     poweredOff_ = false;
     searchTrials_ = 0;
+    heardBaud_ = 0;
     if (!reportConnectStep(Stage::OpeningPort) || !openPort(portName))
         return 0;
     port_.purge(platform::SerialPort::kPurgeTxClear | platform::SerialPort::kPurgeRxClear);
@@ -58,6 +59,7 @@ std::vector<uint32_t> GnssReceiver::ratesTried() const {
 
 bool GnssReceiver::searchBaudRate() {
     searchTrials_ = 0;
+    heardBaud_ = 0;
     for (const uint32_t rate : kSearchRates) {
         if (!reportConnectStep(ConnectStep::Stage::TryingRate, rate))
             return false;
@@ -78,8 +80,10 @@ bool GnssReceiver::searchBaudRate() {
             platform::sleepMs(kReaderStartPollMs);
         }
         run(Command::QueryReceiverPort);
-        if (channel_.waitActivity())
+        if (channel_.waitActivity()) {
+            heardBaud_ = rate;
             return true;
+        }
         stopReader();
     }
     return false;
