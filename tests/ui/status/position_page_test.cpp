@@ -61,6 +61,49 @@ TEST(GnssStatusSheetTest, MaskFromTheFourQueriesInOrder) {
     }
 }
 
+/// The fake as a receiver of six constellations answers: Galileo and BeiDou queries too.
+class SixSystemReceiver : public test::FakeReceiver {
+  public:
+    uint8_t galileo = 1;
+    uint8_t beidou = 1;
+    uint32_t queryGalileo(uint8_t& on) override { return query("queryGalileo", on, galileo); }
+    uint32_t queryBeidou(uint8_t& on) override { return query("queryBeidou", on, beidou); }
+};
+
+TEST(GnssStatusSheetTest, GalileoAndBeidouAfterTheFourAndTheirAnswerWidensTheNumbering) {
+    struct Row {
+        const char* legend;
+        uint8_t galileo, beidou;
+        std::vector<std::string> failing;
+        ConstellationMask expected;
+    };
+    constexpr ConstellationMask kFour = 240;
+    const Row rows[] = {
+        {"all six on", 1, 1, {}, kFour | kMaskGalileo | kMaskBeidou | kMaskWideNumbering},
+        {"both off: still a receiver that knows of them", 0, 0, {}, kFour | kMaskWideNumbering},
+        {"one failing, the other answering",
+         1,
+         1,
+         {"queryGalileo"},
+         kFour | kMaskBeidou | kMaskWideNumbering},
+        {"both failing: the board's numbering", 1, 1, {"queryGalileo", "queryBeidou"}, kFour},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        SixSystemReceiver receiver;
+        receiver.galileo = row.galileo;
+        receiver.beidou = row.beidou;
+        for (const std::string& name : row.failing) receiver.fail(name);
+        CGnssStatusSheet sheet(&receiver);
+        EXPECT_EQ(sheet.constellationMask(), row.expected);
+        std::vector<std::string> queries = kMaskQueries;
+        queries.insert(queries.end(), {"queryGalileo", "queryBeidou"});
+        EXPECT_EQ(receiver.calls(), queries);
+        EXPECT_EQ(sheet.satellitesPage().constellationMask(), row.expected);
+        EXPECT_EQ(sheet.signalPage().constellationMask(), row.expected);
+    }
+}
+
 TEST(GnssStatusSheetTest, ThreePagesInOrderAndOnlyReadsWhileOpen) {
     ScopedTestKit kit;
     test::FakeReceiver receiver;

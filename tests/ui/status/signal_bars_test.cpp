@@ -650,6 +650,218 @@ TEST(SignalBarsRenderTest, TinyWindowsAndNarrowColumnsDrawNoBars) {
     }
 }
 
+// ---- Receivers of six constellations ----
+
+constexpr ConstellationMask kSix = kAll | kMaskGalileo | kMaskBeidou | kMaskWideNumbering;
+
+std::vector<int> storedPrns(const SignalCharts& charts, int chart) {
+    std::vector<int> prns;
+    for (int i = 0; i < charts.filled[chart]; ++i) prns.push_back(charts.charts[chart][i].prn);
+    return prns;
+}
+
+TEST(SignalSixConstellationsTest, GalileoAndBeidouShareTheThirdChart) {
+    // 300, 337, 400 and 464 belong nowhere; 148 and 199 only under the wide numbering.
+    const receiver::SatelliteTable table = tableOf({{3, 40},
+                                                    {70, 0, 30},
+                                                    {148, 38},
+                                                    {199, 35},
+                                                    {420, 0},
+                                                    {305, 44, 40},
+                                                    {336, 41},
+                                                    {463, 0, 39},
+                                                    {300, 40},
+                                                    {337, 40},
+                                                    {400, 40},
+                                                    {464, 40}});
+    struct Row {
+        const char* legend;
+        ConstellationMask mask;
+        std::vector<int> chart0, chart1, chart2;
+        std::array<int, kConstellationCount> inView, tracked;
+    };
+    const Row rows[] = {
+        {"six constellations",
+         kSix,
+         {3, 148, 199},
+         {70},
+         {305, 336, 463, 420},
+         {1, 1, 1, 1, 2, 2},
+         {1, 1, 1, 1, 2, 1}},
+        {"the board's numbering",
+         kSix & ~kMaskWideNumbering,
+         {3},
+         {70},
+         {305, 336, 463, 420},
+         {1, 1, 0, 0, 2, 2},
+         {1, 1, 0, 0, 2, 1}},
+        {"Galileo switched off",
+         kSix & ~kMaskGalileo,
+         {3, 148, 199},
+         {70},
+         {463, 420},
+         {1, 1, 1, 1, 0, 2},
+         {1, 1, 1, 1, 0, 1}},
+        {"the board's four", kAll, {3}, {70}, {}, {1, 1, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const SignalCharts charts = buildSignalCharts(table, table.count, row.mask);
+        EXPECT_EQ(storedPrns(charts, 0), row.chart0);
+        EXPECT_EQ(storedPrns(charts, 1), row.chart1);
+        EXPECT_EQ(storedPrns(charts, 2), row.chart2);
+        EXPECT_EQ(charts.inView, row.inView);
+        EXPECT_EQ(charts.tracked, row.tracked);
+    }
+
+    // 64 records, 20 Galileo (the first ten without a signal) and 44 BeiDou: the third chart
+    // keeps 28 of those with a signal, the counts have them all.
+    receiver::SatelliteTable full;
+    for (int i = 0; i < 20; ++i) full.entries[full.count++] = {301 + i, 0, 0, i < 10 ? 0 : 40};
+    for (int i = 0; i < 44; ++i) full.entries[full.count++] = {401 + i, 0, 0, 0, 35};
+    const SignalCharts charts = buildSignalCharts(full, full.count, kSix);
+    EXPECT_EQ(charts.filled[2], kSignalChartEntries);
+    EXPECT_EQ(countOf(charts.inView, Constellation::Galileo), 20);
+    EXPECT_EQ(countOf(charts.tracked, Constellation::Galileo), 10);
+    EXPECT_EQ(countOf(charts.tracked, Constellation::Beidou), 44);
+    for (int i = 0; i < charts.filled[2]; ++i) EXPECT_TRUE(charts.charts[2][i].tracked()) << i;
+    EXPECT_DOUBLE_EQ(signalColumnPitch(charts, 224), 8.0) << "the third chart sets the pitch";
+}
+
+TEST(SignalSixConstellationsTest, LegendsAndPitchOfTheThirdChart) {
+    SignalCharts charts;
+    charts.tracked = {7, 5, 2, 1, 9, 13};
+    using L = std::vector<SignalLegend>;
+    EXPECT_EQ(signalLegends(charts, kSix), (L{{0, u"GPS: 7"},
+                                              {1, u"SBAS: 2"},
+                                              {2, u"QZSS: 1"},
+                                              {kGlonassLegendBox, u"GLONASS: 5"},
+                                              {kGalileoBeidouLegendBox, u"Galileo: 9"},
+                                              {kGalileoBeidouLegendBox + 1, u"BeiDou: 13"}}));
+    EXPECT_EQ(signalLegends(charts, kMaskGps | kMaskBeidou),
+              (L{{0, u"GPS: 7"}, {kGalileoBeidouLegendBox, u"BeiDou: 13"}}))
+        << "packed from the left of its own row";
+
+    charts.tracked = {3, 2, 0, 0, 10, 12};
+    EXPECT_DOUBLE_EQ(signalColumnPitch(charts, 220), 10.0);
+    charts.tracked = {3, 2, 0, 0, 0, 0};
+    EXPECT_DOUBLE_EQ(signalColumnPitch(charts, 220), 220.0 / 3);
+}
+
+TEST(SignalSixConstellationsTest, LayoutStacksTheChartsAndKeepsTheBoardsOwn) {
+    const CRect client(0, 0, 230, 260);  // inner 5..225 x 10..230
+    struct Row {
+        const char* legend;
+        ConstellationMask mask;
+        std::array<CRect, kSignalChartCount> charts;
+        int galileoBeidouTop;  // the legend row above chart 2
+    };
+    const Row rows[] = {
+        {"three charts of 43, 10 between a chart and the next legend",
+         kSix,
+         {CRect(5, 50, 225, 93), CRect(5, 118, 225, 161), CRect(5, 186, 225, 230)},
+         171},
+        {"Galileo alone: the upper two thirds",
+         kMaskGalileo,
+         {CRect(), CRect(), CRect(5, 50, 225, 157)},
+         35},
+        {"GPS and BeiDou",
+         kMaskGps | kMaskBeidou,
+         {CRect(5, 50, 225, 127), CRect(), CRect(5, 152, 225, 230)},
+         137},
+        {"GLONASS and Galileo",
+         kMaskGlonass | kMaskGalileo,
+         {CRect(), CRect(5, 50, 225, 127), CRect(5, 152, 225, 230)},
+         137},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        const SignalLayout layout = signalLayout(client, row.mask);
+        EXPECT_EQ(layout.charts, row.charts);
+        EXPECT_EQ(layout.galileoBeidouBoxes[0],
+                  CRect(5, row.galileoBeidouTop, 115, row.galileoBeidouTop + 15));
+        EXPECT_EQ(layout.galileoBeidouBoxes[1],
+                  CRect(115, row.galileoBeidouTop, 225, row.galileoBeidouTop + 15));
+    }
+    const SignalLayout six = signalLayout(client, kSix);
+    EXPECT_EQ(six.legendBoxes[0], CRect(5, 35, 78, 50));
+    EXPECT_EQ(six.glonassLegend, CRect(5, 103, 225, 118));
+    const SignalLayout doubled = signalLayout(CRect(0, 0, 460, 520), kSix, 2.0);
+    EXPECT_EQ(doubled.charts[0], CRect(10, 100, 450, 186));
+    EXPECT_EQ(doubled.charts[2], CRect(10, 372, 450, 460));
+    for (const CRect& chart : signalLayout(CRect(0, 0, 230, 120), kSix).charts)
+        EXPECT_TRUE(chart.IsRectEmpty()) << "too low for any chart";
+
+    // The numbering alone changes nothing on the board's layouts.
+    for (ConstellationMask mask :
+         {kMaskGps, kMaskGps | kMaskGlonass, kMaskGlonass, kAll, ConstellationMask{0}}) {
+        SCOPED_TRACE(mask);
+        const SignalLayout board = signalLayout(client, mask);
+        const SignalLayout widened = signalLayout(client, mask | kMaskWideNumbering);
+        EXPECT_EQ(widened.charts, board.charts);
+        EXPECT_EQ(widened.legendBoxes, board.legendBoxes);
+        EXPECT_EQ(widened.glonassLegend, board.glonassLegend);
+        EXPECT_FALSE(board.chartShown(2));
+    }
+}
+
+TEST(SignalSixConstellationsTest, ThreeChartsRenderedWithTheirLegendsAndColours) {
+    const COLORREF grey = RGB(160, 160, 160), lightGrey = RGB(200, 200, 200);
+    struct Row {
+        const char* legend;
+        int prn, used, chart;
+        COLORREF l1, l2;
+    };
+    const Row rows[] = {
+        {"Galileo in use", 312, 1, 2, RGB(0, 150, 150), RGB(80, 200, 200)},
+        {"Galileo not in use", 312, 0, 2, grey, lightGrey},
+        {"BeiDou in use", 444, 1, 2, RGB(230, 120, 0), RGB(250, 180, 90)},
+        {"BeiDou not in use", 444, 0, 2, grey, lightGrey},
+        {"SBAS beyond 138", 148, 1, 0, RGB(255, 128, 128), RGB(255, 160, 160)},
+        {"QZSS beyond 197", 201, 1, 0, RGB(0, 192, 0), RGB(0, 230, 0)},
+    };
+    const SignalLayout layout = signalLayout(CRect(0, 0, 230, 260), kSix);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.legend);
+        Bars bars(kSix);
+        bars.show(tableOf({{row.prn, 40, 40, row.used}}));
+        const Image& image = bars.render();
+        const CRect& chart = layout.charts[row.chart];
+        const int y = chart.bottom - numberTextHeight() - 1;
+        EXPECT_EQ(Bars::pixel(image, chart.left + 2, y), row.l1);
+        EXPECT_EQ(Bars::pixel(image, chart.right - 3, y), row.l2);
+    }
+
+    // Empty, all three grids where the layout puts them and both legends of the third row inked.
+    Bars bars(kSix);
+    bars.show(tableOf({}));
+    const Image& image = bars.render();
+    std::set<int> expected;
+    for (int c = 0; c < kSignalChartCount; ++c) {
+        const std::set<int> rows = expectedGridRows(layout.charts[c], numberTextHeight());
+        expected.insert(rows.begin(), rows.end());
+    }
+    EXPECT_EQ(Bars::gridRows(image, 5, 225), expected);
+    for (const CRect& box : layout.galileoBeidouBoxes)
+        EXPECT_GT(box.Width() * box.Height() - Bars::count(image, box, kWhite), 10);
+
+    // The board's own satellites under the board's four constellations: the wide numbering
+    // alone draws the same pixels.
+    const receiver::SatelliteTable board =
+        tableOf({{3, 44, 38}, {70, 40}, {122, 36}, {194, 41, 35}, {12, 0}});
+    Bars narrow(kAll);
+    Bars wide(kAll | kMaskWideNumbering);
+    narrow.show(board);
+    wide.show(board);
+    const Image& a = narrow.render();
+    const Image& b = wide.render();
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 // ---- The page ----
 
 TEST(SignalPageTest, RefreshesFromTheReceiverOnItsTimerWithoutSendingAnything) {

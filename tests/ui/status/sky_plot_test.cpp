@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "framework/dialog.h"
@@ -341,6 +342,155 @@ TEST(SkyPlotSatellites, AConstellationTheMaskLeavesOutIsNeverDrawn) {
     EXPECT_EQ(differingPixels(gpsOnly.repainted(), both.image()), 0);
 }
 
+// ---- Receivers of six constellations ----
+
+constexpr ConstellationMask kSixConstellations =
+    kAllConstellations | kMaskGalileo | kMaskBeidou | kMaskWideNumbering;
+
+/// A sky of 64 satellites (the table's whole size): 12 GPS, 8 GLONASS, 4 SBAS (two beyond the
+/// board's 138), 4 QZSS (two beyond its 197), 14 Galileo and 22 BeiDou, spread over the sky.
+std::vector<SatelliteRecord> sixConstellationSky() {
+    std::vector<SatelliteRecord> records;
+    const auto add = [&](int first, int count) {
+        for (int i = 0; i < count; ++i) {
+            const int n = static_cast<int>(records.size());
+            records.push_back(satellite(first + i, (n * 37) % 360, 5 + (n * 13) % 80, n % 3 != 0,
+                                        n % 5 == 0 ? 0 : 30 + n % 20));
+        }
+    };
+    add(1, 12);
+    add(65, 8);
+    add(133, 2);
+    add(157, 2);
+    add(196, 4);  // 196-199
+    add(301, 14);
+    add(401, 22);
+    return records;
+}
+
+TEST(SkyPlotSixConstellations, SixtyFourSatellitesFillTheirGroupsAndLeaveNothingBehind) {
+    const std::vector<SatelliteRecord> sky = sixConstellationSky();
+    ASSERT_EQ(sky.size(), receiver::kMaxSatellites);
+    const SatelliteTable list = listOf(sky);
+    const SkyPlotTable table = CSatellitesPage::tableOf(list, list.count, kSixConstellations);
+    const std::array<int, kConstellationCount> expected = {12, 8, 4, 4, 14, 22};
+    size_t next = 0;
+    for (int group = 0; group < kConstellationCount; ++group) {
+        SCOPED_TRACE(group);
+        for (int slot = 0; slot < expected[group]; ++slot)
+            EXPECT_EQ(table[group][slot].prn, sky[next++].prn) << "in list order";
+        EXPECT_EQ(table[group][expected[group]].prn, 0);
+    }
+    // Under the board's numbering the two SBAS and two QZSS beyond its ranges belong nowhere.
+    const SkyPlotTable board = CSatellitesPage::tableOf(list, list.count);
+    EXPECT_EQ(board[2][2].prn, 0);
+    EXPECT_EQ(board[3][2].prn, 0);
+
+    for (const int dpi : {96, 192}) {
+        SCOPED_TRACE(dpi);
+        ScopedTestKit kit;
+        kit.setScreenDpi(dpi);
+        PlotWindow window(kit, kSixConstellations);
+        const Image grid = window.image();
+        window.plot.setTable(table);
+        EXPECT_EQ(window.plot.redrawnSlots(), 64);
+        const Image drawn = window.image();
+        EXPECT_GT(differingPixels(drawn, grid), 0);
+        EXPECT_EQ(differingPixels(window.repainted(), drawn), 0);
+        std::vector<SatelliteRecord> moved = sky;
+        for (SatelliteRecord& record : moved) record.azimuth = (record.azimuth + 11) % 360;
+        const SatelliteTable movedList = listOf(moved);
+        window.plot.setTable(
+            CSatellitesPage::tableOf(movedList, movedList.count, kSixConstellations));
+        window.plot.setTable(SkyPlotTable{});
+        EXPECT_EQ(window.plot.redrawnSlots(), 64);
+        EXPECT_EQ(differingPixels(window.image(), grid), 0);
+    }
+}
+
+TEST(SkyPlotSixConstellations, RangesFollowTheNumberingAndTheMask) {
+    struct Case {
+        int prn;
+        int boardGroup;  // -1: never drawn
+        int wideGroup;
+    };
+    const Case cases[] = {
+        {138, 2, 2},   {139, -1, 2},  {158, -1, 2},  {159, -1, -1}, {197, 3, 3}, {198, -1, 3},
+        {202, -1, 3},  {203, -1, -1}, {300, -1, -1}, {301, 4, 4},   {336, 4, 4}, {337, -1, -1},
+        {400, -1, -1}, {401, 5, 5},   {463, 5, 5},   {464, -1, -1},
+    };
+    ScopedTestKit kit;
+    // The board's numbering with Galileo and BeiDou on, and the wide one.
+    PlotWindow board(kit, kSixConstellations & ~kMaskWideNumbering);
+    PlotWindow wide(kit, kSixConstellations);
+    const Image grid = board.image();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.prn);
+        for (PlotWindow* window : {&board, &wide}) {
+            const ConstellationMask mask = window->plot.constellationMask();
+            const int group = window == &board ? c.boardGroup : c.wideGroup;
+            const auto found = constellationOf(c.prn, mask);
+            EXPECT_EQ(found ? static_cast<int>(*found) : -1, group);
+            const SatelliteTable list = listOf({satellite(c.prn, 20, 50)});
+            window->plot.setTable(CSatellitesPage::tableOf(list, list.count, mask));
+            EXPECT_EQ(differingPixels(window->image(), grid) > 0, group >= 0);
+            window->show({});
+        }
+    }
+
+    // A mask without Galileo leaves its satellites off: the same image as a plot never given them.
+    PlotWindow noGalileo(kit, kSixConstellations & ~kMaskGalileo);
+    PlotWindow reference(kit, kSixConstellations);
+    const std::vector<SatelliteRecord> mixed = {satellite(310, 100, 30), satellite(5, 20, 50),
+                                                satellite(420, 250, 40)};
+    const SatelliteTable list = listOf(mixed);
+    noGalileo.plot.setTable(CSatellitesPage::tableOf(list, list.count, kSixConstellations));
+    const SatelliteTable without = listOf({mixed[1], mixed[2]});
+    reference.plot.setTable(CSatellitesPage::tableOf(without, without.count, kSixConstellations));
+    EXPECT_EQ(differingPixels(noGalileo.image(), reference.image()), 0);
+}
+
+TEST(SkyPlotSixConstellations, GalileoAndBeidouHaveTheirOwnDotsAndColours) {
+    struct Case {
+        int prn, used, snr1;
+        int bitmap;
+        COLORREF label;
+    };
+    const COLORREF grey = RGB(192, 192, 192);
+    const Case cases[] = {
+        {311, 1, 45, IDB_GALILEO_USED_L1, RGB(0, 190, 255)},
+        {311, 1, 0, IDB_GALILEO_USED_NO_L1, RGB(0, 190, 255)},
+        {311, 0, 45, IDB_GALILEO_UNUSED, grey},
+        {433, 1, 45, IDB_BEIDOU_USED_L1, RGB(255, 150, 30)},
+        {433, 1, 0, IDB_BEIDOU_USED_NO_L1, RGB(255, 150, 30)},
+        {433, 0, 0, IDB_BEIDOU_UNUSED, grey},
+    };
+    ScopedTestKit kit;
+    PlotWindow window(kit, kSixConstellations);
+    const CPoint at = window.plot.project(20, 50);
+    std::set<COLORREF> newDots;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.prn << " used " << c.used << " snr " << c.snr1);
+        window.show({satellite(c.prn, 20, 50, c.used, c.snr1)});
+        const int group = static_cast<int>(*constellationOf(c.prn));
+        EXPECT_EQ(window.plot.table()[group][0].bitmapId, c.bitmap);
+        EXPECT_EQ(window.plot.table()[group][0].colour, c.label);
+        EXPECT_EQ(pixel(window.image(), at), dotColour(c.bitmap));
+        if (c.used == 1)
+            newDots.insert(dotColour(c.bitmap));
+        window.show({});
+    }
+    // The four dots in use are told apart from each other and from the older constellations'.
+    std::set<COLORREF> dots;
+    for (const int id :
+         {IDB_GPS_USED_L1, IDB_GPS_USED_NO_L1, IDB_GLONASS_USED_L1, IDB_GLONASS_USED_NO_L1,
+          IDB_SBAS_USED_L1, IDB_SBAS_USED_NO_L1, IDB_QZSS_USED_L1, IDB_QZSS_USED_NO_L1})
+        dots.insert(dotColour(id));
+    const size_t older = dots.size();
+    dots.insert(newDots.begin(), newDots.end());
+    EXPECT_EQ(dots.size(), older + 4);
+}
+
 // ---- Track history ----
 
 TEST(SkyPlotTrack, PointsAreShownAtOnceAndTheHistoryWrapsAt3500) {
@@ -429,6 +579,26 @@ TEST(SatellitesPage, RefreshesThePlotFromTheReceiverOnItsTimer) {
     // It only ever read the satellites.
     for (const std::string& call : receiver.calls()) EXPECT_EQ(call, "getSatellites");
     EXPECT_GE(receiver.calls().size(), 4u);  // the real timer may have ticked as well
+}
+
+TEST(SatellitesPage, AReceiverOfSixConstellationsShowsThemAllUnderItsNumbering) {
+    ScopedTestKit kit;
+    test::FakeReceiver receiver;
+    framework::CPropertySheet sheet;
+    CSatellitesPage page(&receiver);
+    page.setConstellationMask(kSixConstellations);
+    sheet.AddPage(&page);
+    ASSERT_TRUE(kit.open(sheet));
+    auto* plot = dynamic_cast<CSkyPlotCtrl*>(kit.control(sheet, CSatellitesPage::kPlotId));
+    ASSERT_NE(plot, nullptr);
+    receiver.satellites = listOf({satellite(148, 30, 40), satellite(199, 120, 20),
+                                  satellite(310, 200, 60), satellite(420, 300, 35)});
+    ASSERT_TRUE(kit.fireTimer(page, CSatellitesPage::kRefreshTimer));
+    EXPECT_EQ(plot->redrawnSlots(), 4);
+    EXPECT_EQ(plot->lastDrawn()[2][0].prn, 148);
+    EXPECT_EQ(plot->lastDrawn()[3][0].prn, 199);
+    EXPECT_EQ(plot->lastDrawn()[4][0].prn, 310);
+    EXPECT_EQ(plot->lastDrawn()[5][0].prn, 420);
 }
 
 }  // namespace
