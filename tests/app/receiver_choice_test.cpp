@@ -230,6 +230,9 @@ struct NmeaRun {
     std::vector<std::string> startupTexts;
     std::vector<WideString> messages;
     WideString latitude;
+    /// What the program had written to the line when the second search began (the NMEA one of
+    /// an automatic start); 0 without one.
+    uint64_t writtenBeforeSecondSearch = 0;
 };
 
 class ProgramWithPlainNmeaReceiver : public ::testing::Test {
@@ -260,8 +263,13 @@ class ProgramWithPlainNmeaReceiver : public ::testing::Test {
             [](const framework::MessageBoxRecord&) { return framework::IDOK; });
         CStartupWindow::setTextObserver([&](CStartupWindow& window) {
             run.startupTexts.clear();
-            for (const WideString& text : window.texts())
+            int openings = 0;
+            for (const WideString& text : window.texts()) {
                 run.startupTexts.push_back(platform::toUtf8(text));
+                openings += run.startupTexts.back().starts_with("Opening") ? 1 : 0;
+            }
+            if (openings == 2 && run.writtenBeforeSecondSearch == 0 && sim_)
+                run.writtenBeforeSecondSearch = sim_->bytesHeard();
         });
         framework::setModalHandler([&](framework::CWnd& window) {
             if (auto* menu = dynamic_cast<CMainMenuDialog*>(&window)) {
@@ -334,6 +342,15 @@ TEST_F(ProgramWithPlainNmeaReceiver, AutomaticStartFallsBackFromTheBoardToNmea) 
     int openings = 0;
     for (const std::string& text : run.startupTexts) openings += text.starts_with("Opening");
     EXPECT_EQ(openings, 2) << "the board's search and the NMEA search each open the port";
+    // The board's search asked its question; from the NMEA search to the end nothing more, not
+    // even the board's disconnect.
+    EXPECT_GT(run.writtenBeforeSecondSearch, 0u);
+    EXPECT_EQ(sim_->bytesHeard(), run.writtenBeforeSecondSearch);
+    // The board was only asked questions: its port was given back without the disconnect's
+    // settings, each of which would have waited out its time-out.
+    const std::vector<std::string> heard = sim_->commandLog();
+    EXPECT_FALSE(heard.empty());
+    for (const std::string& command : heard) EXPECT_TRUE(command.starts_with("$PQELQ,")) << command;
 }
 
 // `nmea` from the command line or the registry: no service, no board search, nothing sent.
@@ -346,7 +363,7 @@ TEST_F(ProgramWithPlainNmeaReceiver, NmeaChoiceListensOnlyAndSendsNothing) {
             storedProfile().writeProfileString(kSettingsSection, u"Receiver", u"nmea");
         else
             options.receiver = ReceiverChoice::Nmea;
-        sim_->clearCommandLog();
+        const uint64_t writtenBefore = sim_->bytesHeard();
         const NmeaRun run = runProgram(options);
         EXPECT_TRUE(run.messages.empty());
         ASSERT_TRUE(run.menuShown);
@@ -355,8 +372,7 @@ TEST_F(ProgramWithPlainNmeaReceiver, NmeaChoiceListensOnlyAndSendsNothing) {
         EXPECT_TRUE(platform::toUtf8(run.latitude).starts_with(kCapturedLatitude))
             << platform::toUtf8(run.latitude);
         EXPECT_FALSE(shown(run, "receiver service"));
-        EXPECT_TRUE(sim_->commandLog().empty())
-            << "the receiver heard " << sim_->commandLog().front();
+        EXPECT_EQ(sim_->bytesHeard(), writtenBefore) << "the program wrote to the receiver";
     }
 }
 
