@@ -155,6 +155,9 @@ platform::WideString connectionFailureText(const ConnectionFailure& failure) {
         }
         text += u"\n" + formatPattern(loadString(IDS_CONNECT_HELP_RATES), {rates});
     }
+    // A device named by its path (--port /dev/ttyUSB0) has no link or variable to set.
+    if (!port.empty() && port.front() == u'/')
+        return text;
     const fs::path link = platform::deviceRoot() / "devices" / platform::toUtf8(port);
     text += u"\n\n" + formatPattern(loadString(IDS_CONNECT_HELP_ACTION),
                                     {fromUtf8(link.string()), u"ZENTRIX_" + port});

@@ -220,6 +220,23 @@ TEST(ReceiverChoiceOptions, BoardSearchTellsWhereItHeardSentences) {
     }
 }
 
+// A port named by its device path has no link in the device root nor a variable to suggest.
+TEST(ReceiverChoiceOptions, FailureBoxOfADevicePathSuggestsNoComPortLink) {
+    ScratchDeviceRoot root;
+    ScopedEnv language("LC_ALL", "C");
+    ConnectionFailure failure;
+    failure.portName = u"/dev/ttyUSB7";
+    failure.devicePath = "/dev/ttyUSB7";
+    failure.ratesTried = {4800, 9600};
+    const std::string text = platform::toUtf8(connectionFailureText(failure));
+    EXPECT_NE(text.find("Port /dev/ttyUSB7: /dev/ttyUSB7"), std::string::npos) << text;
+    EXPECT_NE(text.find("Baud rates tried: 4800, 9600."), std::string::npos) << text;
+    EXPECT_EQ(text.find("ZENTRIX_"), std::string::npos) << text;
+    failure.portName = u"COM3:";
+    EXPECT_NE(platform::toUtf8(connectionFailureText(failure)).find("ZENTRIX_COM3"),
+              std::string::npos);
+}
+
 /// What the user saw during one run of the program against a receiver that only talks NMEA.
 struct NmeaRun {
     int exitCode = -1;
