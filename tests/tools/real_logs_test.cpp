@@ -17,6 +17,7 @@
 #include "platform/serial_port.h"
 #include "platform/worker_thread.h"
 #include "receiver/nmea/sentence_framer.h"
+#include "tests/support/gpsd_chk.h"
 #include "tests/support/pty.h"
 #include "tests/support/testdata.h"
 #include "tools/replay/replay.h"
@@ -28,38 +29,11 @@ using nlohmann::json;
 using receiver::SentenceFramer;
 using receiver::SentenceType;
 
-const std::vector<std::string> kNmeaLogs = {
-    "polarx2",      "nmea-rtk", "hemi",           "saab-r4",        "bu353-glonass",
-    "skytraq-fixB", "gr8013-w", "ublox-f9p-hpnmea", "st-teseo-liv4f", "sirfstarv-nmea"};
+using test::ChkEntry;
+using test::readChk;
+using test::stripExtraDollars;
 
-struct ChkEntry {
-    std::string source;
-    std::vector<json> reports;
-};
-
-std::vector<ChkEntry> readChk(const std::string& text) {
-    std::vector<ChkEntry> entries;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        if (line[0] == '{') {
-            if (!entries.empty()) entries.back().reports.push_back(json::parse(line, nullptr, false));
-        } else {
-            entries.push_back({line, {}});
-        }
-    }
-    return entries;
-}
-
-std::string stripExtraDollars(std::string line) {
-    while (line.size() > 1 && line[0] == '$' && line[1] == '$') line.erase(0, 1);
-    return line;
-}
+const std::vector<std::string>& kNmeaLogs = test::kGpsdNmeaLogs;
 
 class RealLog : public ::testing::TestWithParam<std::string> {
 protected:

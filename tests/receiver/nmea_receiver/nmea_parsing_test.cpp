@@ -2,12 +2,19 @@
 // against a widely used GNSS daemon's decoded output for the same bytes.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "receiver/nmea_receiver/epoch_assembler.h"
 #include "receiver/nmea_receiver/nmea_line_framer.h"
 #include "receiver/nmea_receiver/satellite_numbering.h"
+#include "tests/support/gpsd_chk.h"
+#include "tests/support/testdata.h"
 
 namespace zentrix::receiver {
 namespace {
@@ -216,6 +223,298 @@ TEST(SatelliteNumbering, BandOfEachSystemsSignalIds) {
             << static_cast<int>(c.system) << " signal " << c.signal;
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Real captures against the daemon's decoded output
+
+using nlohmann::json;
+
+struct CaptureRun {
+    std::vector<std::string> sentences;
+    std::vector<NmeaEpoch> epochs;
+    /// For each sentence, the last published epoch made of it; -1 for none.
+    std::vector<int> epochOf;
+};
+
+CaptureRun runCapture(const std::string& bytes) {
+    CaptureRun run;
+    NmeaLineFramer framer;
+    EpochAssembler assembler([&](const NmeaEpoch& e) { run.epochs.push_back(e); });
+    for (char c : bytes) {
+        if (framer.feed(static_cast<uint8_t>(c)) == NmeaLineFramer::Feed::Sentence) {
+            run.sentences.emplace_back(framer.sentence());
+            assembler.addSentence(framer.sentence());
+        }
+    }
+    assembler.endEpoch();
+    run.epochOf.assign(run.sentences.size(), -1);
+    for (size_t e = 0; e < run.epochs.size(); ++e) {
+        for (uint64_t i = run.epochs[e].firstSentence; i < run.epochs[e].endSentence; ++i) {
+            run.epochOf[i] = static_cast<int>(e);
+        }
+    }
+    return run;
+}
+
+/// Our number for the daemon's system and satellite ids.
+int32_t numberOf(const json& satellite) {
+    const int system = satellite.value("gnssid", 0);
+    const int svid = satellite.value("svid", 0);
+    switch (system) {
+        case 0:
+        case 1:
+            return svid;
+        case 2:
+            return 300 + svid;
+        case 3:
+            return 400 + svid;
+        case 5:
+            return 192 + svid;
+        case 6:
+            return 64 + svid;
+        default:
+            return 0;
+    }
+}
+
+/// The band of a signal as the daemon labels it (its own signal numbers per system).
+SignalBand bandOfDaemonSignal(const json& satellite) {
+    const int system = satellite.value("gnssid", 0);
+    const int signal = satellite.value("sigid", 0);
+    switch (system) {
+        case 0:
+            return (signal >= 3 && signal <= 7) ? SignalBand::Second : SignalBand::First;
+        // The daemon labels E1 (NMEA signal 7) 4, E5a 3 and E5b 5.
+        case 2:
+            return (signal == 3 || signal == 5 || signal == 6) ? SignalBand::Second
+                                                               : SignalBand::First;
+        // B1I 0, B1C 5; B2I 2, B2a 7.
+        case 3:
+            return (signal == 2 || signal == 3 || signal == 7) ? SignalBand::Second
+                                                               : SignalBand::First;
+        case 5:
+            return signal >= 4 ? SignalBand::Second : SignalBand::First;
+        case 6:
+            return signal >= 2 ? SignalBand::Second : SignalBand::First;
+        default:
+            return SignalBand::First;
+    }
+}
+
+std::string isoTime(const PositionRecord& p) {
+    char text[32];
+    snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", p.utcYear, p.utcMonth,
+             p.utcDay, p.utcHour, p.utcMinute, p.utcSecond, p.utcMillisecond);
+    return text;
+}
+
+class GpsdCapture : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        const std::string bytes = test::readFile(test::testdataPath("gpsd/" + GetParam() + ".log"));
+        ASSERT_FALSE(bytes.empty()) << "missing test data: " << GetParam();
+        chk_ = test::readChk(test::readFile(test::testdataPath("gpsd/" + GetParam() + ".log.chk")));
+        ASSERT_FALSE(chk_.empty());
+        run_ = runCapture(bytes);
+        // Each daemon source line to our sentence: lines we do not frame (a wrong checksum) find
+        // none and are left out with their reports.
+        size_t next = 0;
+        for (const auto& entry : chk_) {
+            const std::string source = test::stripExtraDollars(entry.source);
+            int found = -1;
+            for (size_t i = next; i < run_.sentences.size() && i < next + 8; ++i) {
+                if (run_.sentences[i] == source) {
+                    found = static_cast<int>(i);
+                    next = i + 1;
+                    break;
+                }
+            }
+            sourceOf_.push_back(found);
+        }
+    }
+
+    /// The published epoch of a time in the daemon's notation nearest to epoch `near`; -1 if none.
+    int epochAt(const std::string& time, int near) const {
+        int best = -1;
+        for (size_t e = 0; e < run_.epochs.size(); ++e) {
+            if (isoTime(run_.epochs[e].position) != time || !run_.epochs[e].hasPosition)
+                continue;
+            if (best < 0 || std::abs(static_cast<int>(e) - near) < std::abs(best - near)) {
+                best = static_cast<int>(e);
+            }
+        }
+        return best;
+    }
+
+    std::vector<test::ChkEntry> chk_;
+    CaptureRun run_;
+    std::vector<int> sourceOf_;
+};
+
+// Where our results differ from the daemon's for a reason, per capture: counted, never skipped
+// silently.
+struct KnownDifferences {
+    /// The capture starts or ends within an epoch: the daemon's sky reports on the fragments
+    /// before the first epoch and after the last belong to no epoch of ours (their cycles are not
+    /// whole, and they carry no position).
+    int skyOfFragments = 0;
+    /// The receiver cut GSV cycles short (sentences lost at its rate): such an epoch publishes
+    /// no table and the previous one stands, while the daemon reports the cycles that came.
+    int skyOfEpochWithCycleCutShort = 0;
+    /// The daemon reports a speed it computes from successive positions, where ours is the
+    /// receiver's own (VTG says 0.00).
+    bool speedFromPositions = false;
+};
+
+KnownDifferences knownDifferences(const std::string& capture) {
+    KnownDifferences known;
+    // 2 before the first time; 3 after a restart at the end, whose GPS cycle lost a sentence to
+    // a wrong checksum.
+    if (capture == "st-teseo-liv4f")
+        known.skyOfFragments = 5;
+    if (capture == "ublox-f9p-hpnmea")
+        known.skyOfEpochWithCycleCutShort = 5;
+    if (capture == "hemi")
+        known.speedFromPositions = true;
+    return known;
+}
+
+TEST_P(GpsdCapture, EverySkyReportMatchesTheTableOfItsEpoch) {
+    const KnownDifferences known = knownDifferences(GetParam());
+    int compared = 0, inFragments = 0, withoutTable = 0;
+    std::map<int, const json*> lastSkyOfEpoch;
+    for (size_t c = 0; c < chk_.size(); ++c) {
+        for (const auto& report : chk_[c].reports) {
+            if (report.value("class", "") != "SKY" || !report.contains("satellites"))
+                continue;
+            const std::string& source = chk_[c].source;
+            ASSERT_GE(sourceOf_[c], 0) << "a report on a sentence we did not frame: " << source;
+            const int e = run_.epochOf[static_cast<size_t>(sourceOf_[c])];
+            if (e < 0) {
+                const auto sentence = static_cast<uint64_t>(sourceOf_[c]);
+                EXPECT_TRUE(sentence < run_.epochs.front().firstSentence ||
+                            sentence >= run_.epochs.back().endSentence)
+                    << "only the fragments before the first epoch and after the last belong to "
+                       "none: "
+                    << source;
+                ++inFragments;
+                continue;
+            }
+            const NmeaEpoch& epoch = run_.epochs[static_cast<size_t>(e)];
+            if (!epoch.hasSatellites) {
+                ++withoutTable;
+                continue;
+            }
+            lastSkyOfEpoch[e] = &report;
+            // The daemon lists a satellite once per signal: the first of each band is our bar.
+            std::set<std::pair<int32_t, SignalBand>> barsSeen;
+            for (const auto& s : report["satellites"]) {
+                const int32_t number = numberOf(s);
+                const SatelliteRecord* ours = nullptr;
+                for (uint32_t i = 0; i < epoch.satellites.count; ++i) {
+                    if (epoch.satellites.entries[i].prn == number)
+                        ours = &epoch.satellites.entries[i];
+                }
+                ASSERT_NE(ours, nullptr) << number << " is not in our table, after " << source;
+                EXPECT_EQ(ours->elevation, std::lround(s.value("el", 0.0)))
+                    << number << " " << source;
+                EXPECT_EQ(ours->azimuth, std::lround(s.value("az", 0.0)))
+                    << number << " " << source;
+                const SignalBand band = bandOfDaemonSignal(s);
+                if (barsSeen.insert({number, band}).second) {
+                    EXPECT_EQ(band == SignalBand::First ? ours->snr1 : ours->snr2,
+                              std::lround(s.value("ss", 0.0)))
+                        << number << " band " << static_cast<int>(band) << " after " << source;
+                }
+                ++compared;
+            }
+        }
+    }
+    // The daemon's last report of an epoch holds its whole sky: the same satellites, the same used.
+    for (const auto& [e, sky] : lastSkyOfEpoch) {
+        const SatelliteTable& table = run_.epochs[static_cast<size_t>(e)].satellites;
+        std::set<int32_t> theirs, theirsUsed, ours, oursUsed;
+        for (const auto& s : (*sky)["satellites"]) {
+            theirs.insert(numberOf(s));
+            if (s.value("used", false))
+                theirsUsed.insert(numberOf(s));
+        }
+        for (uint32_t i = 0; i < table.count; ++i) {
+            ours.insert(table.entries[i].prn);
+            if (table.entries[i].used)
+                oursUsed.insert(table.entries[i].prn);
+        }
+        EXPECT_EQ(ours, theirs) << "epoch " << e;
+        EXPECT_EQ(oursUsed, theirsUsed) << "epoch " << e;
+    }
+    EXPECT_EQ(inFragments, known.skyOfFragments);
+    EXPECT_EQ(withoutTable, known.skyOfEpochWithCycleCutShort);
+    RecordProperty("satellites_compared", compared);
+}
+
+TEST_P(GpsdCapture, EveryFixMatchesThePositionOfItsTime) {
+    const KnownDifferences known = knownDifferences(GetParam());
+    int compared = 0;
+    for (size_t c = 0; c < chk_.size(); ++c) {
+        for (const auto& report : chk_[c].reports) {
+            const std::string kind = report.value("class", "");
+            if ((kind != "TPV" && kind != "GST") || !report.contains("lat"))
+                continue;
+            const std::string& source = chk_[c].source;
+            ASSERT_GE(sourceOf_[c], 0) << "a report on a sentence we did not frame: " << source;
+            // The daemon reports a cycle's fix on the sentence that starts the next one: its time
+            // names the epoch; a report without one belongs to its sentence's epoch.
+            int e = run_.epochOf[static_cast<size_t>(sourceOf_[c])];
+            if (report.contains("time"))
+                e = epochAt(report["time"].get<std::string>(), e);
+            ASSERT_GE(e, 0) << "no epoch of ours for " << report.dump();
+            const PositionRecord& p = run_.epochs[static_cast<size_t>(e)].position;
+            ++compared;
+            if (kind == "GST") {
+                EXPECT_NEAR(p.horizontalError,
+                            std::hypot(report["lat"].get<double>(), report["lon"].get<double>()),
+                            1e-3);
+                EXPECT_NEAR(p.verticalError, report["alt"].get<double>(), 1e-3) << source;
+                continue;
+            }
+            EXPECT_NEAR(p.latitude, report["lat"].get<double>(), 1e-7) << source;
+            EXPECT_NEAR(p.longitude, report["lon"].get<double>(), 1e-7) << source;
+            if (report.contains("altMSL")) {
+                EXPECT_NEAR(p.altitude, report["altMSL"].get<double>(), 1e-3) << source;
+            }
+            if (report.contains("altHAE")) {
+                EXPECT_NEAR(p.ellipsoidHeight, report["altHAE"].get<double>(), 1e-3) << source;
+            }
+            if (report.contains("speed") && !known.speedFromPositions) {
+                EXPECT_NEAR(p.speedOverGround / 3.6, report["speed"].get<double>(), 1e-3) << source;
+            }
+            if (report.contains("track")) {
+                EXPECT_NEAR(p.courseOverGround, report["track"].get<double>(), 1e-4) << source;
+            }
+            if (report.contains("dgpsAge")) {
+                EXPECT_EQ(p.correctionAge, static_cast<int32_t>(report["dgpsAge"].get<double>()));
+            }
+            if (report.contains("dgpsSta")) {
+                EXPECT_EQ(p.referenceStationId, report["dgpsSta"].get<int32_t>()) << source;
+            }
+            // The daemon's status 2 differential, 3 RTK fixed, 4 RTK float; none given: a fix.
+            const int status = report.value("status", 1);
+            EXPECT_EQ(p.fixType, status == 2 ? 3 : status == 3 ? 5 : status == 4 ? 4 : 1) << source;
+        }
+    }
+    RecordProperty("fixes_compared", compared);
+    EXPECT_GT(compared, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Gpsd, GpsdCapture, ::testing::ValuesIn(test::kGpsdNmeaLogs),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             }
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace zentrix::receiver
