@@ -2,6 +2,7 @@
 // choice that opens a receiver which only talks NMEA when no board answers on its line.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -343,7 +344,10 @@ constexpr char kCapturedLatitude[] = "044°04'";
 // answers, so the program listens for NMEA instead of reporting "Cannot connect GPS".
 TEST_F(ProgramWithPlainNmeaReceiver, AutomaticStartFallsBackFromTheBoardToNmea) {
     ASSERT_TRUE(startReplay(9600));
+    const uint32_t started = platform::Clock::tickCount();
     const NmeaRun run = runProgram({});
+    std::printf("[ measure ] automatic start to the end of the menu: %u clock ms\n",
+                platform::ticksSince(started));
     EXPECT_TRUE(run.messages.empty()) << platform::toUtf8(run.messages.front());
     EXPECT_EQ(run.exitCode, 0);
     ASSERT_TRUE(run.menuShown);
