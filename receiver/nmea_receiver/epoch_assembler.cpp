@@ -188,8 +188,7 @@ void EpochAssembler::addSentence(std::string_view text) {
         if (time >= 0) {
             if (epochTime_ >= 0 && time != epochTime_) {
                 // A new epoch's first timed sentence: the one before it closed the epoch.
-                learnedClosing_ = lastKey_ == candidateClosing_ ? lastKey_ : SentenceKey{};
-                candidateClosing_ = lastKey_;
+                learnClosing();
                 publish();
                 startEpoch();
             } else if (epochTime_ < 0 && !sawTime_ && hasContent_) {
@@ -247,10 +246,18 @@ void EpochAssembler::addSentence(std::string_view text) {
 void EpochAssembler::endEpoch() {
     if (!hasContent_)
         return;
+    // The last sentence before a quiet gap closed its epoch just as one before a new time does.
+    learnClosing();
     publish();
     publishedTime_ = epochTime_;
     startEpoch();
     afterEarlyPublish_ = true;
+}
+
+void EpochAssembler::learnClosing() {
+    // The same sentence closing two epochs in a row is taken to close every epoch.
+    learnedClosing_ = lastKey_ == candidateClosing_ ? lastKey_ : SentenceKey{};
+    candidateClosing_ = lastKey_;
 }
 
 void EpochAssembler::startEpoch() {

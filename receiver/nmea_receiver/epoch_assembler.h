@@ -66,6 +66,7 @@ class EpochAssembler {
     static constexpr size_t kMaxUsed = 64;
 
     void startEpoch();
+    void learnClosing();
     void publish();
     bool cycleInProgress() const;
     void takeDate(uint16_t year, uint16_t month, uint16_t day);

@@ -225,6 +225,251 @@ TEST(SatelliteNumbering, BandOfEachSystemsSignalIds) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Epochs
+
+/// "$body*hh" with the right checksum.
+std::string nmea(std::string_view body) {
+    uint8_t sum = 0;
+    for (char c : body) sum ^= static_cast<uint8_t>(c);
+    char digits[3];
+    snprintf(digits, sizeof digits, "%02X", sum);
+    return "$" + std::string(body) + "*" + digits;
+}
+
+struct Epochs {
+    std::vector<NmeaEpoch> published;
+    EpochAssembler assembler{[this](const NmeaEpoch& e) { published.push_back(e); }};
+
+    void add(std::initializer_list<std::string_view> bodies) {
+        for (auto body : bodies) assembler.addSentence(nmea(body));
+    }
+    const NmeaEpoch& last() const { return published.back(); }
+};
+
+std::vector<SatelliteRecord> entriesOf(const SatelliteTable& table) {
+    return {table.entries.begin(), table.entries.begin() + table.count};
+}
+
+TEST(EpochAssembler, OneEpochPerTimeWithEveryFieldThePagesRead) {
+    Epochs e;
+    e.add({"GNGGA,123456.50,4723.00484,N,00045.88150,W,4,12,0.9,100.5,M,-30.25,M,1.8,0133",
+           "GNRMC,123456.50,A,4723.00484,N,00045.88150,W,10.0,45.5,070926,,,R",
+           "GNGSA,A,3,05,13,,,,,,,,,,,1.6,0.8,1.4,1", "GNGST,123456.50,1.0,0.5,0.4,30,0.3,0.4,0.5",
+           "GNVTG,45.5,T,,M,10.0,N,18.5,K,R"});
+    EXPECT_TRUE(e.published.empty()) << "the epoch is open until the time changes";
+    e.add({"GNGGA,123457.50,4723.00500,N,00045.88150,W,4,12,0.9,100.5,M,-30.25,M,1.8,0133"});
+    ASSERT_EQ(e.published.size(), 1u);
+    const NmeaEpoch& epoch = e.last();
+    EXPECT_TRUE(epoch.hasPosition);
+    EXPECT_FALSE(epoch.hasSatellites) << "no GSV: no table";
+    const PositionRecord& p = epoch.position;
+    EXPECT_NEAR(p.latitude, 47 + 23.00484 / 60, 1e-12);
+    EXPECT_NEAR(p.longitude, -(0 + 45.88150 / 60), 1e-12);
+    EXPECT_DOUBLE_EQ(p.altitude, 100.5);
+    EXPECT_DOUBLE_EQ(p.ellipsoidHeight, 70.25);
+    EXPECT_EQ(p.fixType, 5);
+    EXPECT_EQ(p.satellitesUsed, 12u);
+    EXPECT_FLOAT_EQ(p.pdop, 1.6f);
+    EXPECT_FLOAT_EQ(p.hdop, 0.8f) << "GSA's HDOP is kept over GGA's";
+    EXPECT_EQ(p.correctionAge, 1);
+    EXPECT_EQ(p.referenceStationId, 133);
+    EXPECT_FLOAT_EQ(p.horizontalError, 0.5f);
+    EXPECT_FLOAT_EQ(p.verticalError, 0.5f);
+    EXPECT_NEAR(p.speedOverGround, 18.52, 1e-9);
+    EXPECT_DOUBLE_EQ(p.courseOverGround, 45.5);
+    EXPECT_EQ(std::vector<int>({p.utcYear, p.utcMonth, p.utcDay, p.utcHour, p.utcMinute,
+                                p.utcSecond, p.utcMillisecond}),
+              std::vector<int>({2026, 9, 7, 12, 34, 56, 500}));
+    EXPECT_EQ(p.gpsWeek, 2435u);
+    EXPECT_NEAR(p.timeOfWeek, 131714.5, 1e-6);
+    EXPECT_EQ(epoch.firstSentence, 0u);
+    EXPECT_EQ(epoch.endSentence, 5u);
+
+    e.assembler.endEpoch();
+    ASSERT_EQ(e.published.size(), 2u);
+    EXPECT_NEAR(e.last().position.latitude, 47 + 23.005 / 60, 1e-12);
+    EXPECT_EQ(e.last().position.utcDay, 7) << "the date stands for epochs without one";
+    e.assembler.endEpoch();
+    EXPECT_EQ(e.published.size(), 2u) << "nothing new: nothing published";
+}
+
+TEST(EpochAssembler, FixTypeFromQualityOrModes) {
+    struct Case {
+        std::vector<std::string_view> bodies;
+        int32_t expected;
+    };
+    const std::vector<Case> cases = {
+        {{"GPGGA,000001,4723.0,N,00045.0,E,0,00,,,M,,M,,"}, 0},
+        {{"GPGGA,000001,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,"}, 1},
+        {{"GPGGA,000001,4723.0,N,00045.0,E,2,05,1.0,1,M,1,M,,"}, 3},
+        {{"GPGGA,000001,4723.0,N,00045.0,E,4,05,1.0,1,M,1,M,,"}, 5},
+        {{"GPGGA,000001,4723.0,N,00045.0,E,5,05,1.0,1,M,1,M,,"}, 4},
+        {{"GPGGA,000001,4723.0,N,00045.0,E,6,05,1.0,1,M,1,M,,"}, 1},
+        {{"GPGGA,000001,4723.0,N,00045.0,E,9,05,1.0,1,M,1,M,,"}, 2},
+        {{"GPRMC,000001,A,4723.0,N,00045.0,E,0,0,010125,,,D"}, 3},
+        {{"GPRMC,000001,A,4723.0,N,00045.0,E,0,0,010125,,,F"}, 4},
+        {{"GPRMC,000001,A,4723.0,N,00045.0,E,0,0,010125,,,R"}, 5},
+        {{"GPRMC,000001,A,4723.0,N,00045.0,E,0,0,010125"}, 1},
+        {{"GPRMC,000001,V,4723.0,N,00045.0,E,0,0,010125,,,N"}, 0},
+        {{"GNGNS,000001,4723.0,N,00045.0,E,NR,10,1.0,1,1,,"}, 5},
+        {{"GNGNS,000001,4723.0,N,00045.0,E,NN,00,,,,,"}, 0},
+        {{"GPGLL,4723.0,N,00045.0,E,000001,A,D"}, 3},
+        // GGA's quality tells SBAS (9) from other corrections: a mode letter cannot undo it.
+        {{"GPGGA,000001,4723.0,N,00045.0,E,9,05,1.0,1,M,1,M,,",
+          "GPRMC,000001,A,4723.0,N,00045.0,E,0,0,010125,,,D"},
+         2},
+    };
+    for (const auto& c : cases) {
+        Epochs e;
+        for (auto body : c.bodies) e.add({body});
+        e.assembler.endEpoch();
+        ASSERT_EQ(e.published.size(), 1u) << c.bodies[0];
+        EXPECT_EQ(e.last().position.fixType, c.expected) << c.bodies[0];
+        EXPECT_EQ(e.last().position.latitude != 0, c.expected != 0) << c.bodies[0];
+    }
+}
+
+TEST(EpochAssembler, SignalsOfOneSatelliteMergeIntoItsTwoBars) {
+    Epochs e;
+    e.add({"GPGGA,000001,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,",
+           "GPGSV,1,1,02,05,40,100,45,13,20,300,,1", "GPGSV,1,1,02,05,40,100,38,27,10,200,30,8",
+           "GAGSV,1,1,01,24,50,050,40,7", "GAGSV,1,1,01,24,50,050,35,1",
+           // B1C is the first band too: B1I, heard first, keeps the bar.
+           "BDGSV,1,1,01,44,60,060,33,1", "BDGSV,1,1,01,44,60,060,50,3"});
+    e.assembler.endEpoch();
+    ASSERT_EQ(e.published.size(), 1u);
+    ASSERT_TRUE(e.last().hasSatellites);
+    const std::vector<SatelliteRecord> expected = {
+        {.prn = 5, .elevation = 40, .azimuth = 100, .snr1 = 45, .snr2 = 38},
+        {.prn = 13, .elevation = 20, .azimuth = 300},
+        {.prn = 27, .elevation = 10, .azimuth = 200, .snr2 = 30},
+        {.prn = 324, .elevation = 50, .azimuth = 50, .snr1 = 40, .snr2 = 35},
+        {.prn = 444, .elevation = 60, .azimuth = 60, .snr1 = 33},
+    };
+    EXPECT_EQ(entriesOf(e.last().satellites), expected);
+}
+
+TEST(EpochAssembler, UsedFromTheGsaOfEverySystem) {
+    Epochs e;
+    e.add({"GPRMC,000001,A,4723.0,N,00045.0,E,0,0,010125",
+           "GNGSA,A,3,24,05,,,,,,,,,,,1.5,0.9,1.2,1", "GNGSA,A,3,24,,,,,,,,,,,,1.5,0.9,1.2,3",
+           // Without a system id the ranges decide; old BeiDou receivers number 201-263.
+           "GNGSA,A,3,70,,,,,,,,,,,,1.5,0.9,1.2", "BDGSA,A,3,214,,,,,,,,,,,,1.5,0.9,1.2",
+           "GPGSV,1,1,03,24,1,1,1,05,1,1,1,07,1,1,1", "GAGSV,1,1,02,24,1,1,1,11,1,1,1",
+           "GLGSV,1,1,01,70,1,1,1", "BDGSV,1,1,01,14,1,1,1"});
+    e.assembler.endEpoch();
+    ASSERT_EQ(e.published.size(), 1u);
+    ASSERT_TRUE(e.last().hasSatellites);
+    std::map<int32_t, int> used;
+    for (const auto& entry : entriesOf(e.last().satellites)) used[entry.prn] = entry.used;
+    EXPECT_EQ(used, (std::map<int32_t, int>{
+                        {24, 1}, {5, 1}, {7, 0}, {324, 1}, {311, 0}, {70, 1}, {414, 1}}));
+    EXPECT_EQ(e.last().position.satellitesUsed, 5u) << "without GGA: the satellites GSA lists";
+    EXPECT_EQ(e.last().position.glonassUsed, 1);
+}
+
+TEST(EpochAssembler, OnlyWholeSkiesArePublished) {
+    Epochs e;
+    // The tail of an epoch heard only in part, before the first time: no epoch of its own.
+    e.add({"GPGSV,2,2,05,09,1,1,1", "GPGSA,A,3,09,,,,,,,,,,,,1.5,0.9,1.2"});
+    // A cycle that lost its last sentence.
+    e.add({"GPGGA,000001,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,", "GPGSV,3,1,09,01,1,1,1",
+           "GPGSV,3,2,09,02,1,1,1", "GLGSV,1,1,01,70,1,1,1"});
+    // A cycle that lost its first sentence.
+    e.add({"GPGGA,000002,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,", "GPGSV,2,2,05,09,1,1,1"});
+    // A whole one.
+    e.add({"GPGGA,000003,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,", "GPGSV,2,1,05,01,1,1,1,02,1,1,1",
+           "GPGSV,2,2,05,09,1,1,1"});
+    e.assembler.endEpoch();
+    ASSERT_EQ(e.published.size(), 3u);
+    EXPECT_EQ(e.published[0].firstSentence, 2u) << "the first epoch starts at its first time";
+    for (int i : {0, 1}) {
+        EXPECT_TRUE(e.published[i].hasPosition) << i;
+        EXPECT_FALSE(e.published[i].hasSatellites) << i;
+        EXPECT_EQ(e.published[i].satellites.count, 0u) << i;
+    }
+    ASSERT_TRUE(e.published[2].hasSatellites);
+    EXPECT_EQ(e.published[2].satellites.count, 3u);
+}
+
+TEST(EpochAssembler, PublishesRightAfterTheSentenceThatClosedThePreviousEpochs) {
+    Epochs e;
+    const auto epoch = [&](std::string_view gga) {
+        e.add({gga, "GPGSA,A,3,01,,,,,,,,,,,,1.5,0.9,1.2", "GPGSV,2,1,05,01,1,1,1,02,1,1,1"});
+        e.add({"GPGSV,2,2,05,09,1,1,1"});
+    };
+    epoch("GPGGA,000001,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,");
+    epoch("GPGGA,000002,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,");
+    EXPECT_EQ(e.published.size(), 1u) << "the first epochs end at the next one's time";
+    epoch("GPGGA,000003,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,");
+    ASSERT_EQ(e.published.size(), 3u)
+        << "two closings by a new time taught the last sentence: the third epoch went out at it";
+    EXPECT_EQ(e.last().position.utcSecond, 3);
+    EXPECT_TRUE(e.last().hasSatellites);
+    epoch("GPGGA,000004,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,");
+    ASSERT_EQ(e.published.size(), 4u);
+
+    // The taught sentence while a cycle is half done publishes nothing.
+    e.add({"GPGGA,000005,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,", "GPGSV,2,1,05,01,1,1,1,02,1,1,1",
+           "GLGSV,2,1,05,70,1,1,1,71,1,1,1", "GPGSV,2,2,05,09,1,1,1"});
+    EXPECT_EQ(e.published.size(), 4u);
+    e.add({"GLGSV,2,2,05,72,1,1,1", "GPGGA,000006,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,"});
+    ASSERT_EQ(e.published.size(), 5u);
+    EXPECT_EQ(e.last().satellites.count, 6u);
+
+    // A quiet gap teaches just as well.
+    Epochs quiet;
+    for (int second = 1; second <= 3; ++second) {
+        const std::string gga =
+            "GPGGA,00000" + std::to_string(second) + ",4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,";
+        quiet.add({gga, "GPVTG,1,T,,M,1,N,1.9,K,A"});
+        if (second < 3)
+            quiet.assembler.endEpoch();
+    }
+    EXPECT_EQ(quiet.published.size(), 3u);
+}
+
+TEST(EpochAssembler, MoreOfAnEpochAfterItWentOutPublishesNoSky) {
+    Epochs e;
+    for (int second = 1; second <= 3; ++second) {
+        e.add({"GPGGA,00000" + std::to_string(second) + ",4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,",
+               "GPGSV,1,1,01,01,1,1,1"});
+    }
+    ASSERT_EQ(e.published.size(), 3u);
+    // The sentence taken for the last is followed by more of its epoch: the GLONASS cycle that
+    // follows must not make a sky of its own.
+    e.add({"GPRMC,000003,A,4723.0,N,00045.0,E,0,0,010125", "GLGSV,1,1,01,70,1,1,1",
+           "GPGGA,000004,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,"});
+    ASSERT_EQ(e.published.size(), 4u);
+    EXPECT_TRUE(e.last().hasPosition);
+    EXPECT_FALSE(e.last().hasSatellites);
+}
+
+TEST(EpochAssembler, TheDateRunsOnPastMidnightAndTablesAreCutAt64) {
+    Epochs e;
+    e.add({"GPRMC,235959,A,4723.0,N,00045.0,E,0,0,311226",
+           "GPGGA,000000,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,",
+           "GPGGA,000001,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,"});
+    ASSERT_EQ(e.published.size(), 2u);
+    EXPECT_EQ(std::vector<int>({e.last().position.utcYear, e.last().position.utcMonth,
+                                e.last().position.utcDay}),
+              std::vector<int>({2027, 1, 1}));
+
+    // 16 sentences of GPS and SBAS (64 satellites), then four more GLONASS.
+    for (int sentence = 1; sentence <= 16; ++sentence) {
+        std::string body = "GPGSV,16," + std::to_string(sentence) + ",64";
+        for (int i = 0; i < 4; ++i)
+            body += "," + std::to_string(4 * (sentence - 1) + i + 1) + ",1,1,1";
+        e.add({body});
+    }
+    e.add({"GLGSV,1,1,04,65,1,1,1,66,1,1,1,67,1,1,1,68,1,1,1"});
+    e.assembler.endEpoch();
+    ASSERT_TRUE(e.last().hasSatellites);
+    EXPECT_EQ(e.last().satellites.count, kMaxSatellites);
+    EXPECT_EQ(e.last().satellites.entries.back().prn, 151);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Real captures against the daemon's decoded output
 
 using nlohmann::json;
