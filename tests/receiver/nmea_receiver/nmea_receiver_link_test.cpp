@@ -148,6 +148,7 @@ TEST_F(NmeaReceiverLinkTest, ASilentLineFailsAfterOneWindowAtEachRate) {
     auto simulator = startReceiver(kOneHertzCapture, 9600);
     ASSERT_TRUE(simulator);
     simulator->setFault(sim::SimFault::Silence);
+    platform::sleepMs(1000);  // what the receiver said before it fell silent has left the line
     NmeaReceiver receiver;
     const uint32_t start = platform::Clock::tickCount();
     EXPECT_EQ(receiver.connect(u"COM3:"), 0u);
@@ -237,8 +238,10 @@ TEST_F(BareLineTest, SentencesBackToBackInOneWriteAreAllRead) {
     };
     NmeaReceiver receiver;
     std::thread player([&] {
-        // Wait for the search to open the port (raw: no echo), then everything in one write.
+        // Wait for the search to open the port (raw: no echo) and purge it, then everything in
+        // one write while the first rate is listened to.
         for (int i = 0; i < 2000 && (pty_.lineSettings().c_lflag & ECHO); ++i) platform::sleepMs(1);
+        platform::sleepMs(300);
         pty_.send(epoch("120000.00", "4807.0000") + epoch("120001.00", "4807.5000"));
     });
     const uint32_t connected = receiver.connect(u"COM7:");
