@@ -280,14 +280,12 @@ void publishingLatency() {
         return latencies;
     };
 
-    // A 1 Hz receiver falls quiet between epochs for longer than the gap: the gap ends each one.
-    const std::vector<double> quiet = runReader(8, 1000);
-    // At 10 Hz the next epoch follows before the gap: the first epochs end when the next one's
-    // time arrives, and teach the assembler the closing sentence; the later ones end on it.
-    std::vector<double> busy = runReader(30, 100);
-    constexpr size_t kTeaching = 3;
-    const std::vector<double> teaching(busy.begin(), busy.begin() + kTeaching);
-    const std::vector<double> learned(busy.begin() + kTeaching, busy.end());
+    // A 1 Hz receiver falls quiet between epochs for longer than the gap, so until the closing
+    // sentence is known the gap ends each epoch; at 10 Hz the next epoch follows before the gap,
+    // and its first sentence ends the previous one. Once the same sentence has closed epochs in a
+    // row it ends them itself.
+    const std::vector<double> quiet = runReader(10, 1000);
+    const std::vector<double> busy = runReader(30, 100);
     close(slave);
     close(master);
 
@@ -295,10 +293,19 @@ void publishingLatency() {
         "\nPublishing latency over a pseudo-terminal, from an epoch's write (%zu bytes at "
         "once)\nto its position's publication; quiet gap %u ms\n",
         epochAt(0).size(), zentrix::receiver::NmeaReader::kQuietGapMs);
-    printLatencies("1 Hz, the line quiet between epochs (ended by the gap):", quiet);
-    printLatencies("10 Hz, epochs 1-3 (end not learned yet: ended by the next epoch's time):",
-                   teaching);
-    printLatencies("10 Hz, epochs 4-30 (end learned: ended by the closing sentence):", learned);
+    static constexpr size_t kLearning = 3;
+    const auto firstEpochs = [](const std::vector<double>& all) {
+        return std::vector<double>(all.begin(), all.begin() + std::min(kLearning, all.size()));
+    };
+    const auto laterEpochs = [](const std::vector<double>& all) {
+        return std::vector<double>(all.begin() + std::min(kLearning, all.size()), all.end());
+    };
+    printLatencies("1 Hz, quiet between epochs, epochs 1-3 (closing sentence being learned):",
+                   firstEpochs(quiet));
+    printLatencies("1 Hz, quiet between epochs, epochs 4-10:", laterEpochs(quiet));
+    printLatencies("10 Hz, back to back, epochs 1-3 (closing sentence being learned):",
+                   firstEpochs(busy));
+    printLatencies("10 Hz, back to back, epochs 4-30:", laterEpochs(busy));
 }
 
 }  // namespace
