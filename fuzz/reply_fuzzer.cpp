@@ -7,6 +7,10 @@
 // rely on that for its memory safety. The
 // getters then copy every group out, so that stored texts are widened as the command side would.
 //
+// The same bytes then go through the plain NMEA receiver's line framer and epoch assembler, and
+// the input itself, as one sentence, to the assembler directly (it must not rely on the framer's
+// checksum for its memory safety either).
+//
 // The reader lives for the whole run, as it does on a real line: building its state (and the
 // 1 MiB source-table buffer) for every input would cost more than the parsing. Its state only
 // holds values, so a finding rarely depends on earlier inputs; when one does, libFuzzer's
@@ -21,6 +25,8 @@
 #include "receiver/nmea/receiver_reader.h"
 #include "receiver/nmea/sentence_framer.h"
 #include "receiver/nmea/sentence_type.h"
+#include "receiver/nmea_receiver/epoch_assembler.h"
+#include "receiver/nmea_receiver/nmea_line_framer.h"
 
 using namespace zentrix::receiver;
 
@@ -73,6 +79,32 @@ SentenceType directType(std::string_view text) {
     return type;
 }
 
+// Every published value read, so that the sanitizers see each of them.
+void readEpoch(const NmeaEpoch& epoch) {
+    volatile double sink = epoch.position.latitude + epoch.position.ellipsoidHeight;
+    for (uint32_t i = 0; i < epoch.satellites.count; ++i) {
+        const SatelliteRecord& s = epoch.satellites.entries.at(i);
+        sink = sink + s.prn + s.elevation + s.azimuth + s.snr1 + s.snr2 + s.used;
+    }
+    (void)sink;
+}
+
+void feedNmeaReceiver(const uint8_t* data, size_t size) {
+    NmeaLineFramer framer;
+    EpochAssembler assembler(readEpoch);
+    for (size_t i = 0; i < size; ++i) {
+        if (framer.feed(data[i]) == NmeaLineFramer::Feed::Sentence) {
+            assembler.addSentence(framer.sentence());
+        }
+    }
+    assembler.endEpoch();
+    if (size <= kDirectParseMaxBytes) {
+        const std::string text(reinterpret_cast<const char*>(data), size);
+        assembler.addSentence(text);
+        assembler.endEpoch();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -101,5 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     readEveryGroup(reader.replies());
     (void)reader.getPosition();
+
+    feedNmeaReceiver(data, size);
     return 0;
 }

@@ -62,13 +62,18 @@ double parseAngle(std::string_view value, std::string_view hemisphere, char nega
     if (value.empty() || hemisphere.empty())
         return NAN;
     const size_t point = std::min(value.find('.'), value.size());
-    if (point < 3 || !allDigits(value, 0, point))
+    if (point < 3 || point > 5 || !allDigits(value, 0, point))
         return NAN;
-    // Whole minutes as an integer and their fraction as text, so that no digit is lost.
+    // Whole minutes and the digits of their fraction as integers: the one division rounds as
+    // reading the fraction as text would, with no digit lost (survey receivers send 7 or 8).
     const uint32_t whole = digits(value, 0, point);
-    const double fraction = point < value.size()
-                                ? textToDouble(std::string("0") + std::string(value.substr(point)))
-                                : 0;
+    uint64_t fractionDigits = 0;
+    double scale = 1;
+    for (size_t i = point + 1; i < value.size() && i <= point + 15 && isDigit(value[i]); ++i) {
+        fractionDigits = fractionDigits * 10 + static_cast<uint64_t>(value[i] - '0');
+        scale *= 10;
+    }
+    const double fraction = static_cast<double>(fractionDigits) / scale;
     const double minutes = (whole % 100) + fraction;
     const double degrees = (whole / 100) + minutes / 60.0;
     return hemisphere[0] == negative ? -degrees : degrees;
@@ -575,7 +580,7 @@ void EpochAssembler::parseGsv(std::string_view talker, const FieldList& f) {
         return;
 
     const uint32_t signalId = hexDigit(signal);
-    const size_t blocks = (fields - 3) / 4;
+    const size_t blocks = fields > 3 ? (fields - 3) / 4 : 0;
     for (size_t b = 0; b < blocks; ++b) {
         const size_t at = 4 + 4 * b;
         if (f[at].empty())

@@ -469,6 +469,27 @@ TEST(EpochAssembler, TheDateRunsOnPastMidnightAndTablesAreCutAt64) {
     EXPECT_EQ(e.last().satellites.entries.back().prn, 151);
 }
 
+TEST(EpochAssembler, MalformedSentencesLeaveTheNextEpochIntact) {
+    Epochs e;
+    e.add({"GPGGA,000001,4723.0,N,00045.0,E,1,05,1.0,1,M,1,M,,",
+           // Cut short after the header or the counts (a GSV with no blocks once looped on).
+           "GLGSV,1,1", "GPGSV", "GPGSA,A", "GPGGA", "GPRMC,000001", "GPGLL", "GNGNS", "GPZDA,0",
+           "GPGST", "GPVTG",
+           // Impossible counts and numbers.
+           "GPGSV,0,1,00,01,1,1,1", "GPGSV,2,3,05,01,1,1,1", "GPGSV,99,1,05,01,1,1,1",
+           "GPGSV,1,1,01,999999999999,-5,99999,1e308", "GNGSA,A,3,-1,0,,,,,,,,,,,,,,,,,,,,,,,,9",
+           "GPGGA,256199,9999.9,Q,99999.99999999999999999,X,7,-3,,,,,,,",
+           "GPRMC,000001,A,4723.0,N,00045.0,E,,,999999"});
+    e.add({"GPGGA,000002,4723.5,N,00045.0,E,1,05,1.0,1,M,1,M,,", "GPGSV,1,1,01,01,10,20,30"});
+    e.assembler.endEpoch();
+    ASSERT_EQ(e.published.size(), 2u);
+    EXPECT_NEAR(e.last().position.latitude, 47 + 23.5 / 60, 1e-12);
+    ASSERT_TRUE(e.last().hasSatellites);
+    EXPECT_EQ(
+        entriesOf(e.last().satellites),
+        std::vector<SatelliteRecord>({{.prn = 1, .elevation = 10, .azimuth = 20, .snr1 = 30}}));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Real captures against the daemon's decoded output
 
@@ -547,7 +568,7 @@ SignalBand bandOfDaemonSignal(const json& satellite) {
 }
 
 std::string isoTime(const PositionRecord& p) {
-    char text[32];
+    char text[48];
     snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", p.utcYear, p.utcMonth,
              p.utcDay, p.utcHour, p.utcMinute, p.utcSecond, p.utcMillisecond);
     return text;
