@@ -79,8 +79,17 @@ double parseAngle(std::string_view value, std::string_view hemisphere, char nega
     return hemisphere[0] == negative ? -degrees : degrees;
 }
 
+// A field's number in the record's type: a receiver's nonsense is held to the type's range.
+float toFloat(double value) {
+    return static_cast<float>(std::clamp(value, -1e30, 1e30));
+}
+
+int32_t toInt(double value) {
+    return static_cast<int32_t>(std::clamp(value, -2e9, 2e9));
+}
+
 int32_t roundSnr(double snr) {
-    return static_cast<int32_t>(static_cast<float>(snr) + 0.5f);
+    return static_cast<int32_t>(toFloat(std::clamp(snr, -1e6, 1e6)) + 0.5f);
 }
 
 /// The pages' fix types: 0 none, 1 autonomous, 2 SBAS, 3 differential, 4 float, 5 fixed.
@@ -405,7 +414,7 @@ void EpochAssembler::parseGga(const FieldList& f) {
         hasSatellitesUsedCount_ = true;
     }
     if (!f[8].empty() && !hdopFromGsa_)
-        p.hdop = static_cast<float>(textToDouble(f[8]));
+        p.hdop = toFloat(textToDouble(f[8]));
     if (!f[9].empty()) {
         p.altitude = textToDouble(f[9]);
         hasAltitude_ = true;
@@ -413,7 +422,7 @@ void EpochAssembler::parseGga(const FieldList& f) {
     if (!f[11].empty())
         separation_ = textToDouble(f[11]);
     if (!f[13].empty())
-        p.correctionAge = static_cast<int32_t>(textToDouble(f[13]));
+        p.correctionAge = toInt(textToDouble(f[13]));
     if (!f[14].empty())
         p.referenceStationId = textToInt(f[14]);
 }
@@ -433,7 +442,7 @@ void EpochAssembler::parseGns(const FieldList& f) {
         hasSatellitesUsedCount_ = true;
     }
     if (!f[8].empty() && !hdopFromGsa_)
-        p.hdop = static_cast<float>(textToDouble(f[8]));
+        p.hdop = toFloat(textToDouble(f[8]));
     if (!f[9].empty()) {
         p.altitude = textToDouble(f[9]);
         hasAltitude_ = true;
@@ -441,7 +450,7 @@ void EpochAssembler::parseGns(const FieldList& f) {
     if (!f[10].empty())
         separation_ = textToDouble(f[10]);
     if (!f[11].empty())
-        p.correctionAge = static_cast<int32_t>(textToDouble(f[11]));
+        p.correctionAge = toInt(textToDouble(f[11]));
     if (!f[12].empty())
         p.referenceStationId = textToInt(f[12]);
 }
@@ -507,9 +516,9 @@ void EpochAssembler::parseGsa(std::string_view talker, const FieldList& f) {
         }
     }
     if (!f[dops].empty())
-        p.pdop = static_cast<float>(textToDouble(f[dops]));
+        p.pdop = toFloat(textToDouble(f[dops]));
     if (!f[dops + 1].empty()) {
-        p.hdop = static_cast<float>(textToDouble(f[dops + 1]));
+        p.hdop = toFloat(textToDouble(f[dops + 1]));
         hdopFromGsa_ = true;
     }
 }
@@ -616,10 +625,10 @@ void EpochAssembler::parseGst(const FieldList& f) {
         return;
     const double latitudeError = textToDouble(f[6]);
     const double longitudeError = textToDouble(f[7]);
-    p.horizontalError = p.horizontalError2 = static_cast<float>(
-        std::sqrt(latitudeError * latitudeError + longitudeError * longitudeError));
+    p.horizontalError = p.horizontalError2 =
+        toFloat(std::sqrt(latitudeError * latitudeError + longitudeError * longitudeError));
     if (!f[8].empty())
-        p.verticalError = p.verticalError2 = static_cast<float>(textToDouble(f[8]));
+        p.verticalError = p.verticalError2 = toFloat(textToDouble(f[8]));
 }
 
 void EpochAssembler::parseVtg(const FieldList& f) {

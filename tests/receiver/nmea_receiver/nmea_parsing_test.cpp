@@ -479,7 +479,11 @@ TEST(EpochAssembler, MalformedSentencesLeaveTheNextEpochIntact) {
            "GPGSV,0,1,00,01,1,1,1", "GPGSV,2,3,05,01,1,1,1", "GPGSV,99,1,05,01,1,1,1",
            "GPGSV,1,1,01,999999999999,-5,99999,1e308", "GNGSA,A,3,-1,0,,,,,,,,,,,,,,,,,,,,,,,,9",
            "GPGGA,256199,9999.9,Q,99999.99999999999999999,X,7,-3,,,,,,,",
-           "GPRMC,000001,A,4723.0,N,00045.0,E,,,999999"});
+           "GPRMC,000001,A,4723.0,N,00045.0,E,,,999999",
+           // Numbers beyond the record's types (the sanitizer builds see any overflow).
+           "GLGSV,1,1,01,70,1,1,2700000000",
+           "GPGGA,000001,4723.0,N,00045.0,E,2,05,1e39,1,M,1,M,1e12,",
+           "GPGST,000001,1,1,1,1,1e300,1e300,1e300"});
     e.add({"GPGGA,000002,4723.5,N,00045.0,E,1,05,1.0,1,M,1,M,,", "GPGSV,1,1,01,01,10,20,30"});
     e.assembler.endEpoch();
     ASSERT_EQ(e.published.size(), 2u);
