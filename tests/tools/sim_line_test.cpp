@@ -268,6 +268,13 @@ TEST(SimReplay, LinesKeepTheirCaptureTimesAndGetCarriageReturns) {
     EXPECT_DOUBLE_EQ(lines[2].offsetSeconds, 2.5);
     EXPECT_DOUBLE_EQ(lines[3].offsetSeconds, 43199.0);
     EXPECT_DOUBLE_EQ(lines[4].offsetSeconds, 43201.0);  // across midnight
+
+    // A receiver that doubles every "$" keeps its pace too, instead of playing at line speed.
+    const auto doubled =
+        sim::ReplayPeer::linesOf("$$GNGGA,120000.00,x\n$$GNGGA,120001.00,x\n$$,1\n");
+    ASSERT_EQ(doubled.size(), 3u);
+    EXPECT_DOUBLE_EQ(doubled[1].offsetSeconds, 1.0);
+    EXPECT_DOUBLE_EQ(doubled[2].offsetSeconds, 1.0);
 }
 
 TEST_F(SimLineTest, ReplayPlaysTheCaptureOntoTheLine) {

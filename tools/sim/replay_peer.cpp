@@ -9,8 +9,13 @@ namespace {
 
 /// Seconds of the day of a sentence that carries the time in its first field (GGA, RMC, ZDA);
 /// -1 for any other.
-double timeOfSentence(const std::string& line) {
-    if (line.size() < 14 || line[0] != '$')
+double timeOfSentence(const std::string& capturedLine) {
+    // Some receivers start every sentence with "$$"; the sentence begins at the last of them.
+    const size_t body = capturedLine.find_first_not_of('$');
+    if (body == 0 || body == std::string::npos)
+        return -1;
+    const std::string line = capturedLine.substr(body - 1);
+    if (line.size() < 14)
         return -1;
     const std::string type = line.substr(3, 4);
     if (type != "GGA," && type != "RMC," && type != "ZDA,")
