@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Zentrix on Debian 12.
 #   ./dev.sh run    build, then run the program against the built-in simulated receiver
+#                   (ZENTRIX_RECEIVER=nmea: a plain NMEA receiver replaying a real capture)
 #   ./dev.sh test   build, then run every test
 #   ./dev.sh package  build a release, then the Debian package (prints the .deb's path)
 # Environment: BUILD_DIR (default build/release), SANITIZE ("address,undefined" or "thread"),
@@ -108,7 +109,13 @@ case "$cmd" in
             0143*) com=1 kind=sirf ;;
             0204*) kind=sirf ;;
         esac
-        "$dir/tools/sim/zentrix-sim" --com "$com" --receiver "$kind" </dev/null >/dev/null &
+        sim_args=(--com "$com" --receiver "$kind")
+        # ZENTRIX_RECEIVER=nmea: a plain NMEA receiver instead, replaying a real capture with GPS,
+        # Galileo and BeiDou at 9600 baud; Zentrix finds it by itself.
+        if [ "${ZENTRIX_RECEIVER:-}" = nmea ]; then
+            sim_args=(--com "$com" --replay tests/data/gpsd/st-teseo-liv4f.log --loop --baud 9600)
+        fi
+        "$dir/tools/sim/zentrix-sim" "${sim_args[@]}" </dev/null >/dev/null &
         sim=$!
         app=
         # However the run ends (Zentrix ends or crashes, Ctrl-C, a closed terminal, a kill of this
@@ -136,7 +143,7 @@ case "$cmd" in
         # In the background, so that this script hears its signals while Zentrix runs (a
         # foreground command would hold them back until it ends). A background job ignores the
         # terminal's SIGINT; Zentrix hears of Ctrl-C through the script's SIGTERM.
-        "$dir/app/zentrix" &
+        "$dir/app/zentrix" ${ZENTRIX_RECEIVER:+--receiver "$ZENTRIX_RECEIVER"} &
         app=$!
         status=0
         wait "$app" || status=$?
