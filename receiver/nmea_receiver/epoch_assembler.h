@@ -27,7 +27,8 @@ struct NmeaEpoch {
 /// Reads GGA, RMC, GNS, GLL, GSA, GSV, GST, VTG and ZDA of every talker into the records the
 /// pages read, and publishes once per epoch: when a sentence carries a time different from the
 /// current epoch's, when the sentence that closed the previous epochs arrives again, or when the
-/// line falls quiet (`endEpoch`). Single-threaded: the reader thread owns it.
+/// line falls quiet (`endEpoch`). What comes before the first time heard is the tail of an epoch
+/// heard only in part and is not taken into the first. Single-threaded: the reader thread owns it.
 class EpochAssembler {
   public:
     using EpochObserver = std::function<void(const NmeaEpoch&)>;
