@@ -211,8 +211,9 @@ TEST(ReceiverChoiceOptions, BoardSearchTellsWhereItHeardSentences) {
         options.startUtcSeconds = 1700000000;
         sim::Simulator simulator(options);
         ASSERT_TRUE(simulator.openPseudoTerminal() && simulator.linkAsComPort(3));
-        if (row.peer)
+        if (row.peer) {
             ASSERT_TRUE(simulator.start());
+        }
         receiver::GnssReceiver board;
         EXPECT_EQ(board.connect(u"COM3:"), row.connected);
         EXPECT_EQ(board.heardBaud(), row.heard);
