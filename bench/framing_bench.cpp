@@ -12,13 +12,14 @@
 #include <fstream>
 #include <string>
 
+#include "bench/best_of.h"
 #include "bench/testdata_logs.h"
 #include "receiver/nmea/byte_source.h"
 #include "receiver/nmea/receiver_reader.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using zentrix::bench::bestSeconds;
 using zentrix::receiver::MemoryByteSource;
 using zentrix::receiver::ReceiverReader;
 
@@ -52,27 +53,19 @@ void BM_FrameAndParse(benchmark::State& state) {
     int64_t sentences = 0;
     for (auto _ : state) sentences += readAll(bytes);
     state.SetBytesProcessed(static_cast<int64_t>(bytes.size()) * state.iterations());
-    state.counters["sentences/s"] = benchmark::Counter(static_cast<double>(sentences),
-                                                       benchmark::Counter::kIsRate);
+    state.counters["sentences/s"] =
+        benchmark::Counter(static_cast<double>(sentences), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FrameAndParse)->Unit(benchmark::kMillisecond);
 
-double bestSeconds(int runs, const auto& work) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
-
 void compareWithGpsdecode() {
     const std::string& bytes = logBytes();
-    if (bytes.empty()) return;
+    if (bytes.empty())
+        return;
     char path[] = "/tmp/zentrix-bench-XXXXXX";
     const int fd = mkstemp(path);
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     close(fd);
     // Several copies, so that gpsdecode's start-up does not dominate its time.
     constexpr int kCopies = 20;
@@ -102,7 +95,8 @@ void compareWithGpsdecode() {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     compareWithGpsdecode();

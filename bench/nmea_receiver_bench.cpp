@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/best_of.h"
 #include "bench/testdata_logs.h"
 #include "platform/serial_port.h"
 #include "platform/text.h"
@@ -35,6 +36,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using zentrix::bench::bestSeconds;
 using zentrix::receiver::EpochAssembler;
 using zentrix::receiver::NmeaEpoch;
 using zentrix::receiver::NmeaLineFramer;
@@ -105,16 +107,6 @@ void BM_NmeaFrameOnly(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(bytes.size()) * state.iterations());
 }
 BENCHMARK(BM_NmeaFrameOnly)->Unit(benchmark::kMillisecond);
-
-double bestSeconds(int runs, const auto& work) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
 
 struct Comparison {
     double megabytes = 0;

@@ -399,7 +399,6 @@ void EpochAssembler::takeFixType(int32_t fixType, bool fromQuality) {
 }
 
 void EpochAssembler::parseGga(const FieldList& f) {
-    PositionRecord& p = epoch_.position;
     epoch_.hasPosition = true;
     const std::string_view quality = f[6];
     if (quality.empty())
@@ -409,26 +408,10 @@ void EpochAssembler::parseGga(const FieldList& f) {
     if (fixType == 0)
         return;
     takeLatLon(f, 2);
-    if (!f[7].empty()) {
-        p.satellitesUsed = static_cast<uint32_t>(std::max(0, textToInt(f[7])));
-        hasSatellitesUsedCount_ = true;
-    }
-    if (!f[8].empty() && !hdopFromGsa_)
-        p.hdop = toFloat(textToDouble(f[8]));
-    if (!f[9].empty()) {
-        p.altitude = textToDouble(f[9]);
-        hasAltitude_ = true;
-    }
-    if (!f[11].empty())
-        separation_ = textToDouble(f[11]);
-    if (!f[13].empty())
-        p.correctionAge = toInt(textToDouble(f[13]));
-    if (!f[14].empty())
-        p.referenceStationId = textToInt(f[14]);
+    takeSolution(f, kGgaSolution);
 }
 
 void EpochAssembler::parseGns(const FieldList& f) {
-    PositionRecord& p = epoch_.position;
     epoch_.hasPosition = true;
     // One mode letter per system: the best of them is the solution's.
     int32_t fixType = -1;
@@ -437,22 +420,27 @@ void EpochAssembler::parseGns(const FieldList& f) {
     if (fixType <= 0)
         return;
     takeLatLon(f, 2);
-    if (!f[7].empty()) {
-        p.satellitesUsed = static_cast<uint32_t>(std::max(0, textToInt(f[7])));
+    takeSolution(f, kGnsSolution);
+}
+
+void EpochAssembler::takeSolution(const FieldList& f, const SolutionFields& at) {
+    PositionRecord& p = epoch_.position;
+    if (!f[at.satellites].empty()) {
+        p.satellitesUsed = static_cast<uint32_t>(std::max(0, textToInt(f[at.satellites])));
         hasSatellitesUsedCount_ = true;
     }
-    if (!f[8].empty() && !hdopFromGsa_)
-        p.hdop = toFloat(textToDouble(f[8]));
-    if (!f[9].empty()) {
-        p.altitude = textToDouble(f[9]);
+    if (!f[at.hdop].empty() && !hdopFromGsa_)
+        p.hdop = toFloat(textToDouble(f[at.hdop]));
+    if (!f[at.altitude].empty()) {
+        p.altitude = textToDouble(f[at.altitude]);
         hasAltitude_ = true;
     }
-    if (!f[10].empty())
-        separation_ = textToDouble(f[10]);
-    if (!f[11].empty())
-        p.correctionAge = toInt(textToDouble(f[11]));
-    if (!f[12].empty())
-        p.referenceStationId = textToInt(f[12]);
+    if (!f[at.separation].empty())
+        separation_ = textToDouble(f[at.separation]);
+    if (!f[at.age].empty())
+        p.correctionAge = toInt(textToDouble(f[at.age]));
+    if (!f[at.station].empty())
+        p.referenceStationId = textToInt(f[at.station]);
 }
 
 void EpochAssembler::parseRmc(const FieldList& f) {

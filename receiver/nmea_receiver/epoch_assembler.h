@@ -73,8 +73,16 @@ class EpochAssembler {
     void takeDate(uint16_t year, uint16_t month, uint16_t day);
     void takeLatLon(const FieldList& f, size_t first);
     void takeFixType(int32_t fixType, bool fromQuality);
+    /// Where GGA and GNS, which differ only in their layout, keep the solution's details.
+    struct SolutionFields {
+        size_t satellites, hdop, altitude, separation, age, station;
+    };
+    static constexpr SolutionFields kGgaSolution{7, 8, 9, 11, 13, 14};
+    static constexpr SolutionFields kGnsSolution{7, 8, 9, 10, 11, 12};
+
     void parseGga(const FieldList& f);
     void parseGns(const FieldList& f);
+    void takeSolution(const FieldList& f, const SolutionFields& at);
     void parseRmc(const FieldList& f);
     void parseGll(const FieldList& f);
     void parseGsa(std::string_view talker, const FieldList& f);

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "receiver/gnss_receiver.h"
+#include "tests/support/simulated_receiver.h"
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
 #include "tools/sim/survey_board.h"
@@ -22,12 +23,7 @@ class ConnectionTest : public ::testing::Test {
     std::unique_ptr<Simulator> startSimulator(uint32_t baud) {
         sim::SimOptions options;
         options.baudRate = baud;
-        auto simulator = std::make_unique<Simulator>(options);
-        if (!simulator->openPseudoTerminal() || !simulator->linkAsComPort(3) ||
-            !simulator->start()) {
-            return nullptr;
-        }
-        return simulator;
+        return test::startSimulatorWith(options);
     }
     sim::BoardState board(Simulator& simulator) {
         sim::BoardState copy;

@@ -9,15 +9,21 @@
 
 namespace zentrix::test {
 
+/// A running simulator with `options` linked as COMn:, or null when it could not start.
+inline std::unique_ptr<sim::Simulator> startSimulatorWith(const sim::SimOptions& options,
+                                                          int com = 3) {
+    auto simulator = std::make_unique<sim::Simulator>(options);
+    if (!simulator->openPseudoTerminal() || !simulator->linkAsComPort(com) || !simulator->start())
+        return nullptr;
+    return simulator;
+}
+
 /// A running simulator of `kind` linked as COMn:, or null when it could not start.
 inline std::unique_ptr<sim::Simulator> startSimulator(sim::SimReceiver kind, int com = 3) {
     sim::SimOptions options;
     options.receiver = kind;
     options.startUtcSeconds = 1700000000;
-    auto simulator = std::make_unique<sim::Simulator>(options);
-    if (!simulator->openPseudoTerminal() || !simulator->linkAsComPort(com) || !simulator->start())
-        return nullptr;
-    return simulator;
+    return startSimulatorWith(options, com);
 }
 
 /// A copy of the simulated board's state, taken under its lock.

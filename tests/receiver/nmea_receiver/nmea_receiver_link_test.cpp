@@ -14,6 +14,7 @@
 #include "receiver/nmea_receiver/nmea_receiver.h"
 #include "tests/support/nmea.h"
 #include "tests/support/pty.h"
+#include "tests/support/simulated_receiver.h"
 #include "tests/support/test_support.h"
 #include "tests/support/testdata.h"
 #include "tools/sim/simulator.h"
@@ -39,12 +40,7 @@ class NmeaReceiverLinkTest : public ::testing::Test {
         options.replayRealTime = realTime;
         options.replayLoop = true;
         options.baudRate = baud;
-        auto simulator = std::make_unique<Simulator>(options);
-        if (!simulator->openPseudoTerminal() || !simulator->linkAsComPort(3) ||
-            !simulator->start()) {
-            return nullptr;
-        }
-        return simulator;
+        return test::startSimulatorWith(options);
     }
 
     test::ScratchDeviceRoot root_;

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/local_time.h"
 #include "receiver/sirf/sirf_framer.h"
+#include "tests/support/simulated_receiver.h"
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
 
@@ -51,12 +52,7 @@ class SirfReceiverTest : public ::testing::Test {
         options.sirfStartsBinary = binary;
         options.startUtcSeconds = 1700000000;
         options.keepTranscript = true;
-        auto simulator = std::make_unique<Simulator>(options);
-        if (!simulator->openPseudoTerminal() || !simulator->linkAsComPort(3) ||
-            !simulator->start()) {
-            return nullptr;
-        }
-        return simulator;
+        return test::startSimulatorWith(options);
     }
 
     test::ScratchDeviceRoot root_;
