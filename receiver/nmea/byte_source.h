@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/line_share.h"
 #include "platform/serial_port.h"
 
 namespace zentrix::receiver {
@@ -24,7 +25,8 @@ public:
                           uint32_t timeoutMs) = 0;
 };
 
-/// The running program's source: the receiver's serial port.
+/// The running program's source: the receiver's serial port. What it reads also goes to the
+/// program's share of the receiver, when one is attached.
 class SerialByteSource : public ByteSource {
 public:
     explicit SerialByteSource(platform::SerialPort& port) : port_(port) {}
@@ -32,7 +34,11 @@ public:
     bool readSome(uint8_t* buffer, uint32_t capacity, uint32_t* bytesRead,
                   uint32_t timeoutMs) override {
         if (capacity == 0 || !port_.read(buffer, 1, bytesRead, timeoutMs)) return false;
-        if (*bytesRead == 1) *bytesRead += port_.readArrived(buffer + 1, capacity - 1);
+        if (*bytesRead == 1) {
+            *bytesRead += port_.readArrived(buffer + 1, capacity - 1);
+            if (platform::LineShare* share = platform::readerShare())
+                share->mirror(buffer, *bytesRead);
+        }
         return true;
     }
 
