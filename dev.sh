@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-qpa-plugins fonts-liberation libsqlite3-dev
-          nlohmann-json3-dev gpsd-clients socat clang libclang-rt-14-dev ccache locales
+          nlohmann-json3-dev gpsd gpsd-clients socat clang libclang-rt-14-dev ccache locales
           dpkg-dev file lintian)
 
 install_packages() {

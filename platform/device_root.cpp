@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/network_line.h"
+
 namespace zentrix::platform {
 namespace fs = std::filesystem;
 namespace {
@@ -104,6 +106,8 @@ bool createParentFolders(const fs::path& file) { return createFolders(file.paren
 fs::path resolvePortName(WideStringView portName) {
     const std::string name = toUtf8(portName);
     if (!name.empty() && name.front() == '/') return fs::path(name);
+    // A network line is opened by its address, which is no file.
+    if (isNetworkPortName(name)) return fs::path(name);
     const std::string base = portBaseName(name);
     if (base.empty()) return {};
 

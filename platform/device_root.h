@@ -30,7 +30,8 @@ bool createParentFolders(const std::filesystem::path& file);
 /// Resolves a port name to the device to open: for "COMn:" `$ZENTRIX_COMn` when set, else the link
 /// `devices/COMn` in the device root when it exists, else `/dev/ttyS<n-1>`. Any other port name
 /// ("BSP4:") is looked up the same way without the last fall-back; an absolute path stands for
-/// itself. An empty path means the name cannot be resolved.
+/// itself, and so does a network address ("tcp://HOST:PORT", "gpsd://HOST[:PORT]"). An empty path
+/// means the name cannot be resolved.
 std::filesystem::path resolvePortName(WideStringView portName);
 
 }  // namespace zentrix::platform

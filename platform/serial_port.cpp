@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -85,6 +86,10 @@ void SerialPort::open(WideStringView name) {
         lastError_ = ENOENT;
         return;
     }
+    if (isNetworkPortName(path.native())) {
+        openNetwork(name, path.native());
+        return;
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         fail();
@@ -113,6 +118,45 @@ void SerialPort::open(WideStringView name) {
 
     portName_ = WideString(name.substr(0, kPortNameMaxLength));
     dropReadAhead();
+    lineKind_ = LineKind::Serial;
+    lastError_ = 0;
+    fd_ = fd;
+}
+
+void SerialPort::openNetwork(WideStringView name, const std::string& address) {
+    const auto parsed = parseNetworkPortName(address);
+    if (!parsed) {
+        lastError_ = EINVAL;
+        return;
+    }
+    int error = 0;
+    const int fd = connectNetworkLine(*parsed, kConnectTimeoutMs, error);
+    if (fd < 0) {
+        lastError_ = error;
+        return;
+    }
+    if (parsed->kind == NetworkAddress::Kind::Gpsd) {
+        // The request is far smaller than any socket buffer: one send takes it whole or the
+        // connection is already gone.
+        const ssize_t n =
+            ::send(fd, kGpsdWatchRequest.data(), kGpsdWatchRequest.size(), MSG_NOSIGNAL);
+        if (n != static_cast<ssize_t>(kGpsdWatchRequest.size())) {
+            lastError_ = n < 0 ? errno : EIO;
+            ::close(fd);
+            return;
+        }
+    }
+    lineSettings_ = termios{};
+    timeouts_ = CommTimeouts{};
+    appliedTimeouts_ = timeouts_;
+    timeoutApplications_ = 0;
+    timeouts_.writeTotalMultiplierMs = 10;
+    timeouts_.writeTotalConstantMs = 1000;
+    portName_ = WideString(name.substr(0, kPortNameMaxLength));
+    dropReadAhead();
+    gpsdFilter_.reset();
+    networkBaud_ = 0;
+    lineKind_ = parsed->kind == NetworkAddress::Kind::Gpsd ? LineKind::Gpsd : LineKind::Tcp;
     lastError_ = 0;
     fd_ = fd;
 }
@@ -121,7 +165,7 @@ int SerialPort::close() {
     const int fd = fd_.exchange(-1);
     if (fd < 0) return -1;
     dropReadAhead();
-    ::ioctl(fd, TIOCNXCL);
+    if (!isNetwork()) ::ioctl(fd, TIOCNXCL);
     return ::close(fd) == 0 ? 1 : (fail(), 0);
 }
 
@@ -130,6 +174,11 @@ bool SerialPort::setBaudRate(uint32_t bitsPerSecond) {
     if (!isOpen() || baud == nullptr) {
         lastError_ = EINVAL;
         return false;
+    }
+    if (isNetwork()) {
+        // Nothing arrived at a wrong rate here, so the read-ahead stays.
+        networkBaud_ = bitsPerSecond;
+        return true;
     }
     termios next = lineSettings_;
     if (::cfsetispeed(&next, baud->code) != 0 || ::cfsetospeed(&next, baud->code) != 0) return fail();
@@ -147,6 +196,7 @@ bool SerialPort::setBaudRate(uint32_t bitsPerSecond) {
 }
 
 uint32_t SerialPort::baudRate() const {
+    if (isNetwork()) return networkBaud_;
     const BaudCode* baud = findBaudCode(::cfgetospeed(&lineSettings_));
     return baud ? baud->bitsPerSecond : 0;
 }
@@ -183,9 +233,23 @@ SerialPort::Ready SerialPort::waitReady(short events, Clock::RealClock::time_poi
     }
 }
 
+// One read of the line. A gpsd line keeps only the sentence lines of what came, which may be none
+// of it: that reads as "nothing yet", as a line that is idle does.
+ssize_t SerialPort::receive(uint8_t* buffer, size_t capacity) {
+    if (lineKind_ == LineKind::Serial) return ::read(fd_, buffer, capacity);
+    if (lineKind_ == LineKind::Tcp) return ::recv(fd_, buffer, capacity, 0);
+    std::array<uint8_t, sizeof readAhead_> raw;
+    const ssize_t n = ::recv(fd_, raw.data(), std::min(capacity, raw.size()), 0);
+    if (n <= 0) return n;
+    const size_t kept = gpsdFilter_.filter(raw.data(), static_cast<size_t>(n), buffer);
+    if (kept > 0) return static_cast<ssize_t>(kept);
+    errno = EAGAIN;
+    return -1;
+}
+
 bool SerialPort::fillReadAhead(bool& failed) {
     for (;;) {
-        const ssize_t n = ::read(fd_, readAhead_.data(), readAhead_.size());
+        const ssize_t n = receive(readAhead_.data(), readAhead_.size());
         if (n > 0) {
             readAheadBegin_ = 0;
             readAheadEnd_ = static_cast<size_t>(n);
@@ -195,9 +259,9 @@ bool SerialPort::fillReadAhead(bool& failed) {
         lineMayHoldMore_ = false;
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
-        // End of file on a terminal, or a read error: the device is gone.
+        // End of file on a terminal or a connection, or a read error: the device is gone.
         failed = true;
-        if (n == 0) errno = EIO;
+        if (n == 0) errno = isNetwork() ? ECONNRESET : EIO;
         fail();
         return false;
     }
@@ -229,11 +293,19 @@ bool SerialPort::read(void* buffer, uint32_t count, uint32_t* bytesRead, uint32_
         }
         // Wait first: poll() returns at once when bytes are there, and an idle line then costs
         // one call instead of a read that fails and a wait.
+        // A line that fails after bytes came still hands those out; the failure shows at the
+        // next read. A server that sends its last sentence and hangs up loses nothing.
         const Ready ready = waitReady(POLLIN, *deadline);
-        if (ready == Ready::Failed) return false;
+        if (ready == Ready::Failed) {
+            if (got == 0) return false;
+            break;
+        }
         bool failed = false;
         if (fillReadAhead(failed)) continue;
-        if (failed) return false;
+        if (failed) {
+            if (got == 0) return false;
+            break;
+        }
         if (ready == Ready::TimedOut) break;
     }
     if (bytesRead) *bytesRead = got;
@@ -264,6 +336,11 @@ bool SerialPort::write(const void* buffer, uint32_t count, uint32_t* bytesWritte
         lastError_ = EBADF;
         return false;
     }
+    if (lineKind_ == LineKind::Gpsd) {
+        // gpsd passes no bytes on to the receiver: a command sent here would be lost unseen.
+        lastError_ = EPERM;
+        return false;
+    }
     const auto deadline = Clock::deadlineAfter(clampMs(
         totalTimeout(timeouts_.writeTotalMultiplierMs, timeouts_.writeTotalConstantMs, count)));
     const auto* in = static_cast<const uint8_t*>(buffer);
@@ -275,7 +352,9 @@ bool SerialPort::write(const void* buffer, uint32_t count, uint32_t* bytesWritte
         return result;
     };
     while (written < count) {
-        const ssize_t n = ::write(fd_, in + written, count - written);
+        // A closed connection must fail the write, not raise SIGPIPE in the whole program.
+        const ssize_t n = isNetwork() ? ::send(fd_, in + written, count - written, MSG_NOSIGNAL)
+                                      : ::write(fd_, in + written, count - written);
         if (n > 0) {
             written += static_cast<uint32_t>(n);
             continue;
@@ -295,6 +374,20 @@ bool SerialPort::purge(uint32_t flags) {
     if (!isOpen()) {
         lastError_ = EBADF;
         return false;
+    }
+    if (isNetwork()) {
+        // A socket has no queue to flush but its receive buffer: read it empty. What is read
+        // still passes the gpsd filter, so that it knows whether the next byte starts a line.
+        if (flags & kPurgeRxClear) {
+            dropReadAhead();
+            std::array<uint8_t, 1024> sink;
+            std::array<uint8_t, 1024> discarded;
+            ssize_t n;
+            while ((n = ::recv(fd_, sink.data(), sink.size(), MSG_DONTWAIT)) > 0) {
+                gpsdFilter_.filter(sink.data(), static_cast<size_t>(n), discarded.data());
+            }
+        }
+        return true;
     }
     bool ok = true;
     if (flags & kPurgeRxClear) {

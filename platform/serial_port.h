@@ -6,6 +6,7 @@
 // run the receiver's one-second read time-out in a millisecond.
 #pragma once
 
+#include <sys/types.h>
 #include <termios.h>
 
 #include <array>
@@ -14,6 +15,7 @@
 #include <cstdint>
 
 #include "platform/clock.h"
+#include "platform/network_line.h"
 #include "platform/text.h"
 
 namespace zentrix::platform {
@@ -40,6 +42,12 @@ struct CommTimeouts {
 /// Reads take what the line has into a small read-ahead buffer so that a reader fetching one byte
 /// at a time does not cost one system call per byte; the buffer is dropped by `setBaudRate`,
 /// `purge` and `close`, so no byte received at an old rate or before a purge is ever returned.
+///
+/// A network name ("tcp://HOST:PORT", "gpsd://HOST[:PORT]", see network_line.h) opens a socket
+/// instead, behind the same calls and time-outs: the connect waits at most `kConnectTimeoutMs`;
+/// a rate change succeeds without effect (`baudRate` then reports it, so the receivers' searches
+/// run as on a line); a closed connection reads like a vanished device. A gpsd line asks gpsd for
+/// the receiver's NMEA sentences, returns only those and refuses writes.
 class SerialPort {
 public:
     static constexpr uint32_t kPurgeTxAbort = 1;
@@ -48,6 +56,8 @@ public:
     static constexpr uint32_t kPurgeRxClear = 8;
     /// The port name is kept in 22 units: at most 21 characters and a terminator.
     static constexpr size_t kPortNameMaxLength = 21;
+    /// How long opening a network line may wait for the other end, in clock milliseconds.
+    static constexpr uint32_t kConnectTimeoutMs = 5000;
 
     SerialPort() = default;
     ~SerialPort();
@@ -58,6 +68,9 @@ public:
     /// test `isOpen` afterwards.
     void open(WideStringView name);
     bool isOpen() const { return fd_.load() >= 0; }
+    /// What the open port is: a serial line, or a network line of the two kinds.
+    enum class LineKind { Serial, Tcp, Gpsd };
+    LineKind lineKind() const { return lineKind_; }
     /// 1 when the port was closed, 0 when closing it failed, -1 when it was not open.
     /// The port is closed afterwards in every case.
     int close();
@@ -92,6 +105,9 @@ public:
 
 private:
     bool fail();
+    void openNetwork(WideStringView name, const std::string& address);
+    bool isNetwork() const { return lineKind_ != LineKind::Serial; }
+    ssize_t receive(uint8_t* buffer, size_t capacity);
     bool applyReadTimeout(uint32_t timeoutMs);
     void dropReadAhead() {
         readAheadBegin_ = readAheadEnd_ = 0;
@@ -115,6 +131,10 @@ private:
     size_t readAheadBegin_ = 0;
     size_t readAheadEnd_ = 0;
     bool lineMayHoldMore_ = false;  // the last read filled the read-ahead: more may be waiting
+
+    LineKind lineKind_ = LineKind::Serial;
+    uint32_t networkBaud_ = 0;  // what `setBaudRate` last accepted on a network line
+    GpsdNmeaFilter gpsdFilter_;
 };
 
 }  // namespace zentrix::platform
