@@ -10,7 +10,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: zentrix [--receiver board|sirf|nmea|auto] [--port NAME] [--help | --version]\n"
+    "usage: zentrix [--receiver board|sirf|nmea|auto] [--port NAME]\n"
+    "               [--share | --share-tcp[=PORT] | --no-share] [--help | --version]\n"
     "Finds the handheld's GNSS receiver, connects to it and shows the main menu. It needs a\n"
     "display.\n"
     "Options:\n"
@@ -22,6 +23,15 @@ constexpr char kUsage[] =
     "  --port NAME         the receiver's port: COM3: (see ZENTRIX_COMn) or a device such as\n"
     "                      /dev/ttyUSB0 (default the registry value Settings\\Port, else COM1:\n"
     "                      on model 0143 and COM3: on the others)\n"
+    "  --share             while connected, hand every byte read from the receiver on to\n"
+    "                      other programs through a pseudo-terminal, linked as\n"
+    "                      devices/ZENTRIX-SHARE in the device root and as\n"
+    "                      $XDG_RUNTIME_DIR/zentrix/receiver (gpsd can read it); they can\n"
+    "                      only listen\n"
+    "  --share-tcp[=PORT]  the same, and also to TCP clients of 127.0.0.1:PORT (default\n"
+    "                      10110)\n"
+    "  --no-share          no share, whatever the registry value Settings\\Share (0 off,\n"
+    "                      1 --share, 2 --share-tcp with the port Settings\\SharePort) says\n"
     "Environment:\n"
     "  ZENTRIX_ROOT        the handheld's file system (default ~/.local/share/zentrix/root)\n"
     "  ZENTRIX_COMn        the device behind port COMn: (default the link devices/COMn in the\n"

@@ -125,6 +125,13 @@ ReceiverSettings loadReceiverSettings(const AppProfile& profile) {
         platform::toUtf8(profile.getProfileString(kSettingsSection, u"Receiver"));
     settings.choice = parseReceiverChoice(kind).value_or(ReceiverChoice::Auto);
     settings.port = profile.getProfileString(kSettingsSection, u"Port");
+    const uint32_t share = profile.getProfileInt(kSettingsSection, u"Share", 0);
+    if (share <= static_cast<uint32_t>(ShareMode::TerminalAndTcp))
+        settings.share = static_cast<ShareMode>(share);
+    const uint32_t sharePort =
+        profile.getProfileInt(kSettingsSection, u"SharePort", kDefaultShareTcpPort);
+    if (sharePort >= 1 && sharePort <= 65535)
+        settings.sharePort = static_cast<uint16_t>(sharePort);
     return settings;
 }
 

@@ -48,12 +48,24 @@ enum class ReceiverChoice { Auto, Board, Sirf, Nmea };
 /// "auto", "board", "sirf" or "nmea", in any case; nothing for any other text.
 std::optional<ReceiverChoice> parseReceiverChoice(std::string_view text);
 
-/// What the registry says about the receiver ("Receiver" and "Port" of the Settings section),
+/// What the registry says about the receiver ("Receiver", "Port", "Share" and "SharePort" of the
+/// Settings section),
 /// read before the connection. An unknown or missing kind reads as `Auto`, a missing port as
 /// empty (the model's own). Nothing writes these values: the user or another tool sets them.
+/// Whether the receiver's bytes are handed on to other programs while it is connected: on the
+/// shared pseudo-terminal, and also on a TCP server of the loopback address.
+enum class ShareMode { Off = 0, Terminal = 1, TerminalAndTcp = 2 };
+
+/// The port of the share's TCP server unless one is chosen (the usual NMEA-over-TCP port).
+inline constexpr uint16_t kDefaultShareTcpPort = 10110;
+
 struct ReceiverSettings {
     ReceiverChoice choice = ReceiverChoice::Auto;
     platform::WideString port;
+    /// "Share": 0 off, 1 the pseudo-terminal, 2 also TCP; anything else reads as off.
+    ShareMode share = ShareMode::Off;
+    /// "SharePort": 1 to 65535; anything else reads as the default.
+    uint16_t sharePort = kDefaultShareTcpPort;
 };
 ReceiverSettings loadReceiverSettings(const platform::AppProfile& profile);
 

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <charconv>
 #include <system_error>
 
 #include "framework/resources.h"
@@ -40,6 +41,30 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             continue;  // the window system's own ("-platform offscreen")
         const size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
+        if (name == "--share" || name == "--no-share") {
+            if (equals != std::string::npos) {
+                parsed.error = name + " takes no value";
+                return parsed;
+            }
+            parsed.options.share = name == "--share" ? ShareMode::Terminal : ShareMode::Off;
+            continue;
+        }
+        if (name == "--share-tcp") {
+            // The port is optional, so it only comes with "=": a following word is not taken.
+            parsed.options.share = ShareMode::TerminalAndTcp;
+            if (equals == std::string::npos)
+                continue;
+            const std::string value = argument.substr(equals + 1);
+            uint32_t port = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
+            if (ec != std::errc() || end != value.data() + value.size() || port < 1 ||
+                port > 65535) {
+                parsed.error = "--share-tcp takes a port from 1 to 65535, not \"" + value + "\"";
+                return parsed;
+            }
+            parsed.options.sharePort = static_cast<uint16_t>(port);
+            continue;
+        }
         if (name != "--receiver" && name != "--port") {
             parsed.error = "unknown option " + name;
             return parsed;
@@ -75,6 +100,8 @@ ReceiverPlan planReceiver(DeviceModel handheldModel, const StartOptions& command
                           const ReceiverSettings& stored) {
     ReceiverPlan plan;
     plan.model = handheldModel;
+    plan.share = commandLine.share.value_or(stored.share);
+    plan.sharePort = commandLine.sharePort.value_or(stored.sharePort);
     switch (commandLine.receiver.value_or(stored.choice)) {
         case ReceiverChoice::Auto:
             plan.kind = handheldModel == kSurveyModel ? ReceiverKind::Board : ReceiverKind::Sirf;

@@ -38,6 +38,9 @@ enum class ReceiverKind { Board, Sirf, Nmea };
 struct StartOptions {
     std::optional<ReceiverChoice> receiver;
     std::optional<platform::WideString> port;
+    /// `--share` (the pseudo-terminal), `--share-tcp[=PORT]` (also TCP) and `--no-share`.
+    std::optional<ShareMode> share;
+    std::optional<uint16_t> sharePort;
 };
 
 /// The command line after the program's name, or why it cannot be used. Options of a single
@@ -57,6 +60,8 @@ struct ReceiverPlan {
     platform::WideString port;
     /// The board's failed search falls back to a receiver that only talks NMEA.
     bool nmeaFallback = false;
+    ShareMode share = ShareMode::Off;
+    uint16_t sharePort = kDefaultShareTcpPort;
 };
 
 /// The command line wins over the registry; an empty port anywhere means the model's own.

@@ -1,5 +1,7 @@
 #include "app/zentrix_app.h"
 
+#include <cstdio>
+
 #include "app/main_menu_dialog.h"
 #include "framework/message_box.h"
 #include "framework/resources.h"
@@ -101,6 +103,30 @@ CZentrixApp::CZentrixApp(StartOptions options) : CWinApp(framework::loadString(I
     receiver_->setDeviceModel(deviceModel_);
     receiver_->setNmeaOffOnDisconnect(true);
     connected_ = connectReceiver(plan.nmeaFallback);
+    if (connected_)
+        startShare(plan);
+}
+
+void CZentrixApp::startShare(const ReceiverPlan& plan) {
+    if (plan.share == ShareMode::Off)
+        return;
+    platform::LineShareOptions options;
+    if (plan.share == ShareMode::TerminalAndTcp)
+        options.tcpPort = plan.sharePort;
+    share_ = std::make_unique<platform::LineShare>();
+    if (!share_->start(options)) {
+        // The receiver works without the share: say why the others see nothing, and go on.
+        std::fprintf(stderr, "zentrix: the receiver is not shared: %s\n",
+                     share_->lastError().c_str());
+        share_.reset();
+        return;
+    }
+    platform::attachReaderShare(share_.get());
+}
+
+void CZentrixApp::detachShare() {
+    if (share_ && platform::readerShare() == share_.get())
+        platform::attachReaderShare(nullptr);
 }
 
 bool CZentrixApp::searchReceiver() {
@@ -149,6 +175,7 @@ bool CZentrixApp::connectReceiver(bool nmeaFallback) {
 }
 
 CZentrixApp::~CZentrixApp() {
+    detachShare();
     if (receiver_ && !receiverDisconnected_)
         receiver_->disconnect();
 }
@@ -186,6 +213,8 @@ bool CZentrixApp::InitInstance() {
     const int result = menu.DoModal();
     m_pMainWnd = nullptr;
     receiverDisconnected_ = menu.disconnected();
+    if (receiverDisconnected_)
+        detachShare();
     if (result == framework::IDOK) {
         // Only what the menu's sheets may change comes back; the external-receiver flag is
         // never the menu's to set.

@@ -11,6 +11,7 @@
 #include "app/startup_window.h"
 #include "framework/instance_channel.h"
 #include "framework/win_app.h"
+#include "platform/line_share.h"
 #include "platform/named_mutex.h"
 #include "receiver/commands/receiver_interface.h"
 
@@ -55,6 +56,9 @@ class CZentrixApp : public framework::CWinApp {
     ReceiverKind receiverKind() const { return receiverKind_; }
     const platform::WideString& deviceName() const { return deviceName_; }
     receiver::ReceiverInterface* receiver() { return receiver_.get(); }
+    /// The share of the connected receiver with other programs; null when it is off or could
+    /// not start.
+    platform::LineShare* share() { return share_.get(); }
     ConnectionSettings& settings() { return settings_; }
 
   private:
@@ -64,6 +68,10 @@ class CZentrixApp : public framework::CWinApp {
     /// Runs `receiver_`'s search with the start-up window as its progress listener.
     bool searchReceiver();
     void loadLanguage();
+    /// Hands the connected receiver's bytes on to other programs as `plan` asks.
+    void startShare(const ReceiverPlan& plan);
+    /// Stops the readers' mirroring before the receiver is let go.
+    void detachShare();
 
     std::optional<platform::NamedMutex> instanceMutex_;
     std::unique_ptr<framework::InstanceChannel> instanceChannel_;
@@ -80,6 +88,8 @@ class CZentrixApp : public framework::CWinApp {
     DeviceModel deviceModel_ = kSurveyModel;
     ReceiverKind receiverKind_ = ReceiverKind::Board;
     platform::WideString deviceName_;
+    // Declared before the receiver, so that it outlives the reader that mirrors into it.
+    std::unique_ptr<platform::LineShare> share_;
     std::unique_ptr<receiver::ReceiverInterface> receiver_;
     ConnectionSettings settings_;
 };
