@@ -27,8 +27,15 @@ namespace {
 /// A small send buffer, so that a client that stops reading shows as one within a few seconds
 /// of the receiver's output instead of after megabytes.
 constexpr int kClientSendBuffer = 16 * 1024;
-/// How often the share's thread looks at the pseudo-terminal and the clients' time-outs.
+/// How often the share's thread looks at the pseudo-terminal while nobody listens.
 constexpr int kServicePollMs = 50;
+/// How often it hands the reader's bytes on while somebody does. The reader only copies them
+/// into the outbox: every system call of the share happens on the share's own thread, so the
+/// reader pays the same whether two programs listen or twenty. NMEA's listeners do not notice
+/// 10 ms.
+constexpr int kDeliverEveryMs = 10;
+/// What the outbox holds at most (more than 20 s at 115200 baud).
+constexpr size_t kOutboxLimit = 256 * 1024;
 
 std::atomic<LineShare*> g_readerShare{nullptr};
 
@@ -75,9 +82,11 @@ struct LineShare::State {
     std::vector<std::filesystem::path> links;
     uint16_t port = 0;
 
-    std::mutex mutex;  ///< the reader's mirror against the share's thread
+    std::mutex mutex;    ///< guards the outbox, the only thing the reader touches
+    std::string outbox;  ///< what the reader read since the share's thread last took it
+    // The share's thread's own.
     std::vector<Client> clients;
-    bool terminalOpen = false;  ///< under `mutex`
+    bool terminalOpen = false;
 
     std::atomic<bool> active{false};  ///< somebody listens: the reader's only check
     std::atomic<bool> terminalInUse{false};
@@ -91,10 +100,6 @@ struct LineShare::State {
         closeFd(listener);
         closeFd(wake);
         for (Client& client : clients) closeFd(client.fd);
-    }
-
-    void updateActive() {
-        active.store(terminalOpen || !clients.empty(), std::memory_order_relaxed);
     }
 
     void wakeUp() {
@@ -191,17 +196,15 @@ struct LineShare::State {
             ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kClientSendBuffer, sizeof kClientSendBuffer);
             const int yes = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-            std::lock_guard lock(mutex);
             Client client;
             client.fd = fd;
             clients.push_back(std::move(client));
-            clientCount.store(clients.size(), std::memory_order_relaxed);
-            updateActive();
         }
     }
 
-    /// Called under `mutex`.
     void flush(Client& client) {
+        if (client.pending.empty())
+            return;
         const ssize_t n = ::send(client.fd, client.pending.data(), client.pending.size(),
                                  MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n < 0) {
@@ -226,80 +229,20 @@ struct LineShare::State {
         return inUse;
     }
 
-    void serve() {
-        std::vector<pollfd> fds;
-        while (!stopping.load()) {
-            const bool inUse = checkTerminal();
-            terminalInUse.store(inUse);
-            fds.clear();
-            fds.push_back({wake, POLLIN, 0});
-            fds.push_back({listener, static_cast<short>(listener >= 0 ? POLLIN : 0), 0});
-            fds.push_back({inUse ? master : -1, POLLIN, 0});
-            {
-                std::lock_guard lock(mutex);
-                terminalOpen = inUse;
-                updateActive();
-                for (const Client& client : clients)
-                    fds.push_back(
-                        {client.fd,
-                         static_cast<short>(POLLIN | (client.pending.empty() ? 0 : POLLOUT)), 0});
-            }
-            ::poll(fds.data(), fds.size(), kServicePollMs);
-            if (fds[0].revents & POLLIN) {
-                uint64_t count;
-                [[maybe_unused]] const ssize_t n = ::read(wake, &count, sizeof count);
-            }
-            if (fds[2].revents & POLLIN)
-                discardInput(master);
-            std::vector<int> closing;
-            {
-                std::lock_guard lock(mutex);
-                for (size_t i = 0; i < clients.size(); ++i) {
-                    Client& client = clients[i];
-                    const short revents = i + 3 < fds.size() ? fds[i + 3].revents : 0;
-                    if (revents & POLLIN) {
-                        uint8_t sink[1024];
-                        const ssize_t n = ::recv(client.fd, sink, sizeof sink, MSG_DONTWAIT);
-                        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK))
-                            client.dead = true;
-                    }
-                    if (revents & (POLLERR | POLLHUP))
-                        client.dead = true;
-                    if (!client.dead && !client.pending.empty())
-                        flush(client);
-                    if (!client.dead && !client.pending.empty() &&
-                        ticksSince(client.stallSince) >= options.stallLimitMs) {
-                        client.dead = true;
-                        client.slow = true;
-                    }
-                }
-                for (auto it = clients.begin(); it != clients.end();) {
-                    if (!it->dead) {
-                        ++it;
-                        continue;
-                    }
-                    if (it->slow)
-                        dropped.fetch_add(1);
-                    closing.push_back(it->fd);
-                    it = clients.erase(it);
-                }
-                clientCount.store(clients.size(), std::memory_order_relaxed);
-                updateActive();
-            }
-            for (int fd : closing) ::close(fd);
-            if (fds[1].revents & POLLIN)
-                acceptClients();
+    /// Hands what the reader left in the outbox on to every listener.
+    void deliver(std::string& chunk) {
+        chunk.clear();
+        {
+            std::lock_guard lock(mutex);
+            chunk.swap(outbox);
         }
-    }
-
-    void mirror(const uint8_t* bytes, size_t size) {
-        bool wakeThread = false;
-        std::lock_guard lock(mutex);
+        if (chunk.empty())
+            return;
         if (terminalOpen) {
-            // A listener on the terminal that falls behind loses bytes; the reader never waits.
+            // A listener on the terminal that falls behind loses bytes; nobody waits for it.
             size_t done = 0;
-            while (done < size) {
-                const ssize_t n = ::write(master, bytes + done, size - done);
+            while (done < chunk.size()) {
+                const ssize_t n = ::write(master, chunk.data() + done, chunk.size() - done);
                 if (n <= 0)
                     break;
                 done += static_cast<size_t>(n);
@@ -308,30 +251,83 @@ struct LineShare::State {
         for (Client& client : clients) {
             if (client.dead)
                 continue;
-            if (!client.pending.empty()) {
-                if (client.pending.size() + size > options.clientBacklogBytes) {
-                    client.dead = client.slow = wakeThread = true;
-                    continue;
-                }
-                client.pending.append(reinterpret_cast<const char*>(bytes), size);
+            if (client.pending.size() + chunk.size() > options.clientBacklogBytes) {
+                client.dead = client.slow = true;
                 continue;
             }
-            ssize_t n = ::send(client.fd, bytes, size, MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (n < 0) {
-                if (errno != EAGAIN && errno != EWOULDBLOCK) {
-                    client.dead = wakeThread = true;
+            if (client.pending.empty())
+                client.stallSince = Clock::tickCount();
+            client.pending += chunk;
+            flush(client);
+        }
+    }
+
+    void serve() {
+        std::vector<pollfd> fds;
+        std::string chunk;
+        while (!stopping.load()) {
+            terminalOpen = checkTerminal();
+            terminalInUse.store(terminalOpen);
+            active.store(terminalOpen || !clients.empty(), std::memory_order_relaxed);
+            fds.clear();
+            fds.push_back({wake, POLLIN, 0});
+            fds.push_back({listener, static_cast<short>(listener >= 0 ? POLLIN : 0), 0});
+            fds.push_back({terminalOpen ? master : -1, POLLIN, 0});
+            for (const Client& client : clients)
+                fds.push_back({client.fd,
+                               static_cast<short>(POLLIN | (client.pending.empty() ? 0 : POLLOUT)),
+                               0});
+            ::poll(fds.data(), fds.size(), active.load() ? kDeliverEveryMs : kServicePollMs);
+            if (fds[0].revents & POLLIN) {
+                uint64_t count;
+                [[maybe_unused]] const ssize_t n = ::read(wake, &count, sizeof count);
+            }
+            if (fds[2].revents & POLLIN)
+                discardInput(master);
+            for (size_t i = 0; i < clients.size(); ++i) {
+                Client& client = clients[i];
+                const short revents = fds[i + 3].revents;
+                if (revents & POLLIN) {
+                    uint8_t sink[1024];
+                    const ssize_t n = ::recv(client.fd, sink, sizeof sink, MSG_DONTWAIT);
+                    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK))
+                        client.dead = true;
+                }
+                if (revents & (POLLERR | POLLHUP))
+                    client.dead = true;
+            }
+            deliver(chunk);
+            for (Client& client : clients) {
+                if (client.dead)
+                    continue;
+                flush(client);
+                if (!client.pending.empty() &&
+                    ticksSince(client.stallSince) >= options.stallLimitMs)
+                    client.dead = client.slow = true;
+            }
+            for (auto it = clients.begin(); it != clients.end();) {
+                if (!it->dead) {
+                    ++it;
                     continue;
                 }
-                n = 0;
+                if (it->slow)
+                    dropped.fetch_add(1);
+                ::close(it->fd);
+                it = clients.erase(it);
             }
-            if (static_cast<size_t>(n) < size) {
-                client.pending.assign(reinterpret_cast<const char*>(bytes) + n, size - n);
-                client.stallSince = Clock::tickCount();
-                wakeThread = true;
-            }
+            if (fds[1].revents & POLLIN)
+                acceptClients();
+            clientCount.store(clients.size());
         }
-        if (wakeThread)
-            wakeUp();
+    }
+
+    void mirror(const uint8_t* bytes, size_t size) {
+        std::lock_guard lock(mutex);
+        // Only a share thread that stopped being scheduled lets the outbox grow this far; the
+        // oldest bytes are the ones nobody will miss.
+        if (outbox.size() + size > kOutboxLimit)
+            outbox.clear();
+        outbox.append(reinterpret_cast<const char*>(bytes), size);
     }
 };
 

@@ -1,0 +1,223 @@
+// What sharing the receiver costs its reader: CPU time of the reader thread for a receiver
+// streaming at 115200 baud, with the share off and on (two TCP clients and a listener on the
+// shared terminal, in another process) in alternating phases of one run, so that both see the
+// same machine.
+//
+// A child process plays the receiver as reader_cpu_bench does; another child is the listeners.
+// The reader thread's own CPU clock is read at each phase change; the process's CPU time (which
+// adds the share's own thread) is shown beside it. Run:
+//   build/release/bench/line_share_bench [seconds per phase] [rounds]   (default 10 and 3)
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pthread.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/testdata_logs.h"
+#include "platform/line_share.h"
+#include "platform/serial_port.h"
+#include "platform/worker_thread.h"
+#include "receiver/nmea/byte_source.h"
+#include "receiver/nmea/receiver_reader.h"
+
+namespace {
+
+constexpr int kBytesPerSecond = 11520;
+constexpr int kChunksPerSecond = 100;
+
+[[noreturn]] void playReceiver(int master, const std::string& bytes, int seconds) {
+    const size_t chunk = kBytesPerSecond / kChunksPerSecond;
+    size_t position = 0;
+    auto next = std::chrono::steady_clock::now();
+    for (int i = 0; i < seconds * kChunksPerSecond; ++i) {
+        std::string piece;
+        while (piece.size() < chunk) {
+            const size_t n = std::min(chunk - piece.size(), bytes.size() - position);
+            piece.append(bytes, position, n);
+            position = (position + n) % bytes.size();
+        }
+        if (write(master, piece.data(), piece.size()) < 0)
+            _exit(1);
+        next += std::chrono::milliseconds(1000 / kChunksPerSecond);
+        std::this_thread::sleep_until(next);
+    }
+    _exit(0);
+}
+
+/// Two TCP clients and a reader of the shared terminal, reading everything until killed. Runs
+/// in a child forked from a process with threads: system calls only, no allocation.
+[[noreturn]] void listen(uint16_t port, const char* terminal) {
+    pollfd fds[3] = {};
+    for (int i = 0; i < 2; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            _exit(1);
+        fds[i] = {fd, POLLIN, 0};
+    }
+    const int tty = open(terminal, O_RDWR | O_NOCTTY);
+    if (tty < 0)
+        _exit(1);
+    fds[2] = {tty, POLLIN, 0};
+    char buffer[4096];
+    for (;;) {
+        if (poll(fds, 3, -1) < 0)
+            _exit(1);
+        for (const pollfd& p : fds) {
+            if (p.revents & POLLIN) {
+                if (read(p.fd, buffer, sizeof buffer) <= 0)
+                    _exit(0);
+            }
+        }
+    }
+}
+
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+/// The serial source, noting which thread reads it so that its CPU clock can be read.
+class NotedSource : public zentrix::receiver::ByteSource {
+  public:
+    explicit NotedSource(zentrix::platform::SerialPort& port) : source_(port) {}
+    bool isOpen() const override { return source_.isOpen(); }
+    bool readSome(uint8_t* buffer, uint32_t capacity, uint32_t* bytesRead,
+                  uint32_t timeoutMs) override {
+        if (!noted_.load(std::memory_order_relaxed)) {
+            pthread_getcpuclockid(pthread_self(), &clock_);
+            noted_.store(true);
+        }
+        return source_.readSome(buffer, capacity, bytesRead, timeoutMs);
+    }
+    double readerCpuSeconds() const {
+        timespec t{};
+        if (!noted_.load())
+            return 0;
+        clock_gettime(clock_, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+    }
+
+  private:
+    zentrix::receiver::SerialByteSource source_;
+    std::atomic<bool> noted_{false};
+    clockid_t clock_{};
+};
+
+struct Phase {
+    double reader = 0;
+    double process = 0;
+    double wall = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    namespace platform = zentrix::platform;
+    const int phaseSeconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const std::string bytes = zentrix::bench::concatenatedNmeaLogs();
+    if (bytes.empty()) {
+        std::fprintf(stderr, "tests/data is missing\n");
+        return 1;
+    }
+    int master = -1;
+    int slave = -1;
+    char name[128] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        return 1;
+
+    const std::filesystem::path scratch =
+        std::filesystem::temp_directory_path() / ("line_share_bench." + std::to_string(getpid()));
+    platform::LineShare share;
+    platform::LineShareOptions options;
+    options.tcpPort = 0;
+    options.links = {scratch / "receiver"};
+    if (!share.start(options)) {
+        std::fprintf(stderr, "share: %s\n", share.lastError().c_str());
+        return 1;
+    }
+    const std::string terminal = share.links().front().string();
+    const pid_t listeners = fork();
+    if (listeners == 0)
+        listen(share.tcpPort(), terminal.c_str());
+    while (share.clientCount() < 2 || !share.terminalInUse())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+    platform::SerialPort port;
+    port.open(platform::fromUtf8(name));
+    if (!port.isOpen())
+        return 1;
+    port.setBaudRate(115200);
+    NotedSource source(port);
+    zentrix::receiver::ReceiverReader reader(source);
+
+    const pid_t player = fork();
+    if (player == 0)
+        playReceiver(master, bytes, phaseSeconds * rounds * 2 + 2);
+    platform::WorkerThread thread(reader);
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // the reader settles in
+
+    Phase off, on;
+    for (int i = 0; i < rounds * 2; ++i) {
+        const bool sharing = i % 2 == 1;
+        platform::attachReaderShare(sharing ? &share : nullptr);
+        const double reader0 = source.readerCpuSeconds();
+        const double process0 = processCpuSeconds();
+        const auto wall0 = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(phaseSeconds));
+        Phase& phase = sharing ? on : off;
+        phase.reader += source.readerCpuSeconds() - reader0;
+        phase.process += processCpuSeconds() - process0;
+        phase.wall +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    }
+    platform::attachReaderShare(nullptr);
+    const size_t clientsLeft = share.clientCount();
+    const uint64_t dropped = share.droppedClients();
+    kill(player, SIGTERM);
+    waitpid(player, nullptr, 0);
+    thread.requestStop();
+    thread.wait(platform::kInfinite);
+    kill(listeners, SIGTERM);
+    waitpid(listeners, nullptr, 0);
+    share.stop();
+    std::filesystem::remove_all(scratch);
+
+    const auto percent = [](double cpu, double wall) { return 100.0 * cpu / wall; };
+    std::printf("stream: 115200 baud (%d bytes/s), %d rounds of %d s off and %d s on\n",
+                kBytesPerSecond, rounds, phaseSeconds, phaseSeconds);
+    std::printf("share off:                       reader %.3f %%  process %.3f %% of one core\n",
+                percent(off.reader, off.wall), percent(off.process, off.wall));
+    std::printf("share on (2 TCP + 1 terminal):   reader %.3f %%  process %.3f %% of one core\n",
+                percent(on.reader, on.wall), percent(on.process, on.wall));
+    std::printf(
+        "reader difference: %+.3f percentage points (target: under 0.1); clients still "
+        "connected %zu, dropped %llu\n",
+        percent(on.reader, on.wall) - percent(off.reader, off.wall), clientsLeft,
+        static_cast<unsigned long long>(dropped));
+    close(slave);
+    close(master);
+    return 0;
+}
