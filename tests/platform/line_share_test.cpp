@@ -12,6 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -199,12 +200,13 @@ TEST_F(LineShareTest, ListenerThatStopsReadingIsDroppedWithoutHoldingTheReaderUp
     ASSERT_TRUE(eventually([&] { return share_.clientCount() == 2; }));
 
     // The reading client drains on a thread of its own, as another program would.
-    std::string received;
+    std::string received;  // the drain's until it is joined
+    std::atomic<size_t> receivedSize{0};
     std::atomic<bool> done{false};
     std::thread drain([&] {
         while (!done.load()) {
-            const std::string part = readFrom(reading.fd, 1, 20);
-            received += part;
+            received += readFrom(reading.fd, 1, 20);
+            receivedSize = received.size();
         }
     });
     const std::string chunk = sentences(4);
@@ -225,7 +227,7 @@ TEST_F(LineShareTest, ListenerThatStopsReadingIsDroppedWithoutHoldingTheReaderUp
         mirror(share_, chunk);
         sent += chunk;
     }
-    EXPECT_TRUE(eventually([&] { return received.size() >= sent.size(); })) << received.size();
+    EXPECT_TRUE(eventually([&] { return receivedSize.load() >= sent.size(); })) << receivedSize;
     done = true;
     drain.join();
     EXPECT_EQ(received, sent) << "the listener that kept up lost nothing";
