@@ -192,6 +192,12 @@ void Simulator::setFault(SimFault fault, bool on) {
     }
 }
 
+void Simulator::setFaultOnCommand(std::string prefix, SimFault fault) {
+    std::lock_guard lock(mutex_);
+    faultTriggerPrefix_ = std::move(prefix);
+    faultTrigger_ = fault;
+}
+
 void Simulator::clearFaults() {
     faults_ = 0;
 }
@@ -259,6 +265,13 @@ void Simulator::send(std::string bytes, OutputKind kind) {
 }
 
 void Simulator::logCommand(std::string text) {
+    // Called by the peer on the simulator thread, under the lock, before it answers.
+    if (!faultTriggerPrefix_.empty() && text.rfind(faultTriggerPrefix_, 0) == 0) {
+        faultTriggerPrefix_.clear();
+        faults_ |= bit(faultTrigger_);
+        if (faultTrigger_ == SimFault::Silence)
+            queue_.clear();
+    }
     commands_.push_back(std::move(text));
     logChanged_.notify_all();
 }

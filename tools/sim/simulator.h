@@ -89,6 +89,11 @@ class Simulator final : SimLine {
     void setFault(SimFault fault, bool on = true);
     void clearFaults();
     bool fault(SimFault fault) const override;
+    /// Switches `fault` on as soon as a command starting with `prefix` arrives, on the
+    /// simulator's own thread and before that command is answered, so that a test's fault never
+    /// races the line (a test thread woken by `waitForCommand` may come too late on a busy
+    /// machine).
+    void setFaultOnCommand(std::string prefix, SimFault fault);
     /// How late replies come under `SimFault::DelayReplies` (clock ms; default 12 s, beyond the
     /// handheld's 10 s wait).
     void setReplyDelayMs(uint32_t ms) { replyDelayMs_ = ms; }
@@ -161,6 +166,8 @@ class Simulator final : SimLine {
     std::atomic<uint64_t> bytesWritten_{0};
     std::atomic<uint64_t> bytesHeard_{0};
     std::vector<std::string> commands_;
+    std::string faultTriggerPrefix_;  // under mutex_; empty when no fault waits for a command
+    SimFault faultTrigger_ = SimFault::Silence;
     std::string transcript_;
     std::deque<Output> queue_;
     std::string writing_;  // bytes taken from the queue, not yet on the line
