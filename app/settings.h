@@ -11,6 +11,8 @@
 
 namespace zentrix::app {
 
+/// The company part of the program's registry key, under which its settings lie.
+inline constexpr char16_t kRegistryCompany[] = u"Orvanex";
 inline constexpr char16_t kSettingsSection[] = u"Settings";
 
 /// What the application object holds from start-up to exit: loaded once after a successful

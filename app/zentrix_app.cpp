@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/main_menu_dialog.h"
+#include "app/receiver_connection.h"
 #include "framework/message_box.h"
 #include "framework/resources.h"
 #include "platform/device_identity.h"
@@ -11,63 +12,19 @@
 #include "platform/locale.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
-#include "receiver/gnss_receiver.h"
-#include "receiver/nmea_receiver/nmea_receiver.h"
-#include "receiver/sirf/sirf_receiver.h"
 #include "resources/resource_ids.h"
 
 namespace zentrix::app {
 
 namespace {
 constexpr char kInstanceMutexName[] = "ZenTrix";
-constexpr char16_t kCompany[] = u"Orvanex";
 /// How long a second start waits for the running program to show its window. A running program
 /// that is busy with the receiver answers only when the command ends; the second start then says
 /// that it runs.
 constexpr uint32_t kRaiseAnswerMs = 2000;
 constexpr int kFailedStartExitCode = 1;
 
-/// What the receiver's search tried, for the box that says it found nothing.
-ConnectionFailure describeFailure(receiver::ReceiverInterface& receiver,
-                                  const platform::WideString& deviceName) {
-    ConnectionFailure failure;
-    failure.portName = deviceName;
-    failure.devicePath = platform::resolvePortName(deviceName);
-    const platform::SerialPort* port = nullptr;
-    if (auto* board = dynamic_cast<receiver::GnssReceiver*>(&receiver)) {
-        failure.ratesTried = board->ratesTried();
-        port = &board->serialPort();
-    } else if (auto* chip = dynamic_cast<receiver::SirfReceiver*>(&receiver)) {
-        failure.ratesTried = chip->ratesTried();
-        port = &chip->serialPort();
-    } else if (auto* nmea = dynamic_cast<receiver::NmeaReceiver*>(&receiver)) {
-        failure.ratesTried = nmea->ratesTried();
-        port = &nmea->serialPort();
-    }
-    if (failure.ratesTried.empty() && port)
-        failure.openError = port->lastError();
-    return failure;
-}
-
 }  // namespace
-
-std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model) {
-    if (model == kSurveyModel)
-        return std::make_unique<receiver::GnssReceiver>();
-    return std::make_unique<receiver::SirfReceiver>(model);
-}
-
-std::unique_ptr<receiver::ReceiverInterface> makeReceiver(ReceiverKind kind, DeviceModel model) {
-    switch (kind) {
-        case ReceiverKind::Board:
-            return std::make_unique<receiver::GnssReceiver>();
-        case ReceiverKind::Sirf:
-            return std::make_unique<receiver::SirfReceiver>(model);
-        case ReceiverKind::Nmea:
-            break;
-    }
-    return std::make_unique<receiver::NmeaReceiver>();
-}
 
 CZentrixApp::CZentrixApp(StartOptions options) : CWinApp(framework::loadString(IDS_APP_TITLE)) {
     framework::setApplicationIcon(IDR_MAINFRAME);
@@ -92,17 +49,10 @@ CZentrixApp::CZentrixApp(StartOptions options) : CWinApp(framework::loadString(I
     instanceChannel_ = std::make_unique<framework::InstanceChannel>(kInstanceMutexName);
     // The registry is only read here: the profile's key is set after a successful start, so
     // that a failed one writes nothing.
-    platform::AppProfile stored(platform::Registry::device(), applicationName());
-    stored.setRegistryKey(kCompany);
-    const ReceiverPlan plan = planReceiver(deviceModelFromCode(platform::readModelCode()), options,
-                                           loadReceiverSettings(stored));
+    const ReceiverPlan plan = planStart(options);
     deviceModel_ = plan.model;
     deviceName_ = plan.port;
-    receiverKind_ = plan.kind;
-    receiver_ = makeReceiver(receiverKind_, deviceModel_);
-    receiver_->setDeviceModel(deviceModel_);
-    receiver_->setNmeaOffOnDisconnect(true);
-    connected_ = connectReceiver(plan.nmeaFallback);
+    connected_ = connectReceiver(plan);
     if (connected_)
         startShare(plan);
 }
@@ -129,49 +79,29 @@ void CZentrixApp::detachShare() {
         platform::attachReaderShare(nullptr);
 }
 
-bool CZentrixApp::searchReceiver() {
-    receiver_->setConnectProgress(
-        [window = startupWindow_.get()](const receiver::ConnectStep& step) {
-            return window->showStep(step);
-        });
-    const bool found = !startupWindow_->cancelled() && receiver_->connect(deviceName_) != 0;
-    receiver_->setConnectProgress(nullptr);
-    return found;
-}
-
-bool CZentrixApp::connectReceiver(bool nmeaFallback) {
+bool CZentrixApp::connectReceiver(const ReceiverPlan& plan) {
     startupWindow_ =
-        std::make_unique<CStartupWindow>(deviceName_, platform::resolvePortName(deviceName_));
+        std::make_unique<CStartupWindow>(plan.port, platform::resolvePortName(plan.port));
     startupWindow_->open();
     framework::CWaitCursor wait;
-    if (receiverKind_ == ReceiverKind::Board) {
-        startupWindow_->showServiceSearch();
-        ensureServiceRunning();
-    }
-    bool found = searchReceiver();
-    auto* board = dynamic_cast<receiver::GnssReceiver*>(receiver_.get());
-    if (!found && nmeaFallback && board && board->heardBaud() != 0 &&
-        !startupWindow_->cancelled()) {
-        // Sentences on the line but no board answering them: a receiver that only talks NMEA.
-        // The board's port is given back without its disconnect, whose commands would each wait
-        // out their time-out on a receiver that never answers.
-        board->stopReader();
-        board->closePort();
-        receiverKind_ = ReceiverKind::Nmea;
-        receiver_ = makeReceiver(receiverKind_, deviceModel_);
-        receiver_->setDeviceModel(deviceModel_);
-        found = searchReceiver();
-    }
+    CStartupWindow* window = startupWindow_.get();
+    ReceiverConnection connection = connectPlannedReceiver(
+        plan, {.serviceSearch = [window] { window->showServiceSearch(); },
+               .progress = [window](const receiver::ConnectStep& step) {
+                   return window->showStep(step);
+               },
+               .cancelled = [window] { return window->cancelled(); }});
+    receiver_ = std::move(connection.receiver);
+    receiverKind_ = connection.kind;
+    receiver_->setNmeaOffOnDisconnect(true);
     // Nothing is ever sent to a receiver that only talks NMEA.
-    if (found && receiverKind_ != ReceiverKind::Nmea) {
+    if (connection.connected && receiverKind_ != ReceiverKind::Nmea) {
         receiver_->setWtiOutput(true);
         receiver_->setA2dOutput(true);
     }
-    // A Cancel while the receiver was being set up still counts: the user asked to end.
-    startCancelled_ = startupWindow_->cancelled();
-    if (!found && !startCancelled_)
-        connectionFailure_ = describeFailure(*receiver_, deviceName_);
-    return found && !startCancelled_;
+    startCancelled_ = connection.cancelled;
+    connectionFailure_ = connection.failure;
+    return connection.connected;
 }
 
 CZentrixApp::~CZentrixApp() {
@@ -205,7 +135,7 @@ bool CZentrixApp::InitInstance() {
         exitCode_ = kFailedStartExitCode;
         return false;
     }
-    SetRegistryKey(kCompany);
+    SetRegistryKey(kRegistryCompany);
     loadSettings(profile(), settings_);
 
     CMainMenuDialog menu(receiver_.get(), deviceModel_, receiverKind_, settings_, &profile());

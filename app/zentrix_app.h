@@ -64,9 +64,7 @@ class CZentrixApp : public framework::CWinApp {
   private:
     /// Looks for the receiver under the start-up window; false when it was not found or the
     /// user cancelled.
-    bool connectReceiver(bool nmeaFallback);
-    /// Runs `receiver_`'s search with the start-up window as its progress listener.
-    bool searchReceiver();
+    bool connectReceiver(const ReceiverPlan& plan);
     void loadLanguage();
     /// Hands the connected receiver's bytes on to other programs as `plan` asks.
     void startShare(const ReceiverPlan& plan);
@@ -93,10 +91,5 @@ class CZentrixApp : public framework::CWinApp {
     std::unique_ptr<receiver::ReceiverInterface> receiver_;
     ConnectionSettings settings_;
 };
-
-/// Makes the receiver of a model: the GPS-only chip on models 0 and 1, the board otherwise.
-std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model);
-/// Makes a receiver of `kind`; `model` tells the GPS-only chip which one it is.
-std::unique_ptr<receiver::ReceiverInterface> makeReceiver(ReceiverKind kind, DeviceModel model);
 
 }  // namespace zentrix::app

@@ -223,6 +223,7 @@ class GnssReceiver : public ReceiverInterface {
     uint32_t setOutputRate(uint32_t ratePerSecond) override;
     uint32_t isConnected() override;
     uint32_t getDeviceModel() override { return deviceModel_; }
+    CommandAnswer lastAnswer() const override { return channel_.lastAnswer(); }
     uint32_t setDeviceModel(uint32_t model) override;
     uint32_t setNmeaOffOnDisconnect(bool on) override;
 

@@ -38,6 +38,22 @@ struct ConnectStep {
     uint32_t baudRate = 0;
 };
 
+/// How the receiver answered the last command an operation sent, so that a tool can tell a
+/// refusal from silence. The operations themselves only say success or failure.
+struct CommandAnswer {
+    enum class Kind {
+        Unknown,   ///< this receiver does not tell, or nothing was sent yet
+        Accepted,  ///< ACK, OK or the reply asked for
+        Refused,   ///< NAK or FAIL
+        Silent,    ///< no answer within the command's time
+        Other,     ///< an answer that was neither the reply asked for nor a refusal
+        Unsent,    ///< the command could not be made from its values or did not go out
+    };
+    Kind kind = Kind::Unknown;
+    std::string command;  ///< the command as sent, without its line end
+    std::string reply;    ///< "ACK", "OK", "NAK" or "FAIL" when one of them came; else empty
+};
+
 /// Told each step as it begins; answering false gives the search up, and `connect` fails.
 using ConnectProgress = std::function<bool(const ConnectStep&)>;
 
@@ -283,6 +299,8 @@ class ReceiverInterface {
     /// status pages show them.
     virtual uint32_t queryGalileo(uint8_t& /*on*/) { return 0; }
     virtual uint32_t queryBeidou(uint8_t& /*on*/) { return 0; }
+    /// How the receiver answered the last command sent by any operation.
+    virtual CommandAnswer lastAnswer() const { return {}; }
 
     /// Who hears the steps of the next `connect` calls; null for nobody.
     void setConnectProgress(ConnectProgress progress) { connectProgress_ = std::move(progress); }

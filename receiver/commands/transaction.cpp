@@ -45,13 +45,19 @@ uint32_t CommandChannel::run(Command command, std::initializer_list<CommandArg> 
     const CommandRow& row = commandRow(command);
     CommandBuffer buffer;
     const size_t length = formatCommand(buffer, row.format, args);
-    if (length == 0)
+    if (length == 0) {
+        lastAnswer_ = {CommandAnswer::Kind::Unsent, std::string(row.format), {}};
         return 0;
+    }
     const std::string_view text(buffer.data(), length);
     ReplyState& r = replies();
+    beginAnswer(text);
 
-    if (row.outcome == Outcome::NoWait)
-        return sendCommand(text) ? 1 : 0;
+    if (row.outcome == Outcome::NoWait) {
+        const bool sent = sendCommand(text);
+        lastAnswer_.kind = sent ? CommandAnswer::Kind::Accepted : CommandAnswer::Kind::Unsent;
+        return sent ? 1 : 0;
+    }
 
     resetReply();
     // A query judged by a flag that `resetReply` keeps must not succeed on a stale flag left by
@@ -69,17 +75,47 @@ uint32_t CommandChannel::run(Command command, std::initializer_list<CommandArg> 
 
     switch (row.outcome) {
         case Outcome::Ack:
-            return r.ackReceived;
+            return judgeAnswer(r.ackReceived);
         case Outcome::OwnReply:
-            return (r.*(row.flag)) != 0 ? 1 : 0;
+            return judgeAnswer((r.*(row.flag)) != 0 ? 1 : 0);
         case Outcome::AnyReply:
-            return 1;
+            return judgeAnswer(1);
         case Outcome::TwoStage:
-            return r.ackReceived ? waitOutcome(row.secondTimeoutMs) : r.okReceived.load();
+            if (!r.ackReceived)
+                return judgeAnswer(r.okReceived.load());
+            if (const uint32_t result = waitOutcome(row.secondTimeoutMs);
+                result != 0 || r.failReceived || r.nakReceived)
+                return judgeAnswer(result);
+            // Acknowledged, but the outcome never came.
+            lastAnswer_.kind = CommandAnswer::Kind::Silent;
+            lastAnswer_.reply = "ACK";
+            return 0;
         case Outcome::NoWait:
             break;
     }
     return 0;
+}
+
+void CommandChannel::beginAnswer(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.remove_suffix(1);
+    lastAnswer_ = {CommandAnswer::Kind::Silent, std::string(text), {}};
+}
+
+uint32_t CommandChannel::judgeAnswer(uint32_t result) {
+    const ReplyState& r = replies();
+    lastAnswer_.reply = r.failReceived ? "FAIL"
+                        : r.nakReceived ? "NAK"
+                        : r.okReceived  ? "OK"
+                        : r.ackReceived ? "ACK"
+                                        : "";
+    if (result != 0)
+        lastAnswer_.kind = CommandAnswer::Kind::Accepted;
+    else if (r.nakReceived || r.failReceived)
+        lastAnswer_.kind = CommandAnswer::Kind::Refused;
+    else
+        lastAnswer_.kind = CommandAnswer::Kind::Other;
+    return result;
 }
 
 // The receiver often sends the ACK and the outcome back to back, and the reader may have stored
@@ -112,15 +148,15 @@ uint32_t CommandChannel::runFreeText(std::string_view text) {
     // A FAIL left over from an earlier command would otherwise make every later answer read as
     // a rejection.
     replies().failReceived = 0;
+    beginAnswer(std::string_view(buffer.data(), length));
     sendCommand(std::string_view(buffer.data(), length + 2));
     if (!waitReply(kFreeTextTimeoutMs))
         return 2;
     const ReplyState& r = replies();
-    if (r.nakReceived || r.failReceived)
-        return 0;
-    if (r.okReceived || r.ackReceived)
-        return 1;
-    return 2;
+    const bool refused = r.nakReceived || r.failReceived;
+    const bool accepted = !refused && (r.okReceived || r.ackReceived);
+    judgeAnswer(accepted ? 1 : 0);
+    return refused ? 0 : accepted ? 1 : 2;
 }
 
 }  // namespace zentrix::receiver

@@ -16,6 +16,7 @@
 #include "platform/serial_port.h"
 #include "receiver/commands/command_table.h"
 #include "receiver/commands/command_text.h"
+#include "receiver/commands/receiver_interface.h"
 #include "receiver/nmea/receiver_reader.h"
 
 namespace zentrix::receiver {
@@ -49,14 +50,23 @@ class CommandChannel {
     uint32_t runFreeText(std::string_view text);
 
     ReplyState& replies() { return reader_.replies(); }
+    /// How the receiver answered the last `run` or `runFreeText`.
+    const CommandAnswer& lastAnswer() const { return lastAnswer_; }
 
   private:
+    /// Notes the command about to go out; its answer is Silent until judged.
+    void beginAnswer(std::string_view text);
+    /// Judges the flags after a wait that ended with a reply: Accepted when `result` is nonzero,
+    /// else Refused on a NAK or FAIL, else Other.
+    uint32_t judgeAnswer(uint32_t result);
+
     /// The second stage of a two-stage command, after its ACK: `okReceived` once the outcome is
     /// in, 0 when it is a FAIL or does not come within `timeoutMs`.
     uint32_t waitOutcome(uint32_t timeoutMs);
 
     platform::SerialPort& port_;
     ReceiverReader& reader_;
+    CommandAnswer lastAnswer_;
 };
 
 }  // namespace zentrix::receiver

@@ -84,6 +84,7 @@ class SirfReceiver : public ReceiverInterface {
     uint32_t resetReceiver() override;
     uint32_t initReceiver(int32_t code) override;
     uint32_t getDeviceModel() override { return deviceModel_; }
+    uint32_t isConnected() override { return readerRunning() ? 1 : 0; }
     uint32_t setDeviceModel(uint32_t model) override;
 
   private:

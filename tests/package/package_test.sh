@@ -67,7 +67,7 @@ dpkg-deb --contents "$deb" | awk '{print $6}' | sed 's|^\./|/|; s|/$||' >"$work/
 expect_file() {
     grep -qx -- "$1" "$work/contents" || fail "the package lacks $1"
 }
-programs=(zentrix zentrix-today zentrix-sim zentrix-replay zentrix-info)
+programs=(zentrix zentrix-today zentrix-sim zentrix-replay zentrix-info zentrixctl)
 for program in "${programs[@]}"; do
     expect_file "/usr/bin/$program"
     expect_file "/usr/share/man/man1/$program.1.gz"
