@@ -36,11 +36,11 @@ enum class ReceiverKind { Board, Sirf, Nmea };
 /// or a device path such as /dev/ttyUSB0), each also as `--option=value`. Unset options leave
 /// the registry's choice (`ReceiverSettings`) in force.
 struct StartOptions {
-    std::optional<ReceiverChoice> receiver;
-    std::optional<platform::WideString> port;
+    std::optional<ReceiverChoice> receiver = std::nullopt;
+    std::optional<platform::WideString> port = std::nullopt;
     /// `--share` (the pseudo-terminal), `--share-tcp[=PORT]` (also TCP) and `--no-share`.
-    std::optional<ShareMode> share;
-    std::optional<uint16_t> sharePort;
+    std::optional<ShareMode> share = std::nullopt;
+    std::optional<uint16_t> sharePort = std::nullopt;
 };
 
 /// The command line after the program's name, or why it cannot be used. Options of a single
