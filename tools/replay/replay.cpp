@@ -425,6 +425,14 @@ LiveEnd runLive(const LiveOptions& options, const std::atomic<bool>& stop,
     return end;
 }
 
+std::string jsonString(std::string_view text) {
+    return quoted(text);
+}
+
+std::string jsonNumber(double value) {
+    return number(value);
+}
+
 std::string lineBytesOf(std::string_view capture) {
     std::string out;
     out.reserve(capture.size() + capture.size() / 32);

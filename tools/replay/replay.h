@@ -98,6 +98,13 @@ std::string stationJson(const receiver::StationRecord& record);
 void sourceTableStations(std::string_view saved,
                          const std::function<void(const std::string&)>& line);
 
+/// A JSON string of any bytes: quotes and backslashes escaped, control and non-ASCII bytes as
+/// \u00XX (a receiver's bytes are not always UTF-8).
+std::string jsonString(std::string_view text);
+/// The shortest text that reads back as the same number, with "." whatever the locale; null for a
+/// value that is not finite.
+std::string jsonNumber(double value);
+
 std::string positionJson(const receiver::PositionRecord& p, std::string_view source);
 /// A plain NMEA receiver's position: the keys of `positionJson`, with "utc" in ISO 8601
 /// ("2021-06-01T12:34:56.50Z") and left out while the sentences have given no date.
