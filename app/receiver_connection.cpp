@@ -91,8 +91,7 @@ ReceiverConnection connectPlannedReceiver(const ReceiverPlan& plan,
     }
     bool found = search(*result.receiver, plan.port, observer);
     auto* board = dynamic_cast<receiver::GnssReceiver*>(result.receiver.get());
-    if (!found && plan.nmeaFallback && board && board->heardBaud() != 0 &&
-        !cancelledBy(observer)) {
+    if (!found && plan.nmeaFallback && board && board->heardBaud() != 0 && !cancelledBy(observer)) {
         // Sentences on the line but no board answering them: a receiver that only talks NMEA.
         // The board's port is given back without its disconnect, whose commands would each wait
         // out their time-out on a receiver that never answers.

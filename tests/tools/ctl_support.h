@@ -44,8 +44,7 @@ inline CtlResult runCtl(const std::vector<std::string>& arguments) {
 inline std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
     return lines;
 }
 

@@ -36,8 +36,7 @@ TEST(CtlCommandLine, GlobalOptionsComeBeforeTheCommandAndUnknownOnesAreRefused) 
     };
     for (const Row& row : rows) {
         std::string legend;
-        for (const auto& argument : row.arguments)
-            legend += argument + " ";
+        for (const auto& argument : row.arguments) legend += argument + " ";
         SCOPED_TRACE(legend);
         const Invocation invocation = parseInvocation(row.arguments);
         if (*row.command == '\0') {
@@ -47,9 +46,8 @@ TEST(CtlCommandLine, GlobalOptionsComeBeforeTheCommandAndUnknownOnesAreRefused) 
         EXPECT_EQ(invocation.error, "");
         EXPECT_EQ(invocation.command, row.command);
     }
-    const Invocation full =
-        parseInvocation(std::vector<std::string>{"--json", "--port", "/dev/ttyUSB0", "--receiver",
-                                                 "board", "set", "elevation-mask", "15"});
+    const Invocation full = parseInvocation(std::vector<std::string>{
+        "--json", "--port", "/dev/ttyUSB0", "--receiver", "board", "set", "elevation-mask", "15"});
     EXPECT_TRUE(full.json);
     EXPECT_EQ(full.start.port, u"/dev/ttyUSB0");
     EXPECT_EQ(full.start.receiver, app::ReceiverChoice::Board);
@@ -105,8 +103,7 @@ TEST(CtlConnection, NoReceiverIsStatusFourWithTheReasonOnOneLine) {
     {
         const test::CtlResult result = runCtl({"--port", "/nonexistent/ttyX", "reset"});
         EXPECT_EQ(result.status, kNoReceiver);
-        EXPECT_NE(result.err.find("cannot open /nonexistent/ttyX: No such file"),
-                  std::string::npos)
+        EXPECT_NE(result.err.find("cannot open /nonexistent/ttyX: No such file"), std::string::npos)
             << result.err;
         EXPECT_EQ(test::linesOf(result.err).size(), 1u) << result.err;
     }

@@ -25,6 +25,7 @@ const std::vector<Program> kPrograms = {
     {"zentrix-replay", ZENTRIX_REPLAY_PROGRAM},
     {"zentrix-info", ZENTRIX_INFO_PROGRAM},
     {"zentrix-gallery", ZENTRIX_GALLERY_PROGRAM},
+    {"zentrixctl", ZENTRIX_CTL_PROGRAM},
 };
 
 struct Outcome {

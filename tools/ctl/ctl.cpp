@@ -33,11 +33,11 @@ constexpr CommandEntry kCommands[] = {
     {"hangup", "hangup", "ends the data call", checkNoArguments, runHangup},
     {"ntrip", "ntrip connect|disconnect",
      "connects the receiver to the caster's mount point, or disconnects it", checkNtrip, runNtrip},
-    {"send", "send TEXT",
-     "sends one line as typed; prints 1 accepted, 0 rejected, 2 no answer", checkSend, runSend},
+    {"send", "send TEXT", "sends one line as typed; prints 1 accepted, 0 rejected, 2 no answer",
+     checkSend, runSend},
     {"reset", "reset", "resets the receiver", checkNoArguments, runReset},
-    {"power-off", "power-off", "turns the receiver off; it answers nothing more",
-     checkNoArguments, runPowerOff},
+    {"power-off", "power-off", "turns the receiver off; it answers nothing more", checkNoArguments,
+     runPowerOff},
     {"record", "record start|stop", "starts or stops recording the receiver's raw data",
      checkRecord, runRecord},
 };
@@ -91,8 +91,7 @@ int exitStatusOf(const CommandAnswer& answer) {
 
 std::string joined(const std::vector<uint32_t>& rates) {
     std::string text;
-    for (uint32_t rate : rates)
-        text += (text.empty() ? "" : ", ") + std::to_string(rate);
+    for (uint32_t rate : rates) text += (text.empty() ? "" : ", ") + std::to_string(rate);
     return text;
 }
 
@@ -136,7 +135,7 @@ const char* stageText(receiver::ConnectStep::Stage stage) {
 Invocation parseInvocation(std::span<const std::string> arguments) {
     Invocation invocation;
     for (const std::string& argument : arguments) {
-        invocation.help = invocation.help || argument == "--help";
+        invocation.help = invocation.help || argument == "--help" || argument == "-h";
         invocation.version = invocation.version || argument == "--version";
     }
     if (invocation.help || invocation.version)
@@ -157,7 +156,8 @@ Invocation parseInvocation(std::span<const std::string> arguments) {
             i += receiverValue->second;
         } else if (auto portValue = optionValue(rest, "--port")) {
             if (portValue->second == 0 || portValue->first.empty()) {
-                invocation.error = "--port takes a port name (COM3:, /dev/ttyUSB0, tcp://HOST:PORT)";
+                invocation.error =
+                    "--port takes a port name (COM3:, /dev/ttyUSB0, tcp://HOST:PORT)";
                 return invocation;
             }
             invocation.start.port = platform::fromUtf8(portValue->first);
@@ -176,8 +176,7 @@ Invocation parseInvocation(std::span<const std::string> arguments) {
         invocation.error = "unknown command " + invocation.command;
         return invocation;
     }
-    invocation.args.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                           arguments.end());
+    invocation.args.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
     return invocation;
 }
 
@@ -212,8 +211,7 @@ std::string formatNumber(double value, int decimals) {
                                       std::chars_format::fixed, std::clamp(decimals, 0, 17));
     std::string text(buffer, result.ptr);
     if (text.find('.') != std::string::npos) {
-        while (text.back() == '0')
-            text.pop_back();
+        while (text.back() == '0') text.pop_back();
         if (text.back() == '.')
             text.pop_back();
     }
@@ -226,8 +224,8 @@ std::optional<double> parseNumber(std::string_view text) {
     if (text.empty() || text.front() == '+')
         return std::nullopt;
     double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value,
-                                        std::chars_format::fixed);
+    const auto result =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
         !std::isfinite(value))
         return std::nullopt;

@@ -38,13 +38,13 @@ inline constexpr std::string_view kProgram = "zentrixctl";
 
 /// What the command line asks for.
 struct Invocation {
-    app::StartOptions start;  ///< --receiver, --port
-    bool json = false;        ///< --json: JSON lines on standard output
-    bool help = false;        ///< --help anywhere
-    bool version = false;     ///< --version anywhere
-    std::string command;      ///< "status", "get", ...
+    app::StartOptions start;        ///< --receiver, --port
+    bool json = false;              ///< --json: JSON lines on standard output
+    bool help = false;              ///< --help anywhere
+    bool version = false;           ///< --version anywhere
+    std::string command;            ///< "status", "get", ...
     std::vector<std::string> args;  ///< what follows the command
-    std::string error;        ///< why the command line cannot be used; empty when it can
+    std::string error;              ///< why the command line cannot be used; empty when it can
 };
 
 /// Reads the arguments after the program's name. Global options come before the command; an
