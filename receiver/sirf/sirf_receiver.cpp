@@ -93,8 +93,24 @@ bool SirfReceiver::sendMessage(std::span<const uint8_t> payload) {
     reader_.clearAcknowledged();
     reader_.acknowledgeEvent().reset();
     writeBytes(sirfFrame(payload));
-    reader_.acknowledgeEvent().wait(kAcknowledgeTimeoutMs);
-    return reader_.acknowledged();
+    const bool answered = reader_.acknowledgeEvent().wait(kAcknowledgeTimeoutMs);
+    const bool acknowledged = reader_.acknowledged();
+    // The reader clears the flag on a refusal and sets the event for either answer.
+    CommandAnswer answer;
+    answer.kind = acknowledged ? CommandAnswer::Kind::Accepted
+                  : answered   ? CommandAnswer::Kind::Refused
+                               : CommandAnswer::Kind::Silent;
+    answer.command = payload.empty() ? "message" : "message " + std::to_string(payload[0]);
+    if (answered)
+        answer.reply = acknowledged ? "ACK" : "NAK";
+    std::lock_guard lock(answerMutex_);
+    lastAnswer_ = std::move(answer);
+    return acknowledged;
+}
+
+CommandAnswer SirfReceiver::lastAnswer() const {
+    std::lock_guard lock(answerMutex_);
+    return lastAnswer_;
 }
 
 std::vector<uint32_t> SirfReceiver::ratesTried() const {

@@ -10,8 +10,8 @@
 
 #include "platform/serial_port.h"
 #include "platform/worker_thread.h"
-#include "receiver/nmea/byte_source.h"
 #include "receiver/commands/receiver_interface.h"
+#include "receiver/nmea/byte_source.h"
 #include "receiver/sirf/sirf_messages.h"
 #include "receiver/sirf/sirf_reader.h"
 
@@ -86,6 +86,8 @@ class SirfReceiver : public ReceiverInterface {
     uint32_t getDeviceModel() override { return deviceModel_; }
     uint32_t isConnected() override { return readerRunning() ? 1 : 0; }
     uint32_t setDeviceModel(uint32_t model) override;
+    /// The last message `sendMessage` wrote: acknowledged, refused, or not answered in time.
+    CommandAnswer lastAnswer() const override;
 
   private:
     bool openPort(WideStringView name);
@@ -111,6 +113,8 @@ class SirfReceiver : public ReceiverInterface {
     platform::SerialPort port_;
     SerialByteSource source_{port_};
     std::mutex writeMutex_;  // one frame at a time on the line, from either thread
+    mutable std::mutex answerMutex_;
+    CommandAnswer lastAnswer_;
     SirfReader reader_;
     std::unique_ptr<platform::WorkerThread> readerThread_;
 

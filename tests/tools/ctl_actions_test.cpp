@@ -345,6 +345,26 @@ TEST_F(CtlActionsOnChip, ResetRunsAndTheBoardsOperationsAreRefused) {
     }
 }
 
+// The chip tells a refusal from silence too: a NAKed reset is 1, an unanswered one 3.
+TEST_F(CtlActionsOnChip, ARefusedOrUnansweredResetIsToldApart) {
+    const struct {
+        SimFault fault;
+        int status;
+        std::string says;
+    } rows[] = {
+        {SimFault::NakEverything, kRefused, "the receiver refused message 172 (NAK)"},
+        {SimFault::Silence, kNoAnswer, "the receiver did not answer message 172"},
+    };
+    for (const auto& row : rows) {
+        sim_->clearFaults();
+        sim_->setFaultOnCommand("SiRF MID 172", row.fault);
+        const test::CtlResult result = runCtl({"reset"});
+        EXPECT_EQ(result.status, row.status) << result.err;
+        EXPECT_NE(result.err.find(row.says), std::string::npos) << result.err;
+        EXPECT_EQ(test::linesOf(result.err).size(), 1u) << result.err;
+    }
+}
+
 // A plain NMEA receiver is only listened to: every action is refused and nothing is written.
 TEST(CtlActionsOnNmea, AreRefusedWithoutSendingAByte) {
     platform::ScopedClockSpeed fast{25};
