@@ -35,6 +35,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/stream_player.h"
 #include "bench/testdata_logs.h"
 #include "platform/line_share.h"
 #include "platform/serial_port.h"
@@ -44,27 +45,8 @@
 
 namespace {
 
-constexpr int kBytesPerSecond = 11520;
-constexpr int kChunksPerSecond = 100;
-
-[[noreturn]] void playReceiver(int master, const std::string& bytes, int seconds) {
-    const size_t chunk = kBytesPerSecond / kChunksPerSecond;
-    size_t position = 0;
-    auto next = std::chrono::steady_clock::now();
-    for (int i = 0; i < seconds * kChunksPerSecond; ++i) {
-        std::string piece;
-        while (piece.size() < chunk) {
-            const size_t n = std::min(chunk - piece.size(), bytes.size() - position);
-            piece.append(bytes, position, n);
-            position = (position + n) % bytes.size();
-        }
-        if (write(master, piece.data(), piece.size()) < 0)
-            _exit(1);
-        next += std::chrono::milliseconds(1000 / kChunksPerSecond);
-        std::this_thread::sleep_until(next);
-    }
-    _exit(0);
-}
+using zentrix::bench::playReceiver;
+using zentrix::bench::processCpuSeconds;
 
 /// Two TCP clients and a reader of the shared terminal, reading everything until killed. Runs
 /// in a child forked from a process with threads: system calls only, no allocation.
@@ -95,13 +77,6 @@ constexpr int kChunksPerSecond = 100;
             }
         }
     }
-}
-
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 /// The serial source, noting which thread reads it so that its CPU clock can be read.
@@ -227,13 +202,13 @@ int main(int argc, char** argv) {
 
     const auto percent = [](double cpu, double wall) { return 100.0 * cpu / wall; };
     std::printf("stream: 115200 baud (%d bytes/s), %d rounds of %d s off and %d s on\n",
-                kBytesPerSecond, rounds, phaseSeconds, phaseSeconds);
+                zentrix::bench::kStreamBytesPerSecond, rounds, phaseSeconds, phaseSeconds);
     std::printf("share off:                       reader %.3f %%  process %.3f %% of one core\n",
                 percent(off.reader, off.wall), percent(off.process, off.wall));
     std::printf("share on (2 TCP + 1 terminal):   reader %.3f %%  process %.3f %% of one core\n",
                 percent(on.reader, on.wall), percent(on.process, on.wall));
-    std::printf("reader median of the phases: off %.3f %%, on %.3f %%\n",
-                off.medianReaderPercent(), on.medianReaderPercent());
+    std::printf("reader median of the phases: off %.3f %%, on %.3f %%\n", off.medianReaderPercent(),
+                on.medianReaderPercent());
     std::printf(
         "reader difference: %+.3f percentage points of the medians (target: under 0.1), %+.3f of "
         "the means; clients still connected %zu, dropped %llu\n",

@@ -16,43 +16,15 @@
 #include <string>
 #include <thread>
 
+#include "bench/stream_player.h"
 #include "bench/testdata_logs.h"
 #include "platform/serial_port.h"
 #include "platform/worker_thread.h"
 #include "receiver/nmea/byte_source.h"
 #include "receiver/nmea/receiver_reader.h"
 
-namespace {
-
-constexpr int kBytesPerSecond = 11520;
-constexpr int kChunksPerSecond = 100;
-
-[[noreturn]] void playReceiver(int master, const std::string& bytes, int seconds) {
-    const size_t chunk = kBytesPerSecond / kChunksPerSecond;
-    size_t position = 0;
-    auto next = std::chrono::steady_clock::now();
-    for (int i = 0; i < seconds * kChunksPerSecond; ++i) {
-        std::string piece;
-        while (piece.size() < chunk) {
-            const size_t n = std::min(chunk - piece.size(), bytes.size() - position);
-            piece.append(bytes, position, n);
-            position = (position + n) % bytes.size();
-        }
-        if (write(master, piece.data(), piece.size()) < 0) _exit(1);
-        next += std::chrono::milliseconds(1000 / kChunksPerSecond);
-        std::this_thread::sleep_until(next);
-    }
-    _exit(0);
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
+using zentrix::bench::playReceiver;
+using zentrix::bench::processCpuSeconds;
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
@@ -64,31 +36,35 @@ int main(int argc, char** argv) {
     int master = -1;
     int slave = -1;
     char name[128] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) return 1;
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        return 1;
 
     zentrix::platform::SerialPort port;
     port.open(zentrix::platform::fromUtf8(name));
-    if (!port.isOpen()) return 1;
+    if (!port.isOpen())
+        return 1;
     port.setBaudRate(115200);
     zentrix::receiver::SerialByteSource source(port);
     zentrix::receiver::ReceiverReader reader(source);
     int64_t published = 0;
     reader.navigation().setPublishObserver([&](auto, const auto&) { ++published; });
 
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = processCpuSeconds();
     const auto wallBefore = std::chrono::steady_clock::now();
     const pid_t child = fork();
-    if (child == 0) playReceiver(master, bytes, seconds);
+    if (child == 0)
+        playReceiver(master, bytes, seconds);
     zentrix::platform::WorkerThread thread(reader);
     waitpid(child, nullptr, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let the reader drain
     thread.requestStop();
     thread.wait(zentrix::platform::kInfinite);
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
-    const double cpu = cpuSeconds() - cpuBefore;
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
+    const double cpu = processCpuSeconds() - cpuBefore;
 
     std::printf("stream: %d s at 115200 baud (%d bytes/s), %lld snapshots published\n", seconds,
-                kBytesPerSecond, static_cast<long long>(published));
+                zentrix::bench::kStreamBytesPerSecond, static_cast<long long>(published));
     std::printf("reader CPU: %.3f s in %.1f s = %.3f %% of one core (target: at most 0.5 %%)\n",
                 cpu, wall, 100.0 * cpu / wall);
     close(slave);

@@ -18,6 +18,7 @@
 #include "receiver/gnss_receiver.h"
 #include "receiver/nmea_receiver/nmea_receiver.h"
 #include "resources/resource_ids.h"
+#include "tests/app/program_profile.h"
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
 #include "ui/status/gnss_status_sheet.h"
@@ -28,12 +29,6 @@ namespace {
 using platform::WideString;
 using test::ScopedEnv;
 using test::ScratchDeviceRoot;
-
-platform::AppProfile storedProfile() {
-    platform::AppProfile profile(platform::Registry::device(), u"GNSS Zentrix");
-    profile.setRegistryKey(u"Orvanex");
-    return profile;
-}
 
 TEST(ReceiverChoiceOptions, CommandLineIsParsedOrRefusedWithAReason) {
     struct Row {
@@ -77,7 +72,7 @@ TEST(ReceiverChoiceOptions, CommandLineIsParsedOrRefusedWithAReason) {
 
 TEST(ReceiverChoiceOptions, RegistryValuesReadLeniently) {
     ScratchDeviceRoot root;
-    const platform::AppProfile stored = storedProfile();
+    const platform::AppProfile stored = test::programProfile();
     EXPECT_EQ(loadReceiverSettings(stored).choice, ReceiverChoice::Auto) << "nothing stored";
     EXPECT_EQ(loadReceiverSettings(stored).port, u"");
     const std::vector<std::pair<const char16_t*, ReceiverChoice>> rows = {
@@ -382,7 +377,7 @@ TEST_F(ProgramWithPlainNmeaReceiver, NmeaChoiceListensOnlyAndSendsNothing) {
         SCOPED_TRACE(fromRegistry ? "registry" : "command line");
         StartOptions options;
         if (fromRegistry)
-            storedProfile().writeProfileString(kSettingsSection, u"Receiver", u"nmea");
+            test::programProfile().writeProfileString(kSettingsSection, u"Receiver", u"nmea");
         else
             options.receiver = ReceiverChoice::Nmea;
         const uint64_t writtenBefore = sim_->bytesHeard();

@@ -27,6 +27,7 @@
 #include "platform/clock.h"
 #include "platform/device_root.h"
 #include "platform/registry.h"
+#include "tests/app/program_profile.h"
 #include "tests/support/test_support.h"
 #include "tools/sim/simulator.h"
 
@@ -37,12 +38,6 @@ namespace {
 
 using test::ScopedEnv;
 using test::ScratchDeviceRoot;
-
-platform::AppProfile storedProfile() {
-    platform::AppProfile profile(platform::Registry::device(), u"GNSS Zentrix");
-    profile.setRegistryKey(u"Orvanex");
-    return profile;
-}
 
 TEST(ShareOptions, CommandLineTurnsTheShareOnOrOffOrSaysWhy) {
     struct Row {
@@ -82,7 +77,7 @@ TEST(ShareOptions, CommandLineTurnsTheShareOnOrOffOrSaysWhy) {
 
 TEST(ShareOptions, RegistryValuesReadLenientlyAndTheCommandLineWins) {
     ScratchDeviceRoot root;
-    const platform::AppProfile stored = storedProfile();
+    const platform::AppProfile stored = test::programProfile();
     EXPECT_EQ(loadReceiverSettings(stored).share, ShareMode::Off);
     EXPECT_EQ(loadReceiverSettings(stored).sharePort, kDefaultShareTcpPort);
     struct Row {
