@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "platform/text.h"
-#include "receiver/commands/antenna_models.h"
 #include "receiver/replies/reply_codes.h"
 #include "tools/ctl/ctl.h"
 #include "ui/diff/profiles/profile_records.h"
@@ -34,11 +33,6 @@ constexpr std::string_view kDifferentialModes[] = {"base", "rover"};
 constexpr std::string_view kBrands[] = {"orvanex", "novatel", "meridot",  "septentrio",
                                         "topcon",  "javad",   "automatic"};
 static_assert(std::size(kBrands) == ui::kReferenceBrands.size());
-constexpr std::string_view kAntennas[] = {
-    receiver::kAntennaModels[0].modelName, receiver::kAntennaModels[1].modelName,
-    receiver::kAntennaModels[2].modelName, receiver::kAntennaModels[3].modelName,
-    receiver::kAntennaModels[4].modelName};
-static_assert(std::size(kAntennas) == receiver::kAntennaModels.size());
 constexpr std::string_view kBauds[] = {"300",  "600",   "1200",  "2400",  "4800",
                                        "9600", "19200", "38400", "57600", "115200"};
 static_assert(std::size(kBauds) == ui::kNmeaBaudTexts.size());
@@ -469,8 +463,10 @@ const SettingRow kRows[] = {
      Access::ReadWrite, false, readAntennaHeight, writeAntennaHeight},
     {"antenna.height-type", "vertical, slant", words(kHeightTypes), Access::ReadWrite, false,
      readHeightType, writeHeightType},
-    {"antenna.name", "ANT-SURVEY-A, ANT-SURVEY-B, ANT-CHOKE-RING, ANT-HELICAL, UNKNOWN",
-     words(kAntennas), Access::None, false, readAntennaName, writeAntennaName},
+    // The page offers the models of its list; the receiver answers with whatever it was told,
+    // and what get prints set must take.
+    {"antenna.name", "the receiver's model name: ANT-SURVEY-A, ANT-SURVEY-B, ANT-CHOKE-RING, ...",
+     textOf(kAntennaNameChars), Access::None, false, readAntennaName, writeAntennaName},
     {"nmea.<output>.<sentence>",
      "off, or seconds: 0.05, 0.1, 0.2, 0.5, 1 to 10, 20, 30, 40, 50, 60", ValueForm{Kind::Interval},
      Access::None, false, readNmea, writeNmea},
