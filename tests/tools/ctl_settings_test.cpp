@@ -379,5 +379,31 @@ TEST_F(CtlSettingsOnChip, OnlyItsOwnSettingsAndWhatItKeeps) {
     EXPECT_EQ(qzss.err, "zentrixctl: set qzss: the receiver kept 'off'\n");
 }
 
+/// A plain NMEA receiver: a capture replayed in a loop on COM3:.
+class CtlSettingsOnNmeaReceiver : public CtlOnSimulator {
+  protected:
+    void SetUp() override {
+        sim::SimOptions options;
+        options.receiver = sim::SimReceiver::Replay;
+        options.replayLog = std::string(ZENTRIX_TESTDATA_DIR) + "/gpsd/ublox-f9p-hpnmea.log";
+        options.replayLoop = true;
+        options.startUtcSeconds = 1700000000;
+        sim_ = startSimulatorWith(options);
+        ASSERT_TRUE(sim_) << "the simulator did not start";
+    }
+};
+
+// It only talks: every setting is refused as one it does not have, without sending anything.
+TEST_F(CtlSettingsOnNmeaReceiver, HasNoSettings) {
+    const CtlResult all = runCtl({"--receiver", "nmea", "get", "all"});
+    EXPECT_EQ(all.status, ctl::kRefused);
+    EXPECT_EQ(all.out, "");
+    EXPECT_EQ(all.err, "zentrixctl: get all: a plain NMEA receiver has no such operation\n");
+    const CtlResult set = runCtl({"--receiver", "nmea", "set", "sbas", "on"});
+    EXPECT_EQ(set.status, ctl::kRefused);
+    EXPECT_EQ(set.err, "zentrixctl: set sbas: a plain NMEA receiver has no such operation\n");
+    EXPECT_TRUE(sim_->commandLog().empty());
+}
+
 }  // namespace
 }  // namespace zentrix::test
