@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/serial_port.h"
 #include "tests/support/comma_locale.h"
 #include "tests/tools/ctl_support.h"
 
@@ -106,6 +107,25 @@ TEST(CtlConnection, NoReceiverIsStatusFourWithTheReasonOnOneLine) {
         EXPECT_NE(result.err.find("cannot open /nonexistent/ttyX: No such file"), std::string::npos)
             << result.err;
         EXPECT_EQ(test::linesOf(result.err).size(), 1u) << result.err;
+    }
+    {
+        // Nobody listens on the port (1 is reserved and never served).
+        const test::CtlResult result = runCtl({"--port", "tcp://127.0.0.1:1", "status"});
+        EXPECT_EQ(result.status, kNoReceiver);
+        EXPECT_NE(result.err.find("cannot open tcp://127.0.0.1:1: Connection refused"),
+                  std::string::npos)
+            << result.err;
+    }
+    {
+        // Zentrix (or another zentrixctl) holds the port: said in words, not as EAGAIN.
+        auto simulator = test::startSimulator(sim::SimReceiver::SurveyBoard);
+        ASSERT_TRUE(simulator);
+        platform::SerialPort holder;
+        holder.open(u"COM3:");
+        ASSERT_TRUE(holder.isOpen());
+        const test::CtlResult result = runCtl({"--receiver", "nmea", "status"});
+        EXPECT_EQ(result.status, kNoReceiver);
+        EXPECT_NE(result.err.find("another program holds it"), std::string::npos) << result.err;
     }
     {
         // A simulator that stays silent: the NMEA search listens at every rate and gives up.

@@ -104,12 +104,12 @@ std::string connectionFailureLine(const app::ConnectionFailure& failure) {
         return "no receiver: the port " + port + " leads to no device";
     if (failure.ratesTried.empty()) {
         std::string line = "no receiver: cannot open " + port;
-        if (failure.openError != 0) {
-            line += ": ";
-            line += std::strerror(failure.openError);
-        }
-        if (failure.openError == EBUSY)
-            line += " (another program holds it: is Zentrix running?)";
+        // The port is locked by whoever holds it (Zentrix, or another zentrixctl).
+        if (failure.openError == EAGAIN || failure.openError == EWOULDBLOCK ||
+            failure.openError == EBUSY)
+            line += ": another program holds it (is Zentrix running?)";
+        else if (failure.openError != 0)
+            line += std::string(": ") + std::strerror(failure.openError);
         return line;
     }
     return "no receiver on " + port + ": nothing answered at " + joined(failure.ratesTried) +
