@@ -166,7 +166,8 @@ std::string settingsHelp() {
     return settingLines() +
            "  get all prints every setting the receiver has, one \"NAME VALUE\" a line. get\n"
            "  ntrip.password tells only whether one is set; set ntrip.password - reads it from\n"
-           "  the first line of standard input, so that it never shows in the process list.\n";
+           "  the first line of standard input, so that it never shows in the process list.\n"
+           "  tracking-mode reads other when the receiver tracks a combination no mode names.\n";
 }
 
 }  // namespace zentrix::ctl

@@ -458,10 +458,12 @@ const SettingRow kRows[] = {
     {"qzss", "on, off", words(kOnOff), Access::ReadWrite, false, readQzss, writeQzss},
     {"elevation-mask", "degrees, 0 to 90", integer(0, 90), Access::ReadWrite, false,
      readElevationMask, writeElevationMask},
+    // The GPS-only chip keeps no antenna height: the program holds it while it is connected,
+    // so a value set here would be gone when this command ends.
     {"antenna.height", "metres, 0 to 100, to the millimetre",
-     ValueForm{Kind::Decimal, {}, 0, kMaxAntennaHeightMetres, kAntennaHeightDecimals},
-     Access::ReadWrite, false, readAntennaHeight, writeAntennaHeight},
-    {"antenna.height-type", "vertical, slant", words(kHeightTypes), Access::ReadWrite, false,
+     ValueForm{Kind::Decimal, {}, 0, kMaxAntennaHeightMetres, kAntennaHeightDecimals}, Access::None,
+     false, readAntennaHeight, writeAntennaHeight},
+    {"antenna.height-type", "vertical, slant", words(kHeightTypes), Access::None, false,
      readHeightType, writeHeightType},
     // The page offers the models of its list; the receiver answers with whatever it was told,
     // and what get prints set must take.
