@@ -150,5 +150,22 @@ TEST_F(CtlOnBoard, FindsTheBoardRunsTheCommandAndGivesTheReceiverBack) {
     EXPECT_EQ(result.err.find("no receiver"), std::string::npos) << result.err;
 }
 
+// The device goes away while a command waits for its answer: that is no receiver (4), not a
+// receiver that stayed silent (3), however quickly the command's wait ends.
+TEST_F(CtlOnBoard, ADeviceThatVanishesDuringACommandIsNoReceiver) {
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        if (run > 0) {
+            sim_.reset();  // its link goes with it
+            sim_ = test::startSimulator(sim::SimReceiver::SurveyBoard);
+            ASSERT_TRUE(sim_);
+        }
+        sim_->setFaultOnCommand("$PQELS,INI", sim::SimFault::Vanish);
+        const test::CtlResult result = runCtl({"reset"});
+        EXPECT_EQ(result.status, kNoReceiver) << result.err;
+        EXPECT_EQ(result.err, "zentrixctl: reset: the receiver is gone\n");
+    }
+}
+
 }  // namespace
 }  // namespace zentrix::ctl

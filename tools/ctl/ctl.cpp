@@ -9,6 +9,7 @@
 
 #include "app/receiver_connection.h"
 #include "app/settings.h"
+#include "platform/clock.h"
 #include "platform/command_line.h"
 #include "platform/text.h"
 #include "tools/ctl/commands.h"
@@ -18,6 +19,9 @@ namespace zentrix::ctl {
 namespace {
 
 using receiver::CommandAnswer;
+
+/// How long a failed command waits to learn whether the device is gone (clock ms).
+constexpr uint32_t kGoneGraceMs = 300;
 
 constexpr CommandEntry kCommands[] = {
     {"status", "status [--follow]",
@@ -181,11 +185,18 @@ Invocation parseInvocation(std::span<const std::string> arguments) {
 }
 
 int reportFailure(Context& context, std::string_view action) {
+    const CommandAnswer answer = context.receiver.lastAnswer();
+    // A device that vanished mid-command fails the command at once (its write or its wait), a
+    // moment before the reader thread sees the line gone: give the reader that moment.
+    if (answer.kind != CommandAnswer::Kind::Refused) {
+        const auto deadline = platform::Clock::deadlineAfter(kGoneGraceMs);
+        while (context.receiver.isConnected() && platform::Clock::remainingMs(deadline) > 0)
+            platform::Clock::sleep(10);
+    }
     if (!context.receiver.isConnected()) {
         context.err << kProgram << ": " << action << ": the receiver is gone\n";
         return kNoReceiver;
     }
-    const CommandAnswer answer = context.receiver.lastAnswer();
     context.err << kProgram << ": " << action << ": " << answerText(answer) << '\n';
     return exitStatusOf(answer);
 }
