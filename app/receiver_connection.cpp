@@ -31,12 +31,17 @@ bool search(receiver::ReceiverInterface& receiver, const platform::WideString& p
 
 }  // namespace
 
-ReceiverPlan planStart(const StartOptions& commandLine) {
+platform::AppProfile programProfile() {
     // The key is the program's title as built in, whatever language a start loads later.
-    platform::AppProfile stored(platform::Registry::device(), framework::loadString(IDS_APP_TITLE));
-    stored.setRegistryKey(kRegistryCompany);
+    platform::AppProfile profile(platform::Registry::device(),
+                                 framework::loadString(IDS_APP_TITLE));
+    profile.setRegistryKey(kRegistryCompany);
+    return profile;
+}
+
+ReceiverPlan planStart(const StartOptions& commandLine) {
     return planReceiver(deviceModelFromCode(platform::readModelCode()), commandLine,
-                        loadReceiverSettings(stored));
+                        loadReceiverSettings(programProfile()));
 }
 
 std::unique_ptr<receiver::ReceiverInterface> makeReceiver(DeviceModel model) {

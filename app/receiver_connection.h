@@ -8,9 +8,14 @@
 #include <memory>
 
 #include "app/startup.h"
+#include "platform/app_profile.h"
 #include "receiver/commands/receiver_interface.h"
 
 namespace zentrix::app {
+
+/// The program's stored settings, under the key the program keeps them (its built-in title), for
+/// reading by a tool that runs beside it.
+platform::AppProfile programProfile();
 
 /// What a start opens: the handheld's model, then the command line over the registry's values
 /// (read only: a start that fails writes nothing).

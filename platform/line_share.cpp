@@ -87,6 +87,9 @@ struct LineShare::State {
     // The share's thread's own.
     std::vector<Client> clients;
     bool terminalOpen = false;
+    /// What the terminal could not take yet: it holds only a few kilobytes, and a burst (the
+    /// share's thread kept from running for a moment) must not cut what a listener reads.
+    std::string terminalPending;
 
     std::atomic<bool> active{false};  ///< somebody listens: the reader's only check
     std::atomic<bool> terminalInUse{false};
@@ -229,6 +232,16 @@ struct LineShare::State {
         return inUse;
     }
 
+    /// Writes what the terminal takes of what waits for it.
+    void flushTerminal() {
+        while (!terminalPending.empty()) {
+            const ssize_t n = ::write(master, terminalPending.data(), terminalPending.size());
+            if (n <= 0)
+                return;
+            terminalPending.erase(0, static_cast<size_t>(n));
+        }
+    }
+
     /// Hands what the reader left in the outbox on to every listener.
     void deliver(std::string& chunk) {
         chunk.clear();
@@ -236,18 +249,16 @@ struct LineShare::State {
             std::lock_guard lock(mutex);
             chunk.swap(outbox);
         }
+        if (terminalOpen) {
+            // A listener on the terminal that falls behind loses the oldest bytes; nobody waits
+            // for it.
+            terminalPending += chunk;
+            if (terminalPending.size() > options.clientBacklogBytes)
+                terminalPending.erase(0, terminalPending.size() - options.clientBacklogBytes);
+            flushTerminal();
+        }
         if (chunk.empty())
             return;
-        if (terminalOpen) {
-            // A listener on the terminal that falls behind loses bytes; nobody waits for it.
-            size_t done = 0;
-            while (done < chunk.size()) {
-                const ssize_t n = ::write(master, chunk.data() + done, chunk.size() - done);
-                if (n <= 0)
-                    break;
-                done += static_cast<size_t>(n);
-            }
-        }
         for (Client& client : clients) {
             if (client.dead)
                 continue;
@@ -268,11 +279,15 @@ struct LineShare::State {
         while (!stopping.load()) {
             terminalOpen = checkTerminal();
             terminalInUse.store(terminalOpen);
+            if (!terminalOpen)
+                terminalPending.clear();
             active.store(terminalOpen || !clients.empty(), std::memory_order_relaxed);
             fds.clear();
             fds.push_back({wake, POLLIN, 0});
             fds.push_back({listener, static_cast<short>(listener >= 0 ? POLLIN : 0), 0});
-            fds.push_back({terminalOpen ? master : -1, POLLIN, 0});
+            fds.push_back({terminalOpen ? master : -1,
+                           static_cast<short>(POLLIN | (terminalPending.empty() ? 0 : POLLOUT)),
+                           0});
             for (const Client& client : clients)
                 fds.push_back({client.fd,
                                static_cast<short>(POLLIN | (client.pending.empty() ? 0 : POLLOUT)),

@@ -19,7 +19,9 @@
 #include "receiver/nmea_receiver/nmea_receiver.h"
 #include "resources/resource_ids.h"
 #include "tests/app/program_profile.h"
+#include "tests/support/simulated_receiver.h"
 #include "tests/support/test_support.h"
+#include "tests/support/testdata.h"
 #include "tools/sim/simulator.h"
 #include "ui/status/gnss_status_sheet.h"
 
@@ -259,13 +261,8 @@ class ProgramWithPlainNmeaReceiver : public ::testing::Test {
 
     /// A capture replayed in a loop at `baud` on COM3:, at the capture's own pace.
     bool startReplay(uint32_t baud) {
-        sim::SimOptions options;
-        options.receiver = sim::SimReceiver::Replay;
-        options.replayLog = std::string(ZENTRIX_TESTDATA_DIR) + "/gpsd/ublox-f9p-hpnmea.log";
-        options.replayLoop = true;
-        options.baudRate = baud;
-        sim_ = std::make_unique<sim::Simulator>(options);
-        return sim_->openPseudoTerminal() && sim_->linkAsComPort(3) && sim_->start();
+        sim_ = test::startLoopingReplay(test::testdataPath("gpsd/ublox-f9p-hpnmea.log"), baud);
+        return sim_ != nullptr;
     }
 
     /// Runs the program with `options`: the menu opens the status sheet, reads the position

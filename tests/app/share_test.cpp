@@ -28,7 +28,9 @@
 #include "platform/device_root.h"
 #include "platform/registry.h"
 #include "tests/app/program_profile.h"
+#include "tests/support/simulated_receiver.h"
 #include "tests/support/test_support.h"
+#include "tests/support/testdata.h"
 #include "tools/sim/simulator.h"
 
 extern char** environ;
@@ -193,13 +195,8 @@ constexpr char kGpsd[] = "/usr/sbin/gpsd";
 class ProgramSharingItsReceiver : public ::testing::Test {
   protected:
     void SetUp() override {
-        sim::SimOptions options;
-        options.receiver = sim::SimReceiver::Replay;
-        options.replayLog = std::string(ZENTRIX_TESTDATA_DIR) + "/gpsd/ublox-f9p-hpnmea.log";
-        options.replayLoop = true;
-        options.baudRate = 115200;
-        sim_ = std::make_unique<sim::Simulator>(options);
-        ASSERT_TRUE(sim_->openPseudoTerminal() && sim_->linkAsComPort(3) && sim_->start());
+        sim_ = test::startLoopingReplay(test::testdataPath("gpsd/ublox-f9p-hpnmea.log"), 115200);
+        ASSERT_TRUE(sim_);
     }
     void TearDown() override {
         framework::setModalHandler(nullptr);

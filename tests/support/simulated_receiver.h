@@ -2,6 +2,8 @@
 // test's scratch device root (make a test::ScratchDeviceRoot first), with its state at hand.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 
 #include "tools/sim/simulator.h"
@@ -22,6 +24,19 @@ inline std::unique_ptr<sim::Simulator> startSimulatorWith(const sim::SimOptions&
 inline std::unique_ptr<sim::Simulator> startSimulator(sim::SimReceiver kind, int com = 3) {
     sim::SimOptions options;
     options.receiver = kind;
+    options.startUtcSeconds = 1700000000;
+    return startSimulatorWith(options, com);
+}
+
+/// A plain NMEA receiver on COMn:: the capture `log` replayed at its own pace, over and over, at
+/// `baud`; null when it could not start. It answers nothing.
+inline std::unique_ptr<sim::Simulator> startLoopingReplay(const std::filesystem::path& log,
+                                                          uint32_t baud = 57600, int com = 3) {
+    sim::SimOptions options;
+    options.receiver = sim::SimReceiver::Replay;
+    options.replayLog = log;
+    options.replayLoop = true;
+    options.baudRate = baud;
     options.startUtcSeconds = 1700000000;
     return startSimulatorWith(options, com);
 }

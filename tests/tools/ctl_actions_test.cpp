@@ -369,12 +369,8 @@ TEST_F(CtlActionsOnChip, ARefusedOrUnansweredResetIsToldApart) {
 TEST(CtlActionsOnNmea, AreRefusedWithoutSendingAByte) {
     platform::ScopedClockSpeed fast{25};
     test::ScratchDeviceRoot root;
-    sim::SimOptions options;
-    options.receiver = sim::SimReceiver::Replay;
-    options.replayLog = test::testdataPath("gpsd/ublox-f9p-hpnmea.log");
-    options.replayLoop = true;
-    options.baudRate = 9600;
-    auto simulator = test::startSimulatorWith(options);
+    auto simulator =
+        test::startLoopingReplay(test::testdataPath("gpsd/ublox-f9p-hpnmea.log"), 9600);
     ASSERT_TRUE(simulator);
     for (const std::vector<std::string>& args : {std::vector<std::string>{"dial"},
                                                  {"hangup"},

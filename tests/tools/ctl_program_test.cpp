@@ -119,12 +119,7 @@ class CtlProgram : public ::testing::Test {
     /// A plain NMEA receiver on COM3: replaying a real capture at its own pace, over and over:
     /// it answers nothing, and the passive search finds it within a second.
     void startReceiver() {
-        sim::SimOptions options;
-        options.receiver = sim::SimReceiver::Replay;
-        options.replayLog = testdataPath("gpsd/ublox-f9p-hpnmea.log");
-        options.replayLoop = true;
-        options.baudRate = 9600;
-        simulator_ = startSimulatorWith(options);
+        simulator_ = startLoopingReplay(testdataPath("gpsd/ublox-f9p-hpnmea.log"), 9600);
         ASSERT_TRUE(simulator_);
     }
     std::string errors() const { return readFile(errFile_); }

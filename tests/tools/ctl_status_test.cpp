@@ -11,6 +11,7 @@
 
 #include "tests/support/comma_locale.h"
 #include "tests/support/fake_receiver.h"
+#include "tests/support/testdata.h"
 #include "tests/tools/ctl_support.h"
 #include "tools/ctl/commands.h"
 
@@ -156,12 +157,7 @@ TEST_F(CtlOnSirfChip, StatusGivesThePosition) {
 class CtlOnNmeaReceiver : public CtlOnSimulator {
   protected:
     void SetUp() override {
-        sim::SimOptions options;
-        options.receiver = sim::SimReceiver::Replay;
-        options.replayLog = std::string(ZENTRIX_TESTDATA_DIR) + "/gpsd/ublox-f9p-hpnmea.log";
-        options.replayLoop = true;
-        options.startUtcSeconds = 1700000000;
-        sim_ = startSimulatorWith(options);
+        sim_ = startLoopingReplay(testdataPath("gpsd/ublox-f9p-hpnmea.log"));
         ASSERT_TRUE(sim_) << "the simulator did not start";
     }
 };

@@ -5,14 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/receiver_connection.h"
 #include "app/settings.h"
-#include "framework/resources.h"
-#include "platform/app_profile.h"
 #include "platform/clock.h"
-#include "platform/registry.h"
 #include "platform/text.h"
 #include "receiver/sirf/sirf_receiver.h"
-#include "resources/resource_ids.h"
 #include "tools/ctl/commands.h"
 #include "tools/replay/replay.h"
 #include "ui/settings/troubleshoot_settings.h"
@@ -79,17 +76,9 @@ bool isMountPoint(platform::WideStringView mountPoint) {
 
 /// The registry's settings as the program reads them at start-up.
 app::ConnectionSettings storedSettings() {
-    platform::AppProfile stored(platform::Registry::device(), framework::loadString(IDS_APP_TITLE));
-    stored.setRegistryKey(app::kRegistryCompany);
     app::ConnectionSettings settings;
-    app::loadSettings(stored, settings);
+    app::loadSettings(app::programProfile(), settings);
     return settings;
-}
-
-bool storedSendPositionToNetwork() {
-    platform::AppProfile stored(platform::Registry::device(), framework::loadString(IDS_APP_TITLE));
-    stored.setRegistryKey(app::kRegistryCompany);
-    return app::loadSendPositionToNetwork(stored);
 }
 
 /// A refusal of our own (the receiver was asked nothing that failed): one line, `kRefused`.
@@ -185,7 +174,7 @@ int ntripConnect(Context& context) {
     receiver.modemHangUp();
     receiver.setModemIp(0);
     receiver.startModem();
-    const bool sendPosition = storedSendPositionToNetwork();
+    const bool sendPosition = app::loadSendPositionToNetwork(app::programProfile());
     positionToNetwork(context, sendPosition);
     if (receiver.connectMountPoint(mountPoint) != 0) {
         reportDone(context, "ntrip", "connected", platform::toUtf8(mountPoint),
@@ -381,20 +370,18 @@ int runReset(Context& context, std::span<const std::string> /*args*/) {
     receiver::ReceiverInterface& receiver = context.receiver;
     if (receiver.initReceiver(1) == 0)
         return reportFailure(context, "reset");
-    // A reset receiver forgets its outputs: they are set up again as the connection did. The
+    // A reset receiver forgets its outputs: they are set up again as the connection did, and a
+    // reset whose set-up fails (the receiver gone meanwhile, or silent) is not left as done. The
     // GPS-only chip answers no port query, so nothing follows for it.
-    uint32_t port = 0;
-    uint32_t baudCode = 0;
-    if (receiver.queryReceiverPort(port, baudCode) != 0) {
-        receiver.setStatusNmea(port);
-        if (!storedSettings().isExternalGps) {
-            receiver.setWtiOutput(true);
-            receiver.setA2dOutput(true);
-        }
+    if (context.kind == ReceiverKind::Board) {
+        uint32_t port = 0;
+        uint32_t baudCode = 0;
+        if (receiver.queryReceiverPort(port, baudCode) == 0 || receiver.setStatusNmea(port) == 0)
+            return reportFailure(context, "reset");
+        if (!storedSettings().isExternalGps &&
+            (receiver.setWtiOutput(true) == 0 || receiver.setA2dOutput(true) == 0))
+            return reportFailure(context, "reset");
     }
-    // A receiver that went away while it was being set up again is not left as done.
-    if (!receiver.isConnected())
-        return reportFailure(context, "reset");
     reportDone(context, "reset", "state", "reset", "reset");
     return kSuccess;
 }
