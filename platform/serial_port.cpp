@@ -106,8 +106,11 @@ void SerialPort::open(WideStringView name) {
     }
     makeRaw8N1(settings);
     ::tcsetattr(fd, TCSANOW, &settings);  // as the driver would, a refusal here is not fatal
-    lineSettings_ = settings;
+    becomeOpen(fd, name, LineKind::Serial, settings);
+}
 
+void SerialPort::becomeOpen(int fd, WideStringView name, LineKind kind, const termios& settings) {
+    lineSettings_ = settings;
     // A terminal has no time-out block of its own: it reports zeros. The write time-outs travel in
     // the cached block from the first read that applies it.
     timeouts_ = CommTimeouts{};
@@ -115,10 +118,11 @@ void SerialPort::open(WideStringView name) {
     timeoutApplications_ = 0;
     timeouts_.writeTotalMultiplierMs = 10;
     timeouts_.writeTotalConstantMs = 1000;
-
     portName_ = WideString(name.substr(0, kPortNameMaxLength));
     dropReadAhead();
-    lineKind_ = LineKind::Serial;
+    gpsdFilter_.reset();
+    networkBaud_ = 0;
+    lineKind_ = kind;
     lastError_ = 0;
     fd_ = fd;
 }
@@ -146,19 +150,9 @@ void SerialPort::openNetwork(WideStringView name, const std::string& address) {
             return;
         }
     }
-    lineSettings_ = termios{};
-    timeouts_ = CommTimeouts{};
-    appliedTimeouts_ = timeouts_;
-    timeoutApplications_ = 0;
-    timeouts_.writeTotalMultiplierMs = 10;
-    timeouts_.writeTotalConstantMs = 1000;
-    portName_ = WideString(name.substr(0, kPortNameMaxLength));
-    dropReadAhead();
-    gpsdFilter_.reset();
-    networkBaud_ = 0;
-    lineKind_ = parsed->kind == NetworkAddress::Kind::Gpsd ? LineKind::Gpsd : LineKind::Tcp;
-    lastError_ = 0;
-    fd_ = fd;
+    becomeOpen(fd, name,
+               parsed->kind == NetworkAddress::Kind::Gpsd ? LineKind::Gpsd : LineKind::Tcp,
+               termios{});
 }
 
 int SerialPort::close() {

@@ -109,6 +109,8 @@ private:
     bool isNetwork() const { return lineKind_ != LineKind::Serial; }
     ssize_t receive(uint8_t* buffer, size_t capacity);
     bool applyReadTimeout(uint32_t timeoutMs);
+    /// Takes `fd` as the open line: the state of every earlier open is forgotten.
+    void becomeOpen(int fd, WideStringView name, LineKind kind, const termios& settings);
     void dropReadAhead() {
         readAheadBegin_ = readAheadEnd_ = 0;
         lineMayHoldMore_ = false;

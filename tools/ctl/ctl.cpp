@@ -42,7 +42,7 @@ constexpr CommandEntry kCommands[] = {
     {"reset", "reset", "resets the receiver", checkNoArguments, runReset},
     {"power-off", "power-off", "turns the receiver off; it answers nothing more", checkNoArguments,
      runPowerOff},
-    {"record", "record start|stop", "starts or stops recording the receiver's raw data",
+    {"record", "record start|stop", "the GPS-only chip's raw data into a file until interrupted; stop makes sure none runs",
      checkRecord, runRecord},
 };
 
