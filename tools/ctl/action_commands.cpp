@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "platform/clock.h"
 #include "platform/text.h"
+#include "receiver/replies/reply_codes.h"
 #include "receiver/sirf/sirf_receiver.h"
 #include "tools/ctl/commands.h"
 #include "tools/replay/replay.h"
@@ -33,7 +34,6 @@ constexpr size_t kPhoneNumberChars = 20;
 constexpr size_t kMountPointChars = 100;
 
 // The modem's states as the receiver reports them.
-constexpr uint32_t kModemOff = 1;
 constexpr uint32_t kModemOn = 2;
 constexpr uint32_t kModemInit = 3;
 constexpr uint32_t kModemDialing = 4;
@@ -99,21 +99,10 @@ void reportDone(Context& context, std::string_view action, std::string_view key,
     context.out.flush();
 }
 
-const char* modemStateName(uint32_t state) {
-    switch (state) {
-        case kModemOff:
-            return "OFF";
-        case kModemOn:
-            return "ON";
-        case kModemInit:
-            return "INIT";
-        case kModemDialing:
-            return "DIALING";
-        case kModemOnline:
-            return "ONLINE";
-        default:
-            return "NONE";
-    }
+/// The modem state's name as the receiver writes it; "NONE" for a code it does not have.
+std::string modemStateName(uint32_t state) {
+    const std::string_view name = receiver::nameOfCode(receiver::kModemStates, state);
+    return std::string(name.empty() ? "NONE" : name);
 }
 
 void positionToNetwork(Context& context, bool on) {
