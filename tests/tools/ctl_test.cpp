@@ -129,9 +129,12 @@ TEST(CtlConnection, NoReceiverIsStatusFourWithTheReasonOnOneLine) {
     }
     {
         // A simulator that stays silent: the NMEA search listens at every rate and gives up.
-        auto simulator = test::startSimulator(sim::SimReceiver::SurveyBoard);
-        ASSERT_TRUE(simulator);
+        // Silent before it starts: a fault set after the start would let its first sentences out.
+        sim::SimOptions options;
+        auto simulator = std::make_unique<sim::Simulator>(options);
+        ASSERT_TRUE(simulator->openPseudoTerminal() && simulator->linkAsComPort(3));
         simulator->setFault(sim::SimFault::Silence);
+        ASSERT_TRUE(simulator->start());
         const test::CtlResult result = runCtl({"--receiver", "nmea", "reset"});
         EXPECT_EQ(result.status, kNoReceiver);
         EXPECT_NE(result.err.find("no receiver on COM3:"), std::string::npos) << result.err;
